@@ -1,0 +1,183 @@
+// Prints how fast the archive library decodes and extracts, against `split`
+// from coreutils writing the same bytes into the same number of files, all
+// measured in this one run. Not a test: it only reports figures.
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "formats/archive_writers.h"
+#include "formats/sfx_decoder.h"
+#include "formats/wad_decoder.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using echodelve::PackMember;
+
+class QuietHooks : public echodelve::UiHooks {
+  public:
+    void PumpEvents() override {}
+    void ShowWarning(std::string_view, std::string_view) override {}
+    bool AskYesNo(std::string_view, std::string_view) override { return true; }
+};
+
+std::vector<std::uint8_t> Wav(std::size_t size, unsigned seed) {
+    std::vector<std::uint8_t> wav(size);
+    const std::uint32_t length = static_cast<std::uint32_t>(size - 8);
+    const char head[] = "RIFF";
+    std::copy(head, head + 4, wav.begin());
+    for (int i = 0; i < 4; ++i) {
+        wav[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length >> (8 * i));
+    }
+    for (std::size_t i = 8; i < size; ++i) {
+        wav[i] = static_cast<std::uint8_t>(seed * 131 + i * 7);
+    }
+    return wav;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct ChildRun {
+    double seconds;
+    long peakKiB;
+};
+
+ChildRun Spawn(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) {
+        std::fprintf(stderr, "could not start %s\n", args[0]);
+        std::exit(1);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", args[0]);
+        std::exit(1);
+    }
+    return {seconds, usage.ru_maxrss};
+}
+
+template <typename Decode>
+double DecodeMilliseconds(Decode decode) {
+    std::vector<double> times;
+    for (int i = 0; i < 21; ++i) {
+        const auto start = Clock::now();
+        decode();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    return Median(times);
+}
+
+void Fresh(const fs::path& folder) {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const fs::path work =
+        argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "echodelve-bench";
+    const std::string cli = ECHODELVE_CLI_PATH;
+    Fresh(work);
+    QuietHooks hooks;
+
+    // Decoding: 1000 sounds in an SFX archive, 299 records in a WAD archive.
+    std::vector<PackMember> small;
+    for (unsigned i = 0; i < 1000; ++i) {
+        small.push_back(
+            PackMember::FromBytes("s" + std::to_string(i) + ".wav", Wav(64 + i % 50, i)));
+    }
+    echodelve::WriteSfxArchive(work / "decode.sfx", small);
+    echodelve::WriteWadArchive(work / "decode.wad",
+                               std::vector<PackMember>(small.begin(), small.begin() + 299));
+    echodelve::SfxDecoder sfx(hooks);
+    echodelve::wadDecoder wad(hooks);
+    const double sfxMs = DecodeMilliseconds([&] { sfx.DecodeSfx(work / "decode.sfx"); });
+    const double wadMs = DecodeMilliseconds([&] { wad.DecodeWad(work / "decode.wad"); });
+    std::printf("decode: SFX, 1000 sounds: %.3f ms (target < 10 ms)\n", sfxMs);
+    std::printf("decode: WAD, 299 records: %.3f ms (target < 10 ms)\n", wadMs);
+
+    // Extraction: ~200 MB in 1000 equal sounds, so `split -b` makes the same files.
+    constexpr std::size_t kSoundBytes = 200 * 1024;
+    std::vector<PackMember> sounds;
+    for (unsigned i = 0; i < 1000; ++i) {
+        sounds.push_back(PackMember::FromBytes("x.wav", Wav(kSoundBytes, i)));
+    }
+    echodelve::WriteSfxArchive(work / "big.sfx", sounds);
+    sounds.clear();
+    const std::string archive = (work / "big.sfx").string();
+    std::vector<double> extractTimes;
+    std::vector<double> splitTimes;
+    long extractPeak = 0;
+    for (int round = 0; round < 5; ++round) {
+        Fresh(work / "split");
+        splitTimes.push_back(Spawn({"split", "-b", std::to_string(kSoundBytes), "-a", "3", archive,
+                                    (work / "split" / "part").string()})
+                                 .seconds);
+        Fresh(work / "extract");
+        const ChildRun run =
+            Spawn({cli, "extract", "--yes", "-o", (work / "extract").string(), archive});
+        extractTimes.push_back(run.seconds);
+        extractPeak = std::max(extractPeak, run.peakKiB);
+    }
+    const double extractS = Median(extractTimes);
+    const double splitS = Median(splitTimes);
+    std::printf(
+        "extract: 1000 sounds, %.1f MB: %.3f s; split -b: %.3f s; ratio %.2fx (target <= 0.8x)\n",
+        1000.0 * kSoundBytes / 1e6, extractS, splitS, extractS / splitS);
+    std::printf("extract: peak memory %.1f MiB (target < 32 MiB)\n", extractPeak / 1024.0);
+
+    // Memory with large sounds: two sounds of 256 MiB and a record that claims
+    // 1 GiB past the end of its archive (written as zeros).
+    {
+        std::vector<PackMember> large;
+        large.push_back(PackMember::FromBytes("a.wav", Wav(256u << 20, 1)));
+        large.push_back(PackMember::FromBytes("b.wav", Wav(256u << 20, 2)));
+        echodelve::WriteWadArchive(work / "large.wad", large);
+    }
+    {
+        std::ofstream claim(work / "claim.wad", std::ios::binary);
+        std::vector<char> record(268, 0);
+        std::copy_n("big.wav", 7, record.begin());
+        const std::uint32_t size = 1u << 30;
+        const std::uint32_t offset = 268;
+        for (int i = 0; i < 4; ++i) {
+            record[260 + static_cast<std::size_t>(i)] = static_cast<char>(size >> (8 * i));
+            record[264 + static_cast<std::size_t>(i)] = static_cast<char>(offset >> (8 * i));
+        }
+        claim.write(record.data(), static_cast<std::streamsize>(record.size()));
+        claim.write("RIFF", 4);
+    }
+    for (const char* name : {"large.wad", "claim.wad"}) {
+        Fresh(work / "extract");
+        const ChildRun run = Spawn(
+            {cli, "extract", "--yes", "-o", (work / "extract").string(), (work / name).string()});
+        std::printf("extract: %s: %.3f s, peak memory %.1f MiB (target < 32 MiB)\n", name,
+                    run.seconds, run.peakKiB / 1024.0);
+    }
+    fs::remove_all(work);
+    return 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "cli/cli.h"
+
+// The tool's commands. Each throws UsageError for a mistake in its arguments
+// and returns the exit status otherwise.
+namespace echodelve::cli {
+
+struct Command {
+    std::string_view name;
+    const std::string_view* help;  // defined beside run, in another file
+    int (*run)(std::span<const std::string> args, Console& console);
+};
+
+int RunList(std::span<const std::string> args, Console& console);
+int RunExtract(std::span<const std::string> args, Console& console);
+int RunPack(std::span<const std::string> args, Console& console);
+
+extern const std::string_view kListHelp;
+extern const std::string_view kExtractHelp;
+extern const std::string_view kPackHelp;
+
+}  // namespace echodelve::cli

@@ -1,0 +1,21 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#define ECHODELVE_ISATTY(stream) (_isatty(_fileno(stream)) != 0)
+#else
+#include <unistd.h>
+#define ECHODELVE_ISATTY(stream) (isatty(fileno(stream)) != 0)
+#endif
+
+#include "cli/cli.h"
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    echodelve::cli::Console console{std::cin, std::cout, std::cerr, ECHODELVE_ISATTY(stdin),
+                                    ECHODELVE_ISATTY(stderr)};
+    return echodelve::cli::RunCli(args, console);
+}

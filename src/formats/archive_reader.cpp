@@ -1,0 +1,71 @@
+#include "archive_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <system_error>
+
+#include "errors.h"
+#include "file_io.h"
+
+namespace echodelve {
+
+std::string DescribeErrno(int error) {
+    return std::generic_category().message(error);
+}
+
+ArchiveReader::ArchiveReader(const std::filesystem::path& path) : path_(path) {
+    file_ = OpenFile(path, "rb");
+    if (file_ == nullptr) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR) {
+            return;  // reads as empty
+        }
+        throw ArchiveError("Could not open the archive '" + path.string() +
+                           "': " + DescribeErrno(error) + ".");
+    }
+}
+
+ArchiveReader::~ArchiveReader() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+void ArchiveReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
+    if (offset < 0) {
+        throw ArchiveError("Could not read the archive '" + path_.string() +
+                           "': a read was asked to start before its first byte (offset " +
+                           std::to_string(offset) + ").");
+    }
+    std::size_t got = 0;
+    if (file_ != nullptr && !out.empty()) {
+        if (position_ != offset && SeekFile(file_, offset) != 0) {
+            const int error = errno;
+            position_ = -1;
+            throw ArchiveError("Could not read the archive '" + path_.string() +
+                               "': " + DescribeErrno(error) + ".");
+        }
+        got = std::fread(out.data(), 1, out.size(), file_);
+        if (got < out.size() && std::ferror(file_)) {
+            const int error = errno;
+            position_ = -1;
+            throw ArchiveError("Could not read the archive '" + path_.string() +
+                               "': " + DescribeErrno(error) + ".");
+        }
+        position_ = offset + static_cast<std::int64_t>(got);
+        if (got < out.size()) {
+            // At the end: the next read has to seek again to clear the EOF state.
+            position_ = -1;
+        }
+    }
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(got), out.end(), std::uint8_t{0});
+}
+
+void ReadArchiveBytes(const std::filesystem::path& path, std::int64_t offset,
+                      std::span<std::uint8_t> out) {
+    ArchiveReader reader(path);
+    reader.ReadAt(offset, out);
+}
+
+}  // namespace echodelve

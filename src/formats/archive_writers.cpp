@@ -1,0 +1,194 @@
+#include "archive_writers.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <limits>
+#include <memory>
+#include <system_error>
+
+#include "archive_reader.h"
+#include "atomic_file.h"
+#include "errors.h"
+#include "file_io.h"
+#include "text_encoding.h"
+#include "wad_decoder.h"
+
+namespace echodelve {
+
+namespace {
+
+constexpr std::size_t kCopyChunkBytes = 1024 * 1024;
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+
+struct ClosesFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, ClosesFile>;
+
+FileHandle OpenMemberFile(const std::filesystem::path& file) {
+    FileHandle handle(OpenFile(file, "rb"));
+    if (!handle) {
+        throw ArchiveError("Could not read '" + file.string() + "': " + DescribeErrno(errno) + ".");
+    }
+    return handle;
+}
+
+std::uint64_t MemberSize(const PackMember& member) {
+    if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&member.content)) {
+        return bytes->size();
+    }
+    const auto& file = std::get<std::filesystem::path>(member.content);
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec) {
+        throw ArchiveError("Could not read '" + file.string() + "': " + ec.message() + ".");
+    }
+    return size;
+}
+
+// The first bytes of a member, fewer when it is shorter.
+std::vector<std::uint8_t> MemberHead(const PackMember& member, std::size_t count) {
+    if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&member.content)) {
+        return {bytes->begin(),
+                bytes->begin() + static_cast<std::ptrdiff_t>(std::min(count, bytes->size()))};
+    }
+    const auto& file = std::get<std::filesystem::path>(member.content);
+    FileHandle handle = OpenMemberFile(file);
+    std::vector<std::uint8_t> head(count);
+    head.resize(std::fread(head.data(), 1, count, handle.get()));
+    return head;
+}
+
+// Copies exactly `size` bytes of the member, failing if a file changed size meanwhile.
+void CopyMember(const PackMember& member, std::uint64_t size, AtomicFile& out) {
+    if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&member.content)) {
+        out.Write(*bytes);
+        return;
+    }
+    const auto& file = std::get<std::filesystem::path>(member.content);
+    FileHandle handle = OpenMemberFile(file);
+    std::vector<std::uint8_t> chunk(
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyChunkBytes)));
+    std::uint64_t left = size;
+    while (left > 0) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
+        if (std::fread(chunk.data(), 1, n, handle.get()) != n) {
+            throw ArchiveError("Could not read '" + file.string() +
+                               "': it changed while the archive was written.");
+        }
+        out.Write(std::span(chunk.data(), n));
+        left -= n;
+    }
+}
+
+void AppendLittleEndian32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
+    }
+}
+
+std::uint32_t LittleEndian32(std::span<const std::uint8_t> bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+}  // namespace
+
+PackMember PackMember::FromBytes(std::string name, std::vector<std::uint8_t> bytes) {
+    return PackMember{std::move(name), std::move(bytes)};
+}
+
+PackMember PackMember::FromFile(const std::filesystem::path& file) {
+    return PackMember{file.filename().string(), file};
+}
+
+void WriteSfxArchive(const std::filesystem::path& output, const std::vector<PackMember>& members) {
+    if (members.size() > static_cast<std::size_t>(kCatalogueSlots)) {
+        throw ArchiveError("An SFX archive holds at most " + std::to_string(kCatalogueSlots) +
+                           " sounds; " + std::to_string(members.size()) + " were given.");
+    }
+    std::vector<std::uint64_t> sizes;
+    std::uint64_t total = 0;
+    for (const PackMember& member : members) {
+        const std::uint64_t size = MemberSize(member);
+        const std::vector<std::uint8_t> head = MemberHead(member, 8);
+        if (head.size() < 8 || !std::equal(head.begin(), head.begin() + 4, "RIFF")) {
+            throw ArchiveError("'" + member.name +
+                               "' is not a RIFF file: it does not begin with \"RIFF\".");
+        }
+        const std::uint64_t declared =
+            std::uint64_t{LittleEndian32(std::span(head).subspan(4))} + 8;
+        if (declared != size) {
+            throw ArchiveError(
+                "'" + member.name + "' is not a complete RIFF file: its header says " +
+                std::to_string(declared) + " bytes, but it holds " + std::to_string(size) + ".");
+        }
+        if (declared == 8) {
+            // A zero length field is where an SFX archive ends.
+            throw ArchiveError("'" + member.name +
+                               "' is an empty RIFF file; an SFX archive cannot hold one.");
+        }
+        total += size;
+        // The reader walks with signed 32-bit positions and reads 4 bytes past the last sound.
+        if (total + 4 > static_cast<std::uint64_t>(kInt32Max)) {
+            throw ArchiveError("The sounds up to '" + member.name +
+                               "' pass the 2 GiB an SFX archive can hold.");
+        }
+        sizes.push_back(size);
+    }
+    AtomicFile out(output);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        CopyMember(members[i], sizes[i], out);
+    }
+    out.Commit();
+}
+
+void WriteWadArchive(const std::filesystem::path& output, const std::vector<PackMember>& members) {
+    if (members.empty()) {
+        throw ArchiveError("A WAD archive needs at least one file.");
+    }
+    if (members.size() > kWadMaxFiles) {
+        throw ArchiveError("A WAD archive holds at most " + std::to_string(kWadMaxFiles) +
+                           " files; " + std::to_string(members.size()) + " were given.");
+    }
+    std::vector<std::uint8_t> directory;
+    directory.reserve(members.size() * kWadRecordBytes);
+    std::vector<std::uint64_t> sizes;
+    std::uint64_t offset = members.size() * kWadRecordBytes;
+    for (const PackMember& member : members) {
+        const std::optional<std::string> name = Utf8ToCp1252(member.name);
+        if (!name) {
+            throw ArchiveError("The name '" + member.name +
+                               "' has characters a WAD archive cannot store (Windows-1252 only).");
+        }
+        if (name->size() >= static_cast<std::size_t>(kWadNameBytes)) {
+            throw ArchiveError("The name '" + member.name + "' is too long for a WAD archive (" +
+                               std::to_string(name->size()) + " bytes; at most 259).");
+        }
+        if (name->find('.') == std::string::npos) {
+            throw ArchiveError("The name '" + member.name +
+                               "' has no \".\"; a WAD archive lists only names with one.");
+        }
+        const std::uint64_t size = MemberSize(member);
+        if (size > static_cast<std::uint64_t>(kInt32Max) ||
+            offset > static_cast<std::uint64_t>(kInt32Max)) {
+            throw ArchiveError("'" + member.name + "' passes the 2 GiB a WAD archive can hold.");
+        }
+        directory.insert(directory.end(), name->begin(), name->end());
+        directory.resize(directory.size() + static_cast<std::size_t>(kWadNameBytes) - name->size(),
+                         0);
+        AppendLittleEndian32(directory, static_cast<std::uint32_t>(size));
+        AppendLittleEndian32(directory, static_cast<std::uint32_t>(offset));
+        sizes.push_back(size);
+        offset += size;
+    }
+    AtomicFile out(output);
+    out.Write(directory);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        CopyMember(members[i], sizes[i], out);
+    }
+    out.Commit();
+}
+
+}  // namespace echodelve

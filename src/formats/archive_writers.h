@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace echodelve {
+
+// One file to store in an archive: its name (UTF-8) and its bytes, held in
+// memory or read from a file while the archive is written.
+struct PackMember {
+    std::string name;
+    std::variant<std::vector<std::uint8_t>, std::filesystem::path> content;
+
+    static PackMember FromBytes(std::string name, std::vector<std::uint8_t> bytes);
+    // Named after the file's base name.
+    static PackMember FromFile(const std::filesystem::path& file);
+};
+
+inline constexpr std::size_t kWadMaxFiles = 299;
+
+// Lays the members end to end. Each must be one complete RIFF file: it begins
+// with "RIFF" and its RIFF length + 8 equals its size. Throws ArchiveError
+// naming the first member that is not, before anything is written.
+void WriteSfxArchive(const std::filesystem::path& output, const std::vector<PackMember>& members);
+
+// Writes one 268-byte directory record per member (name in Windows-1252,
+// size, offset), then the members' bytes, the first at 268 x count. Refuses
+// more than 299 members, and names that have no "." or take 260 bytes or more.
+void WriteWadArchive(const std::filesystem::path& output, const std::vector<PackMember>& members);
+
+}  // namespace echodelve

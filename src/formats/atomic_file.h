@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <span>
+
+namespace echodelve {
+
+// Writes a file so that it either appears complete under its name or not at
+// all: the bytes go to a temporary file in the target's folder, which Commit()
+// renames over the target. A file already at the target stays untouched until
+// then, and a symbolic link at the target is replaced, never written through.
+// Destroying an uncommitted AtomicFile removes the temporary file.
+class AtomicFile {
+  public:
+    explicit AtomicFile(std::filesystem::path target);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    void Write(std::span<const std::uint8_t> bytes);
+    // Appends `count` zero bytes.
+    void WriteZeros(std::uint64_t count);
+    void Commit();
+
+    const std::filesystem::path& Target() const { return target_; }
+
+  private:
+    [[noreturn]] void Fail(int error);
+
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    std::FILE* file_ = nullptr;
+};
+
+}  // namespace echodelve

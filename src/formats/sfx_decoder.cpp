@@ -1,0 +1,81 @@
+#include "sfx_decoder.h"
+
+#include <array>
+#include <cstdio>
+#include <limits>
+#include <system_error>
+
+#include "archive_reader.h"
+#include "errors.h"
+#include "hex_mod.h"
+#include "sound_extractor.h"
+
+namespace echodelve {
+
+namespace {
+
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+
+}  // namespace
+
+std::string SfxSoundName(std::int32_t number) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%03d", number);
+    return std::string("edsnd") + digits + ".wav";
+}
+
+void SfxDecoder::DecodeSfx(const std::filesystem::path& path) {
+    catalogue_.archivePath = path;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        throw ArchiveError("The archive '" + path.string() + "' does not exist.");
+    }
+    catalogue_.count = 0;
+    catalogue_.ClearSlots();
+
+    std::int64_t position = 0;
+    std::array<std::uint8_t, 4> field{};
+    for (;;) {
+        const std::int64_t readAt = position + 4;
+        if (readAt < 0 || readAt > kInt32Max) {
+            throw ArchiveError("The archive '" + path.string() +
+                               "' is damaged: the length of sound " +
+                               std::to_string(catalogue_.count) + " points " +
+                               (readAt < 0 ? "before the start of the archive."
+                                           : "past the 2 GiB an SFX archive can address."));
+        }
+        // Opened and closed per entry, so the file is never held across PumpEvents.
+        ReadArchiveBytes(path, readAt, field);
+        if (field == std::array<std::uint8_t, 4>{}) {
+            return;
+        }
+        const std::int64_t size = static_cast<std::int64_t>(HexMod::ReadArchiveNumber(field)) + 8;
+        if (catalogue_.count == kCatalogueSlots) {
+            throw ArchiveError("The archive '" + path.string() + "' holds more than " +
+                               std::to_string(kCatalogueSlots) +
+                               " sounds (or is damaged); only the first " +
+                               std::to_string(kCatalogueSlots) + " can be listed.");
+        }
+        ++catalogue_.count;
+        SoundEntry& entry = catalogue_.Slot(catalogue_.count);
+        entry.offset = static_cast<std::int32_t>(position);
+        entry.size = size;
+        entry.name = SfxSoundName(catalogue_.count);
+        ui_.PumpEvents();
+
+        position += size;
+        if (position < kInt32Min || position > kInt32Max) {
+            throw ArchiveError("The archive '" + path.string() +
+                               "' is damaged: the length of sound " +
+                               std::to_string(catalogue_.count) +
+                               " points past the 2 GiB an SFX archive can address.");
+        }
+    }
+}
+
+bool SfxDecoder::ExtractSfxSound(const std::filesystem::path& output, std::int64_t number) {
+    return ExtractCataloguedSound(catalogue_, number, output, ui_);
+}
+
+}  // namespace echodelve

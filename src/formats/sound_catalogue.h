@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace echodelve {
+
+inline constexpr std::int32_t kCatalogueSlots = 1000;
+
+struct SoundEntry {
+    std::string name;         // display name, UTF-8
+    std::int32_t offset = 0;  // 0-based offset of the sound's first byte in the archive
+    std::int64_t size = 0;    // bytes; an SFX size is a length field + 8, so it may pass 2^31
+};
+
+// The decoded sounds of one archive. Slots are numbered 1 to 1000 and slots
+// 1..count hold the sounds in archive order; higher slots may hold leftovers.
+struct SoundCatalogue {
+    std::filesystem::path archivePath;
+    std::int32_t count = 0;
+
+    // Throws ArchiveError for a number outside 1..1000.
+    SoundEntry& Slot(std::int64_t number);
+    const SoundEntry& Slot(std::int64_t number) const;
+    void ClearSlots();
+
+  private:
+    std::array<SoundEntry, kCatalogueSlots> slots_{};
+};
+
+}  // namespace echodelve

@@ -1,0 +1,70 @@
+#include "sound_extractor.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "archive_reader.h"
+#include "atomic_file.h"
+#include "errors.h"
+
+namespace echodelve {
+
+namespace {
+
+constexpr std::size_t kChunkBytes = 1024 * 1024;
+
+bool StartsWithRiff(const std::filesystem::path& archive, std::int64_t offset, std::int64_t size) {
+    if (size < 4) {
+        return false;
+    }
+    std::array<std::uint8_t, 4> head{};
+    ReadArchiveBytes(archive, offset, head);
+    return head == std::array<std::uint8_t, 4>{'R', 'I', 'F', 'F'};
+}
+
+}  // namespace
+
+bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
+                            const std::filesystem::path& output, UiHooks& ui) {
+    const SoundEntry& entry = catalogue.Slot(number);
+    const std::string soundName =
+        "Sound " + std::to_string(number) + " of '" + catalogue.archivePath.string() + "'";
+    if (entry.size < 0) {
+        throw ArchiveError(soundName + " declares a negative size (" + std::to_string(entry.size) +
+                           " bytes), so it cannot be extracted.");
+    }
+    if (entry.offset < 0) {
+        throw ArchiveError(soundName + " declares a negative offset (" +
+                           std::to_string(entry.offset) + "), so it cannot be extracted.");
+    }
+
+    // The archive is closed while the question waits for the user.
+    if (!StartsWithRiff(catalogue.archivePath, entry.offset, entry.size) &&
+        !ui.AskYesNo(kWarningTitle, kSaveAnywaysQuestion)) {
+        return false;
+    }
+
+    AtomicFile out(output);
+    ArchiveReader archive(catalogue.archivePath);
+    const auto chunkSize = static_cast<std::size_t>(
+        std::min<std::int64_t>(entry.size, static_cast<std::int64_t>(kChunkBytes)));
+    std::unique_ptr<std::uint8_t[]> chunk(new (std::nothrow) std::uint8_t[chunkSize]);
+    if (chunkSize > 0 && !chunk) {
+        throw ArchiveError("Not enough memory to extract " + soundName + ".");
+    }
+    std::int64_t done = 0;
+    while (done < entry.size) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(entry.size - done, static_cast<std::int64_t>(chunkSize)));
+        const std::span<std::uint8_t> piece(chunk.get(), n);
+        archive.ReadAt(entry.offset + done, piece);
+        out.Write(piece);
+        done += static_cast<std::int64_t>(n);
+    }
+    out.Commit();
+    return true;
+}
+
+}  // namespace echodelve

@@ -1,0 +1,227 @@
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "formats/archive_writers.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+
+namespace echodelve::cli {
+namespace {
+
+using test::Bytes;
+using test::MakeWav;
+using test::ReadBytes;
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+  protected:
+    Result Run(std::vector<std::string> args, const std::string& input = "",
+               bool terminal = false) {
+        std::istringstream in(input);
+        std::ostringstream out;
+        std::ostringstream err;
+        Console console{in, out, err, terminal, terminal};
+        const int code = RunCli(args, console);
+        return {code, out.str(), err.str()};
+    }
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+
+    // A WAD holding riff sounds and, third, one that does not begin with RIFF.
+    std::string MixedWad() {
+        Bytes notRiff = MakeWav(80, 3);
+        notRiff[0] = 'X';
+        const std::vector<PackMember> members = {
+            PackMember::FromBytes("door.wav", MakeWav(100, 1)),
+            PackMember::FromBytes("door.wav", MakeWav(120, 2)),
+            PackMember::FromBytes("odd.wav", notRiff),
+            PackMember::FromBytes("../up\x01.wav", MakeWav(60, 4)),
+        };
+        WriteWadArchive(dir / "mixed.wad", members);
+        return Path("mixed.wad");
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(CliTest, ListPrintsNumberNameSizeAndOffset) {
+    const Result r = Run({"list", MixedWad()});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out,
+              "1\tdoor.wav\t100\t1072\n"
+              "2\tdoor.wav\t120\t1172\n"
+              "3\todd.wav\t80\t1292\n"
+              "4\t../up\\x01.wav\t60\t1372\n");
+}
+
+TEST_F(CliTest, ListAsJson) {
+    const Result r = Run({"list", "--json", MixedWad()});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("\"kind\": \"wad\""), std::string::npos);
+    EXPECT_NE(
+        r.out.find(
+            "{\"number\": 4, \"name\": \"../up\\u0001.wav\", \"size\": 60, \"offset\": 1372}"),
+        std::string::npos)
+        << r.out;
+}
+
+TEST_F(CliTest, KindFollowsTheExtensionInAnyCaseUnlessGiven) {
+    const std::vector<PackMember> members = {PackMember::FromBytes("a", MakeWav(100))};
+    WriteSfxArchive(dir / "LOUD.SFX", members);
+    EXPECT_EQ(Run({"list", Path("LOUD.SFX")}).out, "1\tedsnd001.wav\t100\t0\n");
+
+    std::filesystem::copy_file(dir / "LOUD.SFX", dir / "sounds.bin");
+    const Result unknown = Run({"list", Path("sounds.bin")});
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_EQ(std::count(unknown.err.begin(), unknown.err.end(), '\n'), 1);
+    EXPECT_EQ(Run({"list", "--kind", "sfx", Path("sounds.bin")}).out, "1\tedsnd001.wav\t100\t0\n");
+    EXPECT_EQ(Run({"list", "--kind=SFX", Path("sounds.bin")}).code, 0);
+}
+
+TEST_F(CliTest, WadWarningGoesToStderrAndTheListingStillPrints) {
+    Bytes bytes = test::WadRecord("a.wav", 10, 1000);  // the stop offset is never met
+    test::WriteBytes(dir / "odd.wad", bytes);
+    const Result r = Run({"list", Path("odd.wad")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "1\ta.wav\t10\t1000\n");
+    EXPECT_NE(r.err.find("Header Size Is Greater Than 80K"), std::string::npos);
+}
+
+TEST_F(CliTest, FailedDecodePrintsOnlyTheReason) {
+    test::WriteBytes(dir / "loop.sfx", {'R', 'I', 'F', 'F', 0xF8, 0xFF, 0xFF, 0xFF});
+    const Result r = Run({"list", Path("loop.sfx")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("more than 1000"), std::string::npos);
+
+    const Result missing = Run({"list", Path("none.wad")});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("does not exist"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.wad"));
+}
+
+TEST_F(CliTest, ExtractWritesSafeUniqueNamesAndSkipsNonRiffWithoutATerminal) {
+    const std::string archive = MixedWad();
+    const Result r = Run({"extract", "-o", Path("out"), archive});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(test::FileNames(dir / "out"),
+              (std::vector<std::string>{".._up_.wav", "door (2).wav", "door.wav"}));
+    EXPECT_EQ(ReadBytes(dir / "out" / "door.wav"), MakeWav(100, 1));
+    EXPECT_EQ(ReadBytes(dir / "out" / "door (2).wav"), MakeWav(120, 2));
+    EXPECT_EQ(ReadBytes(dir / "out" / ".._up_.wav"), MakeWav(60, 4));
+    EXPECT_NE(r.err.find("odd.wav: skipped"), std::string::npos);
+    EXPECT_EQ(test::FileNames(dir.path()), (std::vector<std::string>{"mixed.wad", "out"}));
+}
+
+TEST_F(CliTest, ExtractAnswersTheQuestionByFlagOrAtTheTerminal) {
+    const std::string archive = MixedWad();
+    EXPECT_EQ(Run({"extract", "--yes", "-o", Path("yes"), archive, "3"}).code, 0);
+    EXPECT_EQ(test::FileNames(dir / "yes"), std::vector<std::string>{"odd.wav"});
+
+    const Result no = Run({"extract", "--no", "-o", Path("no"), archive, "3"}, "y\n", true);
+    EXPECT_TRUE(test::FileNames(dir / "no").empty());
+    EXPECT_EQ(no.err.find("Save Anyways?"), std::string::npos);
+
+    const Result asked = Run({"extract", "-o", Path("asked"), archive, "3", "1"}, "y\n", true);
+    EXPECT_NE(
+        asked.err.find("odd.wav: File is blank or it is not WAV format, and may be unplayable. "
+                       "Save Anyways? [y/N]"),
+        std::string::npos);
+    EXPECT_NE(asked.err.find("Extracting 2 of 2"), std::string::npos);
+    EXPECT_EQ(test::FileNames(dir / "asked"), (std::vector<std::string>{"door.wav", "odd.wav"}));
+}
+
+TEST_F(CliTest, ExtractReportsEachFailingSoundAndGoesOn) {
+    Bytes bytes = test::WadRecord("neg.wav", 0xFFFFFFFF, 536);
+    const Bytes second = test::WadRecord("ok.wav", 64, 536);
+    const Bytes wav = MakeWav(64);
+    bytes.insert(bytes.end(), second.begin(), second.end());
+    bytes.insert(bytes.end(), wav.begin(), wav.end());
+    test::WriteBytes(dir / "neg.wad", bytes);
+
+    const Result r = Run({"extract", "-o", Path("out"), Path("neg.wad"), "1", "9", "2"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("neg.wav: "), std::string::npos);
+    EXPECT_NE(r.err.find("sound 9: there is no such sound"), std::string::npos);
+    EXPECT_EQ(test::FileNames(dir / "out"), std::vector<std::string>{"ok.wav"});
+    EXPECT_EQ(ReadBytes(dir / "out" / "ok.wav"), wav);
+}
+
+TEST_F(CliTest, PackedArchivesListAndExtractBackToTheSameFiles) {
+    std::filesystem::create_directory(dir / "in");
+    std::vector<std::string> files;
+    for (int i = 0; i < 3; ++i) {
+        const std::string name = "s" + std::to_string(i) + ".wav";
+        test::WriteBytes(dir / "in" / name, MakeWav(50 + 10 * static_cast<std::size_t>(i),
+                                                    static_cast<std::uint8_t>(i)));
+        files.push_back((dir / "in" / name).string());
+    }
+    for (const std::string kind : {"wad", "sfx"}) {
+        std::vector<std::string> pack = {"pack", "--kind", kind, "-o", Path("packed." + kind)};
+        pack.insert(pack.end(), files.begin(), files.end());
+        ASSERT_EQ(Run(pack).code, 0);
+        const std::string listing = Run({"list", Path("packed." + kind)}).out;
+        EXPECT_NE(listing.find(kind == "wad" ? "3\ts2.wav\t70" : "3\tedsnd003.wav\t70"),
+                  std::string::npos)
+            << listing;
+        ASSERT_EQ(Run({"extract", "-o", Path("out-" + kind), Path("packed." + kind)}).code, 0);
+        const auto extracted = test::FileNames(dir / ("out-" + kind));
+        ASSERT_EQ(extracted.size(), 3u);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(ReadBytes(dir / ("out-" + kind) / extracted[static_cast<std::size_t>(i)]),
+                      ReadBytes(files[static_cast<std::size_t>(i)]));
+        }
+    }
+    EXPECT_EQ(test::FileNames(dir / "out-wad"),
+              (std::vector<std::string>{"s0.wav", "s1.wav", "s2.wav"}));
+
+    const Result refused = Run({"pack", "-o", Path("bad.sfx"), Path("packed.wad")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "bad.sfx"));
+}
+
+TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
+    const std::vector<std::vector<std::string>> mistakes = {
+        {},
+        {"frobnicate"},
+        {"list"},
+        {"list", "--bogus", "a.sfx"},
+        {"list", "a.sfx", "b.sfx"},
+        {"list", "--kind", "zip", "a.sfx"},
+        {"extract", "a.sfx"},
+        {"extract", "-o", "out"},
+        {"extract", "--yes", "--no", "-o", "out", "a.sfx"},
+        {"extract", "-o", "out", "a.sfx", "two"},
+        {"extract", "-o", "out", "a.sfx", "0"},
+        {"pack", "-o", "a.sfx"},
+        {"pack", "a.wav"},
+        {"pack", "-o", "archive.zip", "a.wav"},
+    };
+    for (const auto& args : mistakes) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.code, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists("out"));
+}
+
+TEST_F(CliTest, EachCommandHasHelp) {
+    for (const std::string command : {"list", "extract", "pack"}) {
+        const Result r = Run({command, "--help"});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.out.rfind("Usage: echodelve-cli " + command, 0), 0u) << r.out;
+    }
+    EXPECT_NE(Run({"--help"}).out.find("Commands:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace echodelve::cli

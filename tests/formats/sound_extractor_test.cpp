@@ -1,0 +1,200 @@
+#include "formats/sound_extractor.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <csignal>
+#endif
+
+#include "formats/archive_writers.h"
+#include "formats/errors.h"
+#include "formats/sfx_decoder.h"
+#include "formats/wad_decoder.h"
+#include "support/fixtures.h"
+#include "support/recording_hooks.h"
+#include "support/temp_dir.h"
+
+namespace echodelve {
+namespace {
+
+using test::Bytes;
+using test::MakeWav;
+using test::ReadBytes;
+using test::WadRecord;
+
+class ExtractionTest : public ::testing::Test {
+  protected:
+    // A WAD archive holding the given stored files under the given records.
+    std::filesystem::path Wad(const std::vector<std::pair<std::string, Bytes>>& files) {
+        std::vector<PackMember> members;
+        for (const auto& [name, bytes] : files) {
+            members.push_back(PackMember::FromBytes(name, bytes));
+        }
+        const auto path = dir / "archive.wad";
+        WriteWadArchive(path, members);
+        wad.DecodeWad(path);
+        return path;
+    }
+    void ExpectNoLeftovers(const std::filesystem::path& folder, std::vector<std::string> expected) {
+        EXPECT_EQ(test::FileNames(folder), expected);
+    }
+
+    test::TempDir dir;
+    test::RecordingHooks hooks;
+    wadDecoder wad{hooks};
+    SfxDecoder sfx{hooks};
+};
+
+TEST_F(ExtractionTest, RiffSoundIsCopiedExactlyWithoutAQuestion) {
+    Bytes odd = MakeWav(300, 3);
+    odd[4] = 0x10;  // the RIFF length disagrees with the catalogued size
+    Wad({{"a.wav", MakeWav(100, 1)}, {"b.wav", odd}});
+    EXPECT_TRUE(wad.ExtractWadSound(dir / "b.wav", 2));
+    EXPECT_TRUE(hooks.questions.empty());
+    EXPECT_EQ(ReadBytes(dir / "b.wav"), odd);
+}
+
+TEST_F(ExtractionTest, SoundNotBeginningWithRiffAsksAndNoLeavesAnEarlierFile) {
+    Bytes lower = MakeWav(100);
+    lower[0] = 'r';
+    lower[1] = 'i';
+    lower[2] = 'f';
+    lower[3] = 'f';
+    Bytes rifx = MakeWav(100);
+    rifx[3] = 'X';
+    Wad({{"lower.wav", lower}, {"rifx.wav", rifx}});
+    const auto out = dir / "out.wav";
+    test::WriteBytes(out, {'o', 'l', 'd'});
+
+    EXPECT_FALSE(wad.ExtractWadSound(out, 1));
+    ASSERT_EQ(hooks.questions.size(), 1u);
+    EXPECT_EQ(hooks.questions[0].title, "Warning");
+    EXPECT_EQ(hooks.questions[0].text,
+              "File is blank or it is not WAV format, and may be unplayable. Save Anyways?");
+    EXPECT_EQ(ReadBytes(out), (Bytes{'o', 'l', 'd'}));
+
+    hooks.answers = {true};
+    EXPECT_TRUE(wad.ExtractWadSound(out, 2));
+    EXPECT_EQ(hooks.questions.size(), 2u);
+    EXPECT_EQ(ReadBytes(out), rifx);
+}
+
+TEST_F(ExtractionTest, BytesPastTheEndOfTheArchiveAreWrittenAsZeros) {
+    // One sound of 100 bytes whose record claims 1000.
+    Bytes bytes = WadRecord("a.wav", 1000, 268);
+    const Bytes wav = MakeWav(100);
+    bytes.insert(bytes.end(), wav.begin(), wav.end());
+    const auto path = dir / "short.wad";
+    test::WriteBytes(path, bytes);
+    wad.DecodeWad(path);
+
+    ASSERT_TRUE(wad.ExtractWadSound(dir / "a.wav", 1));
+    Bytes expected = wav;
+    expected.resize(1000, 0);
+    EXPECT_EQ(ReadBytes(dir / "a.wav"), expected);
+}
+
+TEST_F(ExtractionTest, MultiChunkSoundFromAnSfxArchiveAndRepeatsReplace) {
+    const Bytes big = MakeWav(3 * 1024 * 1024 + 17, 9);
+    const auto path = dir / "big.sfx";
+    const std::vector<PackMember> members = {PackMember::FromBytes("small", MakeWav(64)),
+                                             PackMember::FromBytes("big", big)};
+    WriteSfxArchive(path, members);
+    sfx.DecodeSfx(path);
+    const auto out = dir / "edsnd002.wav";
+    ASSERT_TRUE(sfx.ExtractSfxSound(out, 2));
+    ASSERT_TRUE(sfx.ExtractSfxSound(out, 2));
+    EXPECT_EQ(ReadBytes(out), big);
+    ASSERT_TRUE(sfx.ExtractSfxSound(out, 1));
+    EXPECT_EQ(ReadBytes(out), MakeWav(64));
+}
+
+TEST_F(ExtractionTest, EmptyAndVanishedSoundsAskAndWriteZeroBytes) {
+    Bytes bytes = WadRecord("empty.wav", 0, 268);
+    const auto path = dir / "empty.wad";
+    test::WriteBytes(path, bytes);
+    wad.DecodeWad(path);
+    hooks.answers = {true, true};
+    ASSERT_TRUE(wad.ExtractWadSound(dir / "empty.wav", 1));
+    EXPECT_TRUE(ReadBytes(dir / "empty.wav").empty());
+
+    Wad({{"gone.wav", MakeWav(64)}});
+    std::filesystem::remove(dir / "archive.wad");
+    ASSERT_TRUE(wad.ExtractWadSound(dir / "gone.wav", 1));
+    EXPECT_EQ(hooks.questions.size(), 2u);
+    EXPECT_EQ(ReadBytes(dir / "gone.wav"), Bytes(64, 0));
+    EXPECT_FALSE(std::filesystem::exists(dir / "archive.wad"));
+}
+
+TEST_F(ExtractionTest, NegativeSizeOrOffsetFailsBeforeAnythingIsWritten) {
+    const auto path = dir / "neg.wad";
+    Bytes bytes = WadRecord("a.wav", 0xFFFFFFF0, 536);
+    const Bytes second = WadRecord("b.wav", 10, 0xFFFFFF00);
+    bytes.insert(bytes.end(), second.begin(), second.end());
+    test::WriteBytes(path, bytes);
+    wad.DecodeWad(path);
+    ASSERT_EQ(wad.GetWadCount(), 2);
+    EXPECT_THROW(wad.ExtractWadSound(dir / "a.wav", 1), ArchiveError);
+    EXPECT_THROW(wad.ExtractWadSound(dir / "b.wav", 2), ArchiveError);
+    EXPECT_THROW(wad.ExtractWadSound(dir / "c.wav", 1001), ArchiveError);
+    EXPECT_TRUE(hooks.questions.empty());
+    ExpectNoLeftovers(dir.path(), {"neg.wad"});
+}
+
+TEST_F(ExtractionTest, MissingOutputFolderFailsNamingThePath) {
+    Wad({{"a.wav", MakeWav(64)}});
+    const auto out = dir / "nowhere" / "a.wav";
+    try {
+        wad.ExtractWadSound(out, 1);
+        FAIL() << "writing into a missing folder must fail";
+    } catch (const ArchiveError& error) {
+        EXPECT_NE(std::string(error.what()).find(out.string()), std::string::npos);
+    }
+}
+
+TEST_F(ExtractionTest, SymbolicLinkAtTheTargetIsReplacedNotWrittenThrough) {
+    Wad({{"a.wav", MakeWav(64, 5)}});
+    const auto victim = dir / "victim.txt";
+    test::WriteBytes(victim, {'k', 'e', 'e', 'p'});
+    std::filesystem::create_symlink(victim, dir / "a.wav");
+    ASSERT_TRUE(wad.ExtractWadSound(dir / "a.wav", 1));
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "a.wav"));
+    EXPECT_EQ(ReadBytes(dir / "a.wav"), MakeWav(64, 5));
+    EXPECT_EQ(ReadBytes(victim), (Bytes{'k', 'e', 'e', 'p'}));
+}
+
+#ifndef _WIN32
+// Stands in for a full disk: writes past the limit fail with EFBIG.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+  private:
+    rlimit saved_{};
+};
+
+TEST_F(ExtractionTest, FailedWriteLeavesNoPartialFileAndTheEarlierOneIntact) {
+    const Bytes big = MakeWav(3 * 1024 * 1024, 4);
+    Wad({{"big.wav", big}});
+    const auto out = dir / "out";
+    std::filesystem::create_directory(out);
+    test::WriteBytes(out / "big.wav", {'o', 'l', 'd'});
+    {
+        FileSizeLimit limit(1024 * 1024);
+        EXPECT_THROW(wad.ExtractWadSound(out / "big.wav", 1), ArchiveError);
+    }
+    EXPECT_EQ(ReadBytes(out / "big.wav"), (Bytes{'o', 'l', 'd'}));
+    ExpectNoLeftovers(out, {"big.wav"});
+}
+#endif
+
+}  // namespace
+}  // namespace echodelve

@@ -1,0 +1,74 @@
+#include "fixtures.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace echodelve::test {
+
+Bytes Le32(std::uint32_t value) {
+    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+}
+
+Bytes MakeWav(std::size_t size, std::uint8_t seed) {
+    if (size < 44) {
+        throw std::invalid_argument("a WAV file has at least 44 bytes");
+    }
+    Bytes wav = {'R', 'I', 'F', 'F'};
+    const auto append = [&wav](const Bytes& more) {
+        wav.insert(wav.end(), more.begin(), more.end());
+    };
+    append(Le32(static_cast<std::uint32_t>(size - 8)));
+    append({'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    append(Le32(16));
+    append({1, 0, 1, 0});  // PCM, mono
+    append(Le32(8000));
+    append(Le32(8000));
+    append({1, 0, 8, 0});  // 1 byte per frame, 8 bits
+    append({'d', 'a', 't', 'a'});
+    append(Le32(static_cast<std::uint32_t>(size - 44)));
+    for (std::size_t i = 0; wav.size() < size; ++i) {
+        wav.push_back(static_cast<std::uint8_t>(seed * 31 + i * 7));
+    }
+    return wav;
+}
+
+void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("could not write fixture " + path.string());
+    }
+}
+
+Bytes ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("could not read " + path.string());
+    }
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes WadRecord(const std::string& name, std::uint32_t size, std::uint32_t offset) {
+    Bytes record(name.begin(), name.end());
+    record.resize(260, 0);
+    const Bytes sizeField = Le32(size);
+    const Bytes offsetField = Le32(offset);
+    record.insert(record.end(), sizeField.begin(), sizeField.end());
+    record.insert(record.end(), offsetField.begin(), offsetField.end());
+    return record;
+}
+
+std::vector<std::string> FileNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace echodelve::test

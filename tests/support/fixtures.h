@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace echodelve::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A complete RIFF/WAVE file of exactly `size` bytes (at least 44): a PCM
+// header and data bytes derived from `seed`, so different sounds differ.
+Bytes MakeWav(std::size_t size, std::uint8_t seed = 1);
+
+// Four bytes, little-endian.
+Bytes Le32(std::uint32_t value);
+
+void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
+Bytes ReadBytes(const std::filesystem::path& path);
+
+// A WAD directory record: `name` padded with zeros to 260 bytes, then size and offset.
+Bytes WadRecord(const std::string& name, std::uint32_t size, std::uint32_t offset);
+
+// Names of the regular files in a folder, sorted.
+std::vector<std::string> FileNames(const std::filesystem::path& folder);
+
+}  // namespace echodelve::test
