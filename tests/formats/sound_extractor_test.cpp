@@ -153,6 +153,13 @@ TEST_F(ExtractionTest, MissingOutputFolderFailsNamingThePath) {
     }
 }
 
+TEST_F(ExtractionTest, NameTheFileSystemRefusesFailsAndWritesNothing) {
+    // Longer than the 255 bytes most file systems allow in a name.
+    Wad({{"x.wav", MakeWav(64)}});
+    EXPECT_THROW(wad.ExtractWadSound(dir / (std::string(300, 'n') + ".wav"), 1), ArchiveError);
+    ExpectNoLeftovers(dir.path(), {"archive.wad"});
+}
+
 TEST_F(ExtractionTest, SymbolicLinkAtTheTargetIsReplacedNotWrittenThrough) {
     Wad({{"a.wav", MakeWav(64, 5)}});
     const auto victim = dir / "victim.txt";

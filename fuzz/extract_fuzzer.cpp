@@ -1,0 +1,103 @@
+// Decodes arbitrary bytes as an SFX or WAD archive (by the first byte) and
+// extracts every catalogued sound into a scratch folder under its save-all
+// name. Each written file must hold exactly the archive's bytes (zeros past
+// its end); nothing may appear outside the scratch folder, and the sentinel
+// file beside it must never change.
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "formats/archive_reader.h"
+#include "formats/errors.h"
+#include "formats/output_names.h"
+#include "formats/sfx_decoder.h"
+#include "formats/wad_decoder.h"
+#include "fuzz_scratch.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// Sounds declared larger are skipped: they would only write zeros for longer.
+constexpr std::int64_t kMaxSoundBytes = 1 << 20;
+const Bytes kSentinel = {'k', 'e', 'e', 'p', ' ', 'm', 'e'};
+
+Bytes ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace echodelve;
+    if (size == 0) {
+        return 0;
+    }
+    static fuzz::FuzzHooks hooks;
+    const fs::path root = fuzz::ScratchRoot();
+    const fs::path scratch = root / "out";
+    const fs::path sentinel = root / "sentinel";
+    static const bool prepared = [&] {
+        std::ofstream(sentinel, std::ios::binary)
+            .write(reinterpret_cast<const char*>(kSentinel.data()), static_cast<std::streamsize>(kSentinel.size()));
+        return true;
+    }();
+    (void)prepared;
+    fs::remove_all(scratch);
+    fs::create_directory(scratch);
+
+    const bool isSfx = (data[0] & 1) != 0;
+    const fs::path archive = fuzz::WriteArchive(data + 1, size - 1, isSfx ? "archive.sfx" : "archive.wad");
+    SfxDecoder sfx(hooks);
+    wadDecoder wad(hooks);
+    try {
+        isSfx ? sfx.DecodeSfx(archive) : wad.DecodeWad(archive);
+    } catch (const ArchiveError&) {
+    }
+    const SoundCatalogue& catalogue = isSfx ? sfx.Catalogue() : wad.Catalogue();
+
+    SaveAllNames names;
+    for (std::int32_t i = 1; i <= catalogue.count; ++i) {
+        const SoundEntry& entry = catalogue.Slot(i);
+        if (entry.size > kMaxSoundBytes) {
+            continue;
+        }
+        const std::string name = names.Claim(entry.name, i);
+        Require(name.find('/') == std::string::npos && name != "." && name != "..");
+        const fs::path target = scratch / name;
+        bool written = false;
+        try {
+            written = isSfx ? sfx.ExtractSfxSound(target, i) : wad.ExtractWadSound(target, i);
+        } catch (const ArchiveError&) {
+            std::error_code ec;  // a name the file system refuses makes exists() fail too
+            Require(entry.size < 0 || entry.offset < 0 || !fs::exists(target, ec));
+            continue;
+        }
+        std::error_code ec;
+        Require(written == fs::is_regular_file(target, ec));
+        if (written) {
+            Bytes expected(static_cast<std::size_t>(entry.size));
+            ReadArchiveBytes(archive, entry.offset, expected);
+            Require(ReadAll(target) == expected);
+        }
+    }
+    // Only regular files, directly in the scratch folder; nothing beside it.
+    for (const auto& file : fs::directory_iterator(scratch)) {
+        Require(file.is_regular_file() && !file.is_symlink());
+    }
+    for (const auto& file : fs::directory_iterator(root)) {
+        const auto leaf = file.path().filename();
+        Require(leaf == "out" || leaf == "sentinel" || leaf == "archive.sfx" || leaf == "archive.wad");
+    }
+    Require(ReadAll(sentinel) == kSentinel);
+    return 0;
+}
