@@ -1,0 +1,15 @@
+#include <QApplication>
+#include <QFont>
+
+#include "app/program.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("EchoDelve"));
+    QApplication::setApplicationVersion(QStringLiteral("2.2.9"));
+    // The windows are laid out for an 8 pt sans-serif face.
+    QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
+    echodelve::app::Program program;
+    program.Main().show();
+    return QApplication::exec();
+}

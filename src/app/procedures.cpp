@@ -1,0 +1,131 @@
+#include "app/procedures.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <exception>
+
+#include "app/grouped_number.h"
+#include "app/progress.h"
+#include "app/qt_ui_hooks.h"
+#include "formats/errors.h"
+#include "formats/output_names.h"
+
+namespace echodelve::app {
+
+namespace {
+
+const QString kProgramName = QStringLiteral("EchoDelve");
+
+}  // namespace
+
+std::filesystem::path ToFsPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+qint32 SoundNumberFromKey(const QString& key) {
+    bool ok = false;
+    const qint32 number = key.mid(1).toInt(&ok);
+    return ok ? number : 0;
+}
+
+Procedures::Procedures(ui::frmMain& main, UiHooks& hooks)
+    : main_(main), hooks_(hooks), sfx_(hooks), wad_(hooks) {}
+
+void Procedures::RunProcedure(const QString& procedure, const QString& path, qint32 index) {
+    try {
+        if (procedure == QLatin1String("wadfile")) {
+            ListArchive(false, path);
+        }
+        if (procedure == QLatin1String("sfxfile")) {
+            ListArchive(true, path);
+        }
+        if (procedure == QLatin1String("savefile")) {
+            SaveOne(path, index);
+        }
+        if (procedure == QLatin1String("saveallfile")) {
+            SaveAll(path);
+        }
+    } catch (const std::exception& failure) {
+        // Undo nothing, but do not leave a stale progress window behind: the
+        // next run starts again from 0%.
+        CloseWorking();
+        ShowMessage(&main_, kProgramName, QString::fromUtf8(failure.what()));
+    }
+}
+
+bool Procedures::ExtractSound(const QString& target, qint64 index) {
+    return main_.Getfileissfx() ? sfx_.ExtractSfxSound(ToFsPath(target), index)
+                                : wad_.ExtractWadSound(ToFsPath(target), index);
+}
+
+void Procedures::ListArchive(bool sfx, const QString& path) {
+    sfx ? sfx_.DecodeSfx(ToFsPath(path)) : wad_.DecodeWad(ToFsPath(path));
+    const auto count = [&] { return sfx ? sfx_.GetSfxCount() : wad_.GetWadCount(); };
+    std::int32_t i = 0;
+    main_.Port->clear();
+    main_.Port->hide();
+    const std::string step = ProgressStepText(count());
+    OpenWorking();
+    while (count() != i) {
+        ++i;
+        const std::string& name = sfx ? sfx_.GetSfxName(i) : wad_.GetWadName(i);
+        const std::int64_t size = sfx ? sfx_.GetSfxSize(i) : wad_.GetWadSize(i);
+        auto* row =
+            new QTreeWidgetItem(main_.Port, {QString::fromStdString(name), QString::number(size)});
+        row->setData(0, kRowKeyRole, QStringLiteral("a") + QString::number(i));
+        Advance(step);
+        hooks_.PumpEvents();
+    }
+    sfx ? main_.Setfileissfx() : main_.setfileiswad();
+    CloseWorking();
+    main_.Port->show();
+
+    const QFileInfo archive(path);
+    if (!archive.exists()) {
+        throw ArchiveError("Could not read the size of '" + path.toStdString() + "'.");
+    }
+    main_.Status->setText(QString::number(count()) + QStringLiteral(" Files  ") +
+                          GroupedNumber(archive.size()) + QStringLiteral(" Bytes"));
+}
+
+void Procedures::SaveOne(const QString& path, qint32 index) {
+    ExtractSound(path, index);
+    main_.FileList->setEnabled(true);
+}
+
+void Procedures::SaveAll(const QString& folder) {
+    qint32 i = 0;
+    const std::string step = ProgressStepText(main_.Port->topLevelItemCount());
+    OpenWorking();
+    SaveAllNames names;  // equal catalogue names must not replace each other
+    while (i != main_.Port->topLevelItemCount()) {
+        ++i;
+        const std::string& name = main_.Getfileissfx() ? sfx_.GetSfxName(i) : wad_.GetWadName(i);
+        ExtractSound(folder + QString::fromStdString(names.Claim(name, i)), i);
+        Advance(step);
+        hooks_.PumpEvents();
+    }
+    CloseWorking();
+    main_.FileList->setEnabled(true);
+}
+
+void Procedures::OpenWorking() {
+    working_ = new ui::frmWorking(&main_);
+    working_->setAttribute(Qt::WA_DeleteOnClose, false);
+    working_->show();
+}
+
+void Procedures::CloseWorking() {
+    if (working_) {
+        working_->close();
+        delete working_;
+    }
+}
+
+void Procedures::Advance(const std::string& stepText) {
+    const ProgressAdvance next = AdvanceProgress(working_->BarValue(), stepText);
+    working_->SetBarValue(next.value);
+    working_->percent->setText(QString::fromStdString(next.caption));
+}
+
+}  // namespace echodelve::app

@@ -1,0 +1,35 @@
+#include "app/qt_ui_hooks.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace echodelve::app {
+
+namespace {
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+void ShowMessage(QWidget* owner, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+void QtUiHooks::PumpEvents() {
+    QCoreApplication::processEvents();
+}
+
+void QtUiHooks::ShowWarning(std::string_view title, std::string_view text) {
+    ShowMessage(owner_, FromUtf8(title), FromUtf8(text));
+}
+
+bool QtUiHooks::AskYesNo(std::string_view title, std::string_view text) {
+    QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(text),
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace echodelve::app

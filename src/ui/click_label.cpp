@@ -1,0 +1,58 @@
+#include "ui/click_label.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QStyle>
+
+namespace echodelve::ui {
+
+ClickLabel::ClickLabel(const QString& caption, QWidget* parent)
+    : QWidget(parent), caption_(caption) {
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void ClickLabel::SetCaption(const QString& caption) {
+    caption_ = caption;
+    update();
+}
+
+void ClickLabel::SetAlignment(Qt::Alignment alignment) {
+    alignment_ = alignment;
+    update();
+}
+
+QSize ClickLabel::sizeHint() const {
+    QString shown = caption_;
+    shown.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(shown), metrics.height()};
+}
+
+void ClickLabel::AutoSize() {
+    resize(sizeHint());
+}
+
+void ClickLabel::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    style()->drawItemText(&painter, rect(), static_cast<int>(alignment_) | Qt::TextShowMnemonic,
+                          palette(), isEnabled(), caption_, QPalette::WindowText);
+}
+
+void ClickLabel::mousePressEvent(QMouseEvent* event) {
+    emit MouseDown(event->button(), event->position());
+}
+
+void ClickLabel::mouseMoveEvent(QMouseEvent* event) {
+    emit MouseMove(event->buttons(), event->position());
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+    emit MouseUp(event->button(), event->position());
+    // A click is a release over the label, as with any button.
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        emit Click();
+    }
+}
+
+}  // namespace echodelve::ui

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QLineF>
+#include <QWidget>
+#include <vector>
+
+namespace echodelve::ui {
+
+// A borderless grey panel that clips its children and paints thin lines (given
+// in twips) behind them. Its horizontal position can be kept as an exact
+// number of its parent's units, rounded only when it is drawn.
+class Panel : public QWidget {
+    Q_OBJECT
+  public:
+    explicit Panel(QWidget* parent, double parentUnitTwipsX = 15.0);
+
+    void AddLine(double x1, double y1, double x2, double y2);
+
+    double LeftUnits() const { return leftUnits_; }
+    void SetLeftUnits(double units);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    std::vector<QLineF> lines_;  // twips
+    double parentUnitTwipsX_;
+    double leftUnits_ = 0;
+};
+
+}  // namespace echodelve::ui

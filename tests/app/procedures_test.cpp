@@ -1,0 +1,254 @@
+#include "app/procedures.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "app/qt_ui_hooks.h"
+#include "formats/archive_writers.h"
+#include "support/fixtures.h"
+#include "support/message_box_answerer.h"
+#include "support/temp_dir.h"
+
+namespace echodelve::app {
+namespace {
+
+using test::Bytes;
+using test::MakeWav;
+using test::MessageBoxAnswerer;
+using test::ReadBytes;
+
+// The program's hooks, also noting what the progress window and the program
+// state show each time the dispatcher lets events run.
+class ObservingHooks : public QtUiHooks {
+  public:
+    ObservingHooks(ui::frmMain& main, const Procedures*& procedures)
+        : QtUiHooks(&main), main_(main), procedures_(procedures) {}
+
+    void PumpEvents() override {
+        if (procedures_ != nullptr && procedures_->Working() != nullptr) {
+            captions.push_back(procedures_->Working()->percent->text());
+            fileissfxSeen.push_back(main_.Getfileissfx());
+        }
+        QtUiHooks::PumpEvents();
+    }
+
+    QStringList captions;
+    std::vector<bool> fileissfxSeen;
+
+  private:
+    ui::frmMain& main_;
+    const Procedures*& procedures_;
+};
+
+class ProceduresTest : public ::testing::Test {
+  protected:
+    ProceduresTest() { observed = &procedures; }
+
+    QString Sfx(const std::string& name, std::vector<std::size_t> sizes) {
+        std::vector<PackMember> members;
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            members.push_back(
+                PackMember::FromBytes("m", MakeWav(sizes[i], static_cast<std::uint8_t>(i))));
+        }
+        WriteSfxArchive(dir / name, members);
+        return QString::fromStdString((dir / name).string());
+    }
+    QString Wad(const std::string& name, const std::vector<PackMember>& members) {
+        WriteWadArchive(dir / name, members);
+        return QString::fromStdString((dir / name).string());
+    }
+    QStringList Column(int column, int role = Qt::DisplayRole) const {
+        QStringList values;
+        for (int i = 0; i < main.Port->topLevelItemCount(); ++i) {
+            values << main.Port->topLevelItem(i)->data(column, role).toString();
+        }
+        return values;
+    }
+    QString Folder(const std::string& name) {
+        std::filesystem::create_directories(dir / name);
+        return QString::fromStdString((dir / name).string()) + QStringLiteral("/");
+    }
+
+    test::TempDir dir;
+    ui::frmMain main;
+    const Procedures* observed = nullptr;
+    ObservingHooks hooks{main, observed};
+    Procedures procedures{main, hooks};
+};
+
+TEST_F(ProceduresTest, ListingCountsUpAndKeysRowsInCatalogueOrder) {
+    const std::map<int, QStringList> expected = {
+        {1, {"100%"}},
+        {3, {"33%", "66%", "100%"}},
+        {7, {"14%", "28%", "42%", "57%", "71%", "85%", "100%"}},
+        {9, {"11%", "22%", "33%", "44%", "55%", "66%", "77%", "88%", "100%"}},
+    };
+    for (const auto& [count, captions] : expected) {
+        hooks.captions.clear();
+        const QString archive = Sfx("n" + std::to_string(count) + ".sfx",
+                                    std::vector<std::size_t>(static_cast<std::size_t>(count), 100));
+        procedures.RunProcedure(QStringLiteral("sfxfile"), archive, 0);
+        EXPECT_EQ(hooks.captions, captions) << count;
+        ASSERT_EQ(main.Port->topLevelItemCount(), count);
+        EXPECT_EQ(Column(0, kRowKeyRole).front(), QStringLiteral("a1"));
+        EXPECT_EQ(Column(0, kRowKeyRole).back(), QStringLiteral("a") + QString::number(count));
+        EXPECT_EQ(procedures.Working(), nullptr);
+        EXPECT_FALSE(main.Port->isHidden());
+    }
+}
+
+TEST_F(ProceduresTest, SecondListingReplacesTheFirstAndSetsTheKindOnlyAtTheEnd) {
+    const QString wad = Wad("w.wad", {PackMember::FromBytes("door.wav", MakeWav(100)),
+                                      PackMember::FromBytes("bell.wav", MakeWav(2000)),
+                                      PackMember::FromBytes("\x01odd.wav", MakeWav(60))});
+    procedures.RunProcedure(QStringLiteral("wadfile"), wad, 0);
+    EXPECT_EQ(Column(0), (QStringList{"door.wav", "bell.wav", "\x01odd.wav"}));
+    EXPECT_EQ(Column(1), (QStringList{"100", "2000", "60"}));
+    EXPECT_FALSE(main.Getfileissfx());
+
+    hooks.fileissfxSeen.clear();
+    const QString sfx = Sfx("two.sfx", {300, 699});
+    procedures.RunProcedure(QStringLiteral("sfxfile"), sfx, 0);
+    EXPECT_EQ(Column(0), (QStringList{"edsnd001.wav", "edsnd002.wav"}));
+    EXPECT_EQ(Column(0, kRowKeyRole), (QStringList{"a1", "a2"}));
+    EXPECT_EQ(hooks.fileissfxSeen, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(main.Getfileissfx());
+    EXPECT_EQ(main.Status->text(), QStringLiteral("2 Files  999 Bytes"));
+}
+
+TEST_F(ProceduresTest, SummaryGroupsTheArchiveSize) {
+    procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("big.sfx", {1234567}), 0);
+    const QString separator = QLocale::system().groupSeparator();
+    EXPECT_EQ(main.Status->text(), QStringLiteral("1 Files  1") + separator + "234" + separator +
+                                       QStringLiteral("567 Bytes"));
+}
+
+TEST_F(ProceduresTest, EmptyArchiveFailsAfterEmptyingTheListAndKeepsKindAndSummary) {
+    procedures.RunProcedure(QStringLiteral("wadfile"),
+                            Wad("w.wad", {PackMember::FromBytes("a.wav", MakeWav(64))}), 0);
+    const QString summary = main.Status->text();
+    test::WriteBytes(dir / "empty.sfx", {});
+    MessageBoxAnswerer answerer;
+    procedures.RunProcedure(QStringLiteral("sfxfile"),
+                            QString::fromStdString((dir / "empty.sfx").string()), 0);
+
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].title, QStringLiteral("EchoDelve"));
+    EXPECT_EQ(answerer.seen[0].text, QStringLiteral("The archive holds no sounds."));
+    EXPECT_EQ(answerer.seen[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(answerer.seen[0].buttons, QMessageBox::Ok);
+    EXPECT_EQ(main.Port->topLevelItemCount(), 0);
+    EXPECT_TRUE(main.Port->isHidden());
+    EXPECT_FALSE(main.Getfileissfx());
+    EXPECT_EQ(main.Status->text(), summary);
+    EXPECT_EQ(procedures.Working(), nullptr);
+}
+
+TEST_F(ProceduresTest, FailedDecodeLeavesRowsSummaryAndKindUntouched) {
+    procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("one.sfx", {100}), 0);
+    const QString summary = main.Status->text();
+    MessageBoxAnswerer answerer;
+    procedures.RunProcedure(QStringLiteral("sfxfile"),
+                            QString::fromStdString((dir / "gone.sfx").string()), 0);
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_TRUE(answerer.seen[0].text.contains(QStringLiteral("does not exist")));
+    EXPECT_EQ(Column(0), QStringList{"edsnd001.wav"});
+    EXPECT_FALSE(main.Port->isHidden());
+    EXPECT_EQ(main.Status->text(), summary);
+    EXPECT_TRUE(main.Getfileissfx());
+}
+
+TEST_F(ProceduresTest, WadWarningIsAMessageAndTheListingGoesOn) {
+    Bytes bytes = test::WadRecord("a.wav", 10, 1000);
+    test::WriteBytes(dir / "odd.wad", bytes);
+    MessageBoxAnswerer answerer;
+    procedures.RunProcedure(QStringLiteral("wadfile"),
+                            QString::fromStdString((dir / "odd.wad").string()), 0);
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].title, QStringLiteral("Warning"));
+    EXPECT_TRUE(answerer.seen[0].text.startsWith(QStringLiteral("Error On Open, Header Size")));
+    EXPECT_EQ(Column(0), QStringList{"a.wav"});
+}
+
+TEST_F(ProceduresTest, UnknownProcedureDoesNothing) {
+    procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("one.sfx", {100}), 0);
+    MessageBoxAnswerer answerer;
+    for (const char* code : {"SFXFILE", "", "saveall", "sfxfile "}) {
+        procedures.RunProcedure(QString::fromLatin1(code), Sfx("two.sfx", {100, 100}), 1);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(answerer.seen.empty());
+    EXPECT_EQ(main.Port->topLevelItemCount(), 1);
+}
+
+TEST_F(ProceduresTest, SaveWritesTheSoundAndEnablesTheFileList) {
+    procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("s.sfx", {100, 200}), 0);
+    main.FileList->setEnabled(false);
+    const QString target = Folder("out") + QStringLiteral("edsnd002.wav");
+    test::WriteBytes(dir / "out" / "edsnd002.wav", {'o', 'l', 'd'});
+    procedures.RunProcedure(QStringLiteral("savefile"), target, 2);
+    EXPECT_EQ(ReadBytes(dir / "out" / "edsnd002.wav"), MakeWav(200, 1));
+    EXPECT_TRUE(main.FileList->isEnabled());
+}
+
+TEST_F(ProceduresTest, SaveAllWritesEverySoundAskingOncePerNonRiffSound) {
+    Bytes odd = MakeWav(80, 7);
+    odd[0] = 'X';
+    const QString wad = Wad("w.wad", {PackMember::FromBytes("door.wav", MakeWav(100, 1)),
+                                      PackMember::FromBytes("odd.wav", odd),
+                                      PackMember::FromBytes("door.wav", MakeWav(120, 2)),
+                                      PackMember::FromBytes("../x.wav", MakeWav(90, 3))});
+    procedures.RunProcedure(QStringLiteral("wadfile"), wad, 0);
+    main.FileList->setEnabled(false);
+    hooks.captions.clear();
+    MessageBoxAnswerer answerer({QMessageBox::No});
+    procedures.RunProcedure(QStringLiteral("saveallfile"), Folder("all"), 0);
+
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].title, QStringLiteral("Warning"));
+    EXPECT_EQ(answerer.seen[0].text,
+              QStringLiteral(
+                  "File is blank or it is not WAV format, and may be unplayable. Save Anyways?"));
+    EXPECT_EQ(answerer.seen[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(hooks.captions, (QStringList{"25%", "50%", "75%", "100%"}));
+    EXPECT_EQ(test::FileNames(dir / "all"),
+              (std::vector<std::string>{".._x.wav", "door (2).wav", "door.wav"}));
+    EXPECT_EQ(ReadBytes(dir / "all" / "door.wav"), MakeWav(100, 1));
+    EXPECT_EQ(ReadBytes(dir / "all" / "door (2).wav"), MakeWav(120, 2));
+    EXPECT_TRUE(main.FileList->isEnabled());
+    EXPECT_EQ(procedures.Working(), nullptr);
+}
+
+TEST_F(ProceduresTest, FailureInTheMiddleOfSaveAllKeepsWhatWasWritten) {
+    Bytes bytes = test::WadRecord("one.wav", 64, 804);
+    for (const Bytes& record :
+         {test::WadRecord("two.wav", 0xFFFFFFFF, 868), test::WadRecord("three.wav", 64, 868)}) {
+        bytes.insert(bytes.end(), record.begin(), record.end());
+    }
+    const Bytes wav = MakeWav(64);
+    bytes.insert(bytes.end(), wav.begin(), wav.end());
+    bytes.insert(bytes.end(), wav.begin(), wav.end());
+    test::WriteBytes(dir / "neg.wad", bytes);
+    procedures.RunProcedure(QStringLiteral("wadfile"),
+                            QString::fromStdString((dir / "neg.wad").string()), 0);
+    ASSERT_EQ(main.Port->topLevelItemCount(), 3);
+
+    main.FileList->setEnabled(false);
+    MessageBoxAnswerer answerer;
+    procedures.RunProcedure(QStringLiteral("saveallfile"), Folder("all"), 0);
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].title, QStringLiteral("EchoDelve"));
+    EXPECT_TRUE(answerer.seen[0].text.contains(QStringLiteral("negative size")));
+    EXPECT_EQ(test::FileNames(dir / "all"), std::vector<std::string>{"one.wav"});
+    EXPECT_FALSE(main.FileList->isEnabled());
+    EXPECT_EQ(procedures.Working(), nullptr);
+
+    // The next run starts its progress window from the beginning.
+    hooks.captions.clear();
+    procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("one.sfx", {100}), 0);
+    EXPECT_EQ(hooks.captions, QStringList{"100%"});
+}
+
+}  // namespace
+}  // namespace echodelve::app
