@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path sentinel = root / "sentinel";
     static const bool prepared = [&] {
         std::ofstream(sentinel, std::ios::binary)
-            .write(reinterpret_cast<const char*>(kSentinel.data()), static_cast<std::streamsize>(kSentinel.size()));
+            .write(reinterpret_cast<const char*>(kSentinel.data()),
+                   static_cast<std::streamsize>(kSentinel.size()));
         return true;
     }();
     (void)prepared;
@@ -56,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::create_directory(scratch);
 
     const bool isSfx = (data[0] & 1) != 0;
-    const fs::path archive = fuzz::WriteArchive(data + 1, size - 1, isSfx ? "archive.sfx" : "archive.wad");
+    const fs::path archive =
+        fuzz::WriteArchive(data + 1, size - 1, isSfx ? "archive.sfx" : "archive.wad");
     SfxDecoder sfx(hooks);
     wadDecoder wad(hooks);
     try {
@@ -96,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& file : fs::directory_iterator(root)) {
         const auto leaf = file.path().filename();
-        Require(leaf == "out" || leaf == "sentinel" || leaf == "archive.sfx" || leaf == "archive.wad");
+        Require(leaf == "out" || leaf == "sentinel" || leaf == "archive.sfx" ||
+                leaf == "archive.wad");
     }
     Require(ReadAll(sentinel) == kSentinel);
     return 0;

@@ -14,8 +14,8 @@ namespace echodelve::fuzz {
 // A folder of this process's own for the archive under test.
 inline const std::filesystem::path& ScratchRoot() {
     static const std::filesystem::path root = [] {
-        auto path = std::filesystem::temp_directory_path() /
-                    ("echodelve-fuzz-" + std::to_string(getpid()));
+        auto path =
+            std::filesystem::temp_directory_path() / ("echodelve-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(path);
         return path;
     }();
@@ -36,12 +36,12 @@ inline std::filesystem::path WriteArchive(const std::uint8_t* data, std::size_t 
 
 // Answers the "Save Anyways?" question by turns, so both answers are explored.
 class FuzzHooks : public UiHooks {
-public:
+  public:
     void PumpEvents() override {}
     void ShowWarning(std::string_view, std::string_view) override {}
     bool AskYesNo(std::string_view, std::string_view) override { return (++asked_ % 2) == 0; }
 
-private:
+  private:
     unsigned asked_ = 0;
 };
 

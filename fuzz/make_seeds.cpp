@@ -40,7 +40,8 @@ void Save(const fs::path& path, std::uint8_t prefix, const Bytes& bytes, bool wi
     if (withPrefix) {
         out.put(static_cast<char>(prefix));
     }
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace
@@ -57,10 +58,12 @@ int main(int argc, char** argv) {
     const fs::path scratch = root / "scratch.bin";
     const std::vector<std::vector<PackMember>> sets = {
         {PackMember::FromBytes("door.wav", Wav(60, 1))},
-        {PackMember::FromBytes("door.wav", Wav(60, 1)), PackMember::FromBytes("door.wav", Wav(90, 2)),
+        {PackMember::FromBytes("door.wav", Wav(60, 1)),
+         PackMember::FromBytes("door.wav", Wav(90, 2)),
          PackMember::FromBytes("..\\up.wav", Wav(50, 3))},
         {PackMember::FromBytes("a.wav", Wav(44, 4)), PackMember::FromBytes("b.wav", Wav(300, 5)),
-         PackMember::FromBytes("caf\xC3\xA9 bell.WAV", Wav(120, 6)), PackMember::FromBytes(".", Wav(48, 7))},
+         PackMember::FromBytes("caf\xC3\xA9 bell.WAV", Wav(120, 6)),
+         PackMember::FromBytes(".", Wav(48, 7))},
     };
     int n = 0;
     for (const auto& members : sets) {
