@@ -95,16 +95,12 @@ void Fresh(const fs::path& folder) {
     fs::create_directories(folder);
 }
 
-}  // namespace
+constexpr std::size_t kSoundBytes = 200 * 1024;
 
-int main(int argc, char** argv) {
-    const fs::path work =
-        argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "echodelve-bench";
-    const std::string cli = ECHODELVE_CLI_PATH;
-    Fresh(work);
-    QuietHooks hooks;
-
-    // Decoding: 1000 sounds in an SFX archive, 299 records in a WAD archive.
+// Writes the archives the figures are measured on. It runs in a process of
+// its own, so the measuring process stays small: a spawned child is charged
+// with its parent's peak memory at the time of the spawn.
+void MakeFixtures(const fs::path& work) {
     std::vector<PackMember> small;
     for (unsigned i = 0; i < 1000; ++i) {
         small.push_back(
@@ -113,6 +109,46 @@ int main(int argc, char** argv) {
     echodelve::WriteSfxArchive(work / "decode.sfx", small);
     echodelve::WriteWadArchive(work / "decode.wad",
                                std::vector<PackMember>(small.begin(), small.begin() + 299));
+    // ~200 MB in 1000 equal sounds, so `split -b` makes the same files.
+    std::vector<PackMember> sounds;
+    for (unsigned i = 0; i < 1000; ++i) {
+        sounds.push_back(PackMember::FromBytes("x.wav", Wav(kSoundBytes, i)));
+    }
+    echodelve::WriteSfxArchive(work / "big.sfx", sounds);
+    sounds.clear();
+    // Two sounds of 256 MiB, and a record claiming 1 GiB past the end of its archive.
+    std::vector<PackMember> large;
+    large.push_back(PackMember::FromBytes("a.wav", Wav(256u << 20, 1)));
+    large.push_back(PackMember::FromBytes("b.wav", Wav(256u << 20, 2)));
+    echodelve::WriteWadArchive(work / "large.wad", large);
+    large.clear();
+    std::ofstream claim(work / "claim.wad", std::ios::binary);
+    std::vector<char> record(268, 0);
+    std::copy_n("big.wav", 7, record.begin());
+    const std::uint32_t size = 1u << 30;
+    const std::uint32_t offset = 268;
+    for (int i = 0; i < 4; ++i) {
+        record[260 + static_cast<std::size_t>(i)] = static_cast<char>(size >> (8 * i));
+        record[264 + static_cast<std::size_t>(i)] = static_cast<char>(offset >> (8 * i));
+    }
+    claim.write(record.data(), static_cast<std::streamsize>(record.size()));
+    claim.write("RIFF", 4);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--make-fixtures") {
+        MakeFixtures(argv[2]);
+        return 0;
+    }
+    const fs::path work =
+        argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "echodelve-bench";
+    const std::string cli = ECHODELVE_CLI_PATH;
+    Fresh(work);
+    Spawn({fs::read_symlink("/proc/self/exe").string(), "--make-fixtures", work.string()});
+    QuietHooks hooks;
+
     echodelve::SfxDecoder sfx(hooks);
     echodelve::wadDecoder wad(hooks);
     const double sfxMs = DecodeMilliseconds([&] { sfx.DecodeSfx(work / "decode.sfx"); });
@@ -120,24 +156,19 @@ int main(int argc, char** argv) {
     std::printf("decode: SFX, 1000 sounds: %.3f ms (target < 10 ms)\n", sfxMs);
     std::printf("decode: WAD, 299 records: %.3f ms (target < 10 ms)\n", wadMs);
 
-    // Extraction: ~200 MB in 1000 equal sounds, so `split -b` makes the same files.
-    constexpr std::size_t kSoundBytes = 200 * 1024;
-    std::vector<PackMember> sounds;
-    for (unsigned i = 0; i < 1000; ++i) {
-        sounds.push_back(PackMember::FromBytes("x.wav", Wav(kSoundBytes, i)));
-    }
-    echodelve::WriteSfxArchive(work / "big.sfx", sounds);
-    sounds.clear();
     const std::string archive = (work / "big.sfx").string();
     std::vector<double> extractTimes;
     std::vector<double> splitTimes;
     long extractPeak = 0;
-    for (int round = 0; round < 5; ++round) {
+    // Each run starts with no dirty pages left by the run before it.
+    for (int round = 0; round < 7; ++round) {
         Fresh(work / "split");
+        Spawn({"sync"});
         splitTimes.push_back(Spawn({"split", "-b", std::to_string(kSoundBytes), "-a", "3", archive,
                                     (work / "split" / "part").string()})
                                  .seconds);
         Fresh(work / "extract");
+        Spawn({"sync"});
         const ChildRun run =
             Spawn({cli, "extract", "--yes", "-o", (work / "extract").string(), archive});
         extractTimes.push_back(run.seconds);
@@ -149,28 +180,6 @@ int main(int argc, char** argv) {
         "extract: 1000 sounds, %.1f MB: %.3f s; split -b: %.3f s; ratio %.2fx (target <= 0.8x)\n",
         1000.0 * kSoundBytes / 1e6, extractS, splitS, extractS / splitS);
     std::printf("extract: peak memory %.1f MiB (target < 32 MiB)\n", extractPeak / 1024.0);
-
-    // Memory with large sounds: two sounds of 256 MiB and a record that claims
-    // 1 GiB past the end of its archive (written as zeros).
-    {
-        std::vector<PackMember> large;
-        large.push_back(PackMember::FromBytes("a.wav", Wav(256u << 20, 1)));
-        large.push_back(PackMember::FromBytes("b.wav", Wav(256u << 20, 2)));
-        echodelve::WriteWadArchive(work / "large.wad", large);
-    }
-    {
-        std::ofstream claim(work / "claim.wad", std::ios::binary);
-        std::vector<char> record(268, 0);
-        std::copy_n("big.wav", 7, record.begin());
-        const std::uint32_t size = 1u << 30;
-        const std::uint32_t offset = 268;
-        for (int i = 0; i < 4; ++i) {
-            record[260 + static_cast<std::size_t>(i)] = static_cast<char>(size >> (8 * i));
-            record[264 + static_cast<std::size_t>(i)] = static_cast<char>(offset >> (8 * i));
-        }
-        claim.write(record.data(), static_cast<std::streamsize>(record.size()));
-        claim.write("RIFF", 4);
-    }
     for (const char* name : {"large.wad", "claim.wad"}) {
         Fresh(work / "extract");
         const ChildRun run = Spawn(

@@ -20,6 +20,8 @@ class ArchiveReader {
 
     // Fills `out` with the bytes at `offset` (which must not be negative).
     void ReadAt(std::int64_t offset, std::span<std::uint8_t> out);
+    // The open file, or null for a missing archive.
+    std::FILE* Handle() const { return file_; }
 
   private:
     std::filesystem::path path_;

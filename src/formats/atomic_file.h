@@ -23,6 +23,7 @@ class AtomicFile {
     // Appends `count` zero bytes.
     void WriteZeros(std::uint64_t count);
     void Commit();
+    std::FILE* Handle() const { return file_; }
 
     const std::filesystem::path& Target() const { return target_; }
 

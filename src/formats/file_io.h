@@ -13,4 +13,11 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 // A 64-bit fseek from the start of the file; 0 on success.
 int SeekFile(std::FILE* file, std::int64_t offset);
 
+// Appends up to `count` bytes of `from`, starting at `offset`, to `to` without
+// passing them through user space, where the platform can. Returns how many
+// bytes it copied: fewer at the end of `from`, 0 where it cannot copy this
+// way. Callers copy the rest themselves, which also reports any error.
+std::uint64_t CopyInKernel(std::FILE* from, std::int64_t offset, std::FILE* to,
+                           std::uint64_t count);
+
 }  // namespace echodelve

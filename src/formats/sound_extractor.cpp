@@ -8,6 +8,7 @@
 #include "archive_reader.h"
 #include "atomic_file.h"
 #include "errors.h"
+#include "file_io.h"
 
 namespace echodelve {
 
@@ -48,13 +49,18 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
 
     AtomicFile out(output);
     ArchiveReader archive(catalogue.archivePath);
+    std::int64_t done = 0;
+    if (archive.Handle() != nullptr) {
+        done = static_cast<std::int64_t>(CopyInKernel(archive.Handle(), entry.offset, out.Handle(),
+                                                      static_cast<std::uint64_t>(entry.size)));
+    }
+    // What the kernel did not copy: the rest of a short archive (as zeros) or everything.
     const auto chunkSize = static_cast<std::size_t>(
-        std::min<std::int64_t>(entry.size, static_cast<std::int64_t>(kChunkBytes)));
+        std::min<std::int64_t>(entry.size - done, static_cast<std::int64_t>(kChunkBytes)));
     std::unique_ptr<std::uint8_t[]> chunk(new (std::nothrow) std::uint8_t[chunkSize]);
     if (chunkSize > 0 && !chunk) {
         throw ArchiveError("Not enough memory to extract " + soundName + ".");
     }
-    std::int64_t done = 0;
     while (done < entry.size) {
         const auto n = static_cast<std::size_t>(
             std::min<std::int64_t>(entry.size - done, static_cast<std::int64_t>(chunkSize)));
