@@ -86,7 +86,7 @@ TEST_F(ProceduresTest, ListingCountsUpAndKeysRowsInCatalogueOrder) {
     };
     for (const auto& [count, captions] : expected) {
         hooks.captions.clear();
-        const QString archive = Sfx("n" + std::to_string(count) + ".sfx",
+        const QString archive = Sfx(QStringLiteral("n%1.sfx").arg(count).toStdString(),
                                     std::vector<std::size_t>(static_cast<std::size_t>(count), 100));
         procedures.RunProcedure(QStringLiteral("sfxfile"), archive, 0);
         EXPECT_EQ(hooks.captions, captions) << count;
