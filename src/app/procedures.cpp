@@ -22,6 +22,11 @@ std::filesystem::path ToFsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+QTreeWidgetItem* SelectedRow(const QTreeWidget* list) {
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.front();
+}
+
 qint32 SoundNumberFromKey(const QString& key) {
     bool ok = false;
     const qint32 number = key.mid(1).toInt(&ok);

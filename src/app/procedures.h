@@ -51,6 +51,9 @@ class Procedures {
 // A path as the file system names it.
 std::filesystem::path ToFsPath(const QString& path);
 
+// The selected row of the sound list, or null.
+QTreeWidgetItem* SelectedRow(const QTreeWidget* list);
+
 // The sound number of a row key "a" + number; 0 for anything else.
 qint32 SoundNumberFromKey(const QString& key);
 inline constexpr int kRowKeyRole = Qt::UserRole;

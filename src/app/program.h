@@ -1,28 +1,38 @@
 #pragma once
 
-#include <memory>
-
 #include "app/procedures.h"
 #include "app/qt_ui_hooks.h"
+#include "commands/command_context.h"
+#include "platform/sound_service.h"
 #include "ui/frm_main.h"
 #include "ui/frm_menus.h"
 
 namespace echodelve::app {
 
-// The running program: its windows, the library's hooks and the dispatcher.
+// The running program: the sound service, the windows, the library's hooks,
+// the dispatcher, and every control and menu item connected to its command.
 class Program {
   public:
-    Program() = default;
+    Program();
 
     ui::frmMain& Main() { return main_; }
     ui::frmMenus& Menus() { return menus_; }
     Procedures& Dispatcher() { return procedures_; }
+    platform::SoundService& Sound() { return sound_; }
+    commands::CommandContext& Context() { return context_; }
+
+    // Where mnuMain opens: (5, 5) in the main window's units.
+    QPoint MainMenuPosition() const;
 
   private:
-    ui::frmMain main_;
+    void Connect();
+
+    platform::SoundService sound_;
+    ui::frmMain main_{&sound_};
     ui::frmMenus menus_;
     QtUiHooks hooks_{&main_};
     Procedures procedures_{main_, hooks_};
+    commands::CommandContext context_;
 };
 
 }  // namespace echodelve::app

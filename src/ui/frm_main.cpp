@@ -1,5 +1,6 @@
 #include "ui/frm_main.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QPainter>
 
@@ -49,7 +50,10 @@ void SetDarkColours(QWidget* widget) {
 
 }  // namespace
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+frmMain::frmMain(platform::SoundService* sound, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      sound_(sound),
+      programFolder_(QCoreApplication::applicationDirPath()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Echo Delve"));
     setWindowIcon(ProgramIcon());
@@ -79,6 +83,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
 
     BuildMainPanel();
     BuildBrowsePanel();
+    StartBrowsing();
 }
 
 void frmMain::BuildMainPanel() {
@@ -129,17 +134,17 @@ void frmMain::BuildBrowsePanel() {
 
     FileListBox = new Panel(BrowseDlg);
     FileListBox->setGeometry(TwipsRect(135, 180, 2080, 2930));
-    FileList = MakeClippedList<QListWidget>(FileListBox, TwipsRect(-45, -45, 2175, 3015));
+    FileList = MakeClippedList<FilePicker>(FileListBox, TwipsRect(-45, -45, 2175, 3015));
     FileList->setObjectName(QStringLiteral("FileList"));
 
     DirListBox = new Panel(BrowseDlg);
     DirListBox->setGeometry(TwipsRect(2340, 180, 2100, 2490));
-    DirList = MakeClippedList<QListWidget>(DirListBox, TwipsRect(-30, -35, 2165, 2565));
+    DirList = MakeClippedList<FolderPicker>(DirListBox, TwipsRect(-30, -35, 2165, 2565));
     DirList->setObjectName(QStringLiteral("DirList"));
 
     DriveListBox = new Panel(BrowseDlg);
     DriveListBox->setGeometry(TwipsRect(2340, 2870, 2110, 245));
-    DriveList = MakeClippedList<QComboBox>(DriveListBox, TwipsRect(-30, -30, 2175, 315));
+    DriveList = MakeClippedList<DrivePicker>(DriveListBox, TwipsRect(-30, -30, 2175, 315));
     DriveList->setObjectName(QStringLiteral("DriveList"));
 
     BrowseStatus = MakeLabel(QString(), BrowseDlg,

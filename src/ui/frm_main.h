@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QComboBox>
+#include <QHash>
 #include <QImage>
 #include <QLabel>
-#include <QListWidget>
 #include <QTreeWidget>
 #include <QWidget>
 
+#include "platform/sound_service.h"
 #include "ui/click_label.h"
+#include "ui/drive_picker.h"
+#include "ui/file_picker.h"
+#include "ui/folder_picker.h"
 #include "ui/glyph_label.h"
 #include "ui/panel.h"
 
@@ -20,7 +23,9 @@ namespace echodelve::ui {
 class frmMain : public QWidget {
     Q_OBJECT
   public:
-    explicit frmMain(QWidget* parent = nullptr);
+    // Interface sounds go to `sound` (none when null); the browse panel starts
+    // at the process's working folder.
+    explicit frmMain(platform::SoundService* sound = nullptr, QWidget* parent = nullptr);
 
     // Program state.
     void SetOpenProcedure(const QString& procedure) { OpenProcedure = procedure; }
@@ -31,6 +36,28 @@ class frmMain : public QWidget {
     QString OpenProcedure;
     bool fileissfx = false;
     bool MainDlgShown = false;
+    bool Swishing = false;
+
+    // The browse panel's behaviour: the slides with their sounds, the wait
+    // they use, hiding the panel controls around a slide, Cancel and the
+    // coupling of the drive, folder and file lists.
+    void pause(float seconds);
+    void DisableDlgs();
+    void EnableDlgs();
+    void SwishDlgIn();
+    void SwishDlgOut();
+    void SwishMainDlgIn();
+    void SwishMainDlgOut();
+    void Label4_Click();
+    void DirList_Change();
+    void DriveList_Change();
+
+    // The folder holding the executable, and "data" with the interface sounds.
+    QString ProgramFolder() const { return programFolder_; }
+    void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
+    // Plays "<program folder>/data/<name>" once, if it exists.
+    void PlayInterfaceSound(const QString& name);
+    platform::SoundService* Sound() const { return sound_; }
 
     // Where both panels rest out of view and where they slide in to, in the
     // window's own horizontal units.
@@ -55,11 +82,11 @@ class frmMain : public QWidget {
     // The browse panel.
     Panel* BrowseDlg;
     Panel* FileListBox;
-    QListWidget* FileList;
+    FilePicker* FileList;
     Panel* DirListBox;
-    QListWidget* DirList;
+    FolderPicker* DirList;
     Panel* DriveListBox;
-    QComboBox* DriveList;
+    DrivePicker* DriveList;
     QLabel* BrowseStatus;
     QCheckBox* opendir;
     ClickLabel* Label1;
@@ -71,8 +98,15 @@ class frmMain : public QWidget {
   private:
     void BuildMainPanel();
     void BuildBrowsePanel();
+    void StartBrowsing();
+    void SlideIn(Panel* panel);
+    void SlideOut(Panel* panel);
 
     QImage picture_;
+    platform::SoundService* sound_;
+    QString programFolder_;
+    // The folder last shown on each volume, as drives keep a current folder.
+    QHash<QString, QString> driveFolders_;
 };
 
 }  // namespace echodelve::ui

@@ -24,6 +24,7 @@ void Panel::AddLine(double x1, double y1, double x2, double y2) {
 void Panel::SetLeftUnits(double units) {
     leftUnits_ = units;
     move(static_cast<int>(std::lround(units * parentUnitTwipsX_ / kTwipsPerPixel)), y());
+    emit LeftUnitsChanged(units);
 }
 
 void Panel::paintEvent(QPaintEvent* /*event*/) {

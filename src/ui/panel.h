@@ -19,6 +19,10 @@ class Panel : public QWidget {
     double LeftUnits() const { return leftUnits_; }
     void SetLeftUnits(double units);
 
+  signals:
+    // Every position set, exactly as set.
+    void LeftUnitsChanged(double units);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -2,12 +2,32 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QInputDialog>
 
 namespace echodelve::test {
 
 void MessageBoxAnswerer::Poll() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible()) {
+        return;
+    }
+    if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+        dialogs.push_back(input->windowTitle() + QStringLiteral(": ") + input->labelText());
+        if (inputs_.empty()) {
+            input->reject();
+        } else {
+            input->setTextValue(inputs_.front());
+            inputs_.pop_front();
+            input->accept();
+        }
+        return;
+    }
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (box == nullptr) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialogs.push_back(dialog->objectName());
+            dialog->accept();
+        }
         return;
     }
     seen.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});

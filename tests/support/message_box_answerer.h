@@ -8,9 +8,11 @@
 
 namespace echodelve::test {
 
-// Answers the program's real message boxes as they come up: each modal box is
+// Answers the program's real modal windows as they come up. A message box is
 // recorded, then its button for the next queued answer is pressed (OK, or No,
-// once the queue is empty).
+// once the queue is empty). An input box gets the next queued text and OK
+// (Cancel once none is left). Any other dialog is recorded by object name and
+// accepted.
 class MessageBoxAnswerer : public QObject {
   public:
     struct Seen {
@@ -20,18 +22,21 @@ class MessageBoxAnswerer : public QObject {
         QMessageBox::StandardButtons buttons;
     };
 
-    explicit MessageBoxAnswerer(std::deque<QMessageBox::StandardButton> answers = {})
-        : answers_(std::move(answers)) {
+    explicit MessageBoxAnswerer(std::deque<QMessageBox::StandardButton> answers = {},
+                                std::deque<QString> inputs = {})
+        : answers_(std::move(answers)), inputs_(std::move(inputs)) {
         connect(&timer_, &QTimer::timeout, this, &MessageBoxAnswerer::Poll);
         timer_.start(5);
     }
 
     std::vector<Seen> seen;
+    std::vector<QString> dialogs;  // titles of input boxes, object names of other dialogs
 
   private:
     void Poll();
 
     std::deque<QMessageBox::StandardButton> answers_;
+    std::deque<QString> inputs_;
     QTimer timer_;
 };
 

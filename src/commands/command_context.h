@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "app/procedures.h"
+#include "platform/sound_service.h"
+#include "ui/frm_main.h"
+
+namespace echodelve::commands {
+
+// What the menu commands and the confirm action work on.
+struct CommandContext {
+    ui::frmMain& main;
+    app::Procedures& procedures;
+    platform::SoundService& sound;
+    // Shows a folder in the desktop's file browser.
+    std::function<void(const QString& folder)> openFolder;
+    // Ends the program at once.
+    std::function<void()> endProgram;
+};
+
+// A folder and a name with exactly one "/" between them ("/" already ends with one).
+QString JoinPath(const QString& folder, const QString& name);
+
+// A modal message box with a single OK and no icon.
+void ShowMessage(QWidget* owner, const QString& title, const QString& text);
+
+}  // namespace echodelve::commands

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "commands/command_context.h"
+
+namespace echodelve::commands {
+
+// The browse panel's OK (Label1_Click) and a double-click in its file list
+// (FileList_DblClick): builds the path from the folder and file lists, runs
+// the stored procedure and brings the sound list back; after a save, shows the
+// folder when "Open Folder When Saved" is ticked.
+void ConfirmBrowse(CommandContext& context);
+
+}  // namespace echodelve::commands
