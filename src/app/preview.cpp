@@ -1,13 +1,104 @@
 #include "app/preview.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <exception>
+
+#include "app/grouped_number.h"
+#include "app/path_exists.h"
+#include "formats/output_names.h"
+
 namespace echodelve::app {
 
-QString ScratchFolder(const QString& programFolder) {
-    return programFolder + QStringLiteral("/temp");
+namespace {
+
+bool UsableFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    return (info.isDir() || QDir().mkpath(folder)) && QFileInfo(folder).isWritable();
+}
+
+}  // namespace
+
+QString ScratchFolder::Path() const {
+    return chosen_.isEmpty() ? Own() : chosen_;
+}
+
+bool ScratchFolder::Prepare() {
+    if (!chosen_.isEmpty() && PathExists(chosen_)) {
+        return true;
+    }
+    const QString own = Own();
+    if (UsableFolder(own)) {
+        chosen_ = own;
+        return true;
+    }
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                          QStringLiteral("/echodelve/temp");
+    if (UsableFolder(cache)) {
+        chosen_ = cache;
+        return true;
+    }
+    return false;
+}
+
+Preview::Preview(ui::frmMain& main, Procedures& procedures, platform::SoundService& sound)
+    : main_(main),
+      procedures_(procedures),
+      sound_(sound),
+      scratch_([&main] { return main.ProgramFolder(); }) {}
+
+void Preview::Port_DblClick() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (main_.Port->topLevelItemCount() >= 1) {
+        scratch_.Prepare();
+        const QString folder = scratch_.Path();
+        QDir scratch(folder);
+        for (const QString& name :
+             scratch.entryList({QStringLiteral("*.wav")}, QDir::Files | QDir::Hidden)) {
+            scratch.remove(name);
+        }
+        if (const QTreeWidgetItem* row = SelectedRow(main_.Port)) {
+            const qint32 number = SoundNumberFromKey(row->data(0, kRowKeyRole).toString());
+            const QString file =
+                folder + QLatin1Char('/') +
+                QString::fromStdString(SafeOutputName(row->text(0).toStdString(), number));
+            try {
+                procedures_.ExtractSound(file, number);
+            } catch (const std::exception&) {
+                // A preview reports nothing; the next step still runs.
+            }
+            sound_.Play(file, main_.loopsnd->isChecked());
+        }
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void Preview::Port_ItemClick(QTreeWidgetItem* item) {
+    main_.Status->setText(QStringLiteral("'") + item->text(0) + QStringLiteral("'  ") +
+                          GroupedNumber(item->text(1).toLongLong()) + QStringLiteral(" Bytes"));
+}
+
+void Preview::Label5_Click() {
+    StopSound(sound_);
 }
 
 void StopSound(platform::SoundService& sound) {
     sound.Stop();
+}
+
+void ClearScratchFolder(const QString& folder) {
+    QDir scratch(folder);
+    if (!scratch.exists()) {
+        return;
+    }
+    const QStringList previews =
+        scratch.entryList({QStringLiteral("*.wav")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : previews) {
+        scratch.remove(name);
+    }
+    QDir().rmdir(folder);  // only succeeds when nothing else is left
 }
 
 }  // namespace echodelve::app

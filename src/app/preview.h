@@ -1,15 +1,64 @@
 #pragma once
 
 #include <QString>
+#include <QTreeWidgetItem>
+#include <functional>
 
+#include "app/procedures.h"
 #include "platform/sound_service.h"
+#include "ui/frm_main.h"
 
 namespace echodelve::app {
 
-// The scratch folder where previews are written: "temp" beside the executable.
-QString ScratchFolder(const QString& programFolder);
+// Where previews are written: "temp" beside the executable, or, where that
+// cannot be made or written (a program installed in a system folder), the
+// user's cache folder ($XDG_CACHE_HOME/echodelve/temp).
+class ScratchFolder {
+  public:
+    // `programFolder` tells the executable's folder when asked.
+    explicit ScratchFolder(std::function<QString()> programFolder)
+        : programFolder_(std::move(programFolder)) {}
+
+    // The folder in use: the one chosen by the first preview, else "temp"
+    // beside the executable.
+    QString Path() const;
+    // Makes the folder if it is missing, choosing the cache folder where the
+    // program's own cannot serve; false if neither can be made.
+    bool Prepare();
+
+  private:
+    QString Own() const { return programFolder_() + QStringLiteral("/temp"); }
+
+    std::function<QString()> programFolder_;
+    QString chosen_;
+};
+
+// The sound preview: a double-click (or Enter) on a row writes that sound
+// into the scratch folder and plays it, once or, with "Loop Sound" ticked,
+// looped; a click shows its name and size; "&Stop Sound" stops it. Every
+// failing step is skipped without a message.
+class Preview {
+  public:
+    Preview(ui::frmMain& main, Procedures& procedures, platform::SoundService& sound);
+
+    void Port_DblClick();
+    void Port_ItemClick(QTreeWidgetItem* item);
+    void Label5_Click();
+
+    ScratchFolder& Scratch() { return scratch_; }
+
+  private:
+    ui::frmMain& main_;
+    Procedures& procedures_;
+    platform::SoundService& sound_;
+    ScratchFolder scratch_;
+};
 
 // Ends any sound that is playing, a looped preview included.
 void StopSound(platform::SoundService& sound);
+
+// Deletes "*.wav" (any letter case) from the folder, then removes the folder
+// if that left it empty. Failures are ignored.
+void ClearScratchFolder(const QString& folder);
 
 }  // namespace echodelve::app

@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QShortcut>
 #include <cmath>
 
 #include "commands/about_command.h"
@@ -27,7 +28,10 @@ void EndProgram() {
 }  // namespace
 
 Program::Program()
-    : context_{main_, procedures_, sound_,
+    : context_{main_,
+               procedures_,
+               preview_,
+               sound_,
                [](const QString& folder) { platform::OpenFolderInFileBrowser(folder); },
                EndProgram} {
     Connect();
@@ -57,6 +61,15 @@ void Program::Connect() {
                      [this] { ConfirmBrowse(context_); });
     QObject::connect(main_.mnulabel, &ui::ClickLabel::Click, &main_,
                      [this] { menus_.mnuMain->popup(MainMenuPosition()); });
+    QObject::connect(main_.Port, &QTreeWidget::itemDoubleClicked, &main_,
+                     [this] { preview_.Port_DblClick(); });
+    QObject::connect(new QShortcut(QKeySequence(Qt::Key_Return), main_.Port, nullptr, nullptr,
+                                   Qt::WidgetShortcut),
+                     &QShortcut::activated, &main_, [this] { preview_.Port_DblClick(); });
+    QObject::connect(main_.Port, &QTreeWidget::itemClicked, &main_,
+                     [this](QTreeWidgetItem* item) { preview_.Port_ItemClick(item); });
+    QObject::connect(main_.Label5, &ui::ClickLabel::Click, &main_,
+                     [this] { preview_.Label5_Click(); });
     QObject::connect(main_.Label2, &ui::ClickLabel::Click, &main_,
                      [this] { mnuExit_Click(context_); });
     QObject::connect(main_.Label3, &ui::ClickLabel::Click, &main_,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/preview.h"
 #include "app/procedures.h"
 #include "app/qt_ui_hooks.h"
 #include "commands/command_context.h"
@@ -18,6 +19,7 @@ class Program {
     ui::frmMain& Main() { return main_; }
     ui::frmMenus& Menus() { return menus_; }
     Procedures& Dispatcher() { return procedures_; }
+    app::Preview& PreviewOf() { return preview_; }
     platform::SoundService& Sound() { return sound_; }
     commands::CommandContext& Context() { return context_; }
 
@@ -32,6 +34,7 @@ class Program {
     ui::frmMenus menus_;
     QtUiHooks hooks_{&main_};
     Procedures procedures_{main_, hooks_};
+    Preview preview_{main_, procedures_, sound_};
     commands::CommandContext context_;
 };
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+#include "app/preview.h"
 #include "app/procedures.h"
 #include "platform/sound_service.h"
 #include "ui/frm_main.h"
@@ -13,6 +14,7 @@ namespace echodelve::commands {
 struct CommandContext {
     ui::frmMain& main;
     app::Procedures& procedures;
+    app::Preview& preview;
     platform::SoundService& sound;
     // Shows a folder in the desktop's file browser.
     std::function<void(const QString& folder)> openFolder;

@@ -10,7 +10,4 @@ namespace echodelve::commands {
 // ends in any case.
 void mnuExit_Click(CommandContext& context);
 
-// The scratch-folder part of it, on its own.
-void ClearScratchFolder(const QString& folder);
-
 }  // namespace echodelve::commands

@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QStyle>
 
+#include "ui/units.h"
+
 namespace echodelve::ui {
 
 ClickLabel::ClickLabel(const QString& caption, QWidget* parent)
@@ -27,6 +29,11 @@ QSize ClickLabel::sizeHint() const {
     shown.remove(QRegularExpression(QStringLiteral("&(?!&)")));
     const QFontMetrics metrics(font());
     return {metrics.horizontalAdvance(shown), metrics.height()};
+}
+
+void ClickLabel::MoveTwips(double left, double top) {
+    twipsPos_ = QPointF(left, top);
+    move(Px(left), Px(top));
 }
 
 void ClickLabel::AutoSize() {

@@ -18,6 +18,9 @@ class ClickLabel : public QWidget {
     void SetAlignment(Qt::Alignment alignment);
     // Resizes to the caption, keeping the top-left corner.
     void AutoSize();
+    // Position in its container's twips, kept exactly; rounded only to draw.
+    QPointF TwipsPos() const { return twipsPos_; }
+    void MoveTwips(double left, double top);
     QSize sizeHint() const override;
 
   signals:
@@ -34,6 +37,7 @@ class ClickLabel : public QWidget {
 
   private:
     QString caption_;
+    QPointF twipsPos_;
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
 };
 

@@ -24,7 +24,7 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, QRect geometry) {
 
 ClickLabel* MakeLabelButton(const QString& caption, QWidget* parent, double left, double top) {
     auto* label = new ClickLabel(caption, parent);
-    label->move(Px(left), Px(top));
+    label->MoveTwips(left, top);
     label->AutoSize();
     return label;
 }
@@ -62,11 +62,12 @@ frmMain::frmMain(platform::SoundService* sound, QWidget* parent)
     setAutoFillBackground(true);
     picture_ = BackgroundPicture();
 
-    title = MakeLabel(QStringLiteral("E c h o   D e l v e"), this, TwipsRect(0, 0, 5250, 225));
+    title = new ClickLabel(QStringLiteral("E c h o   D e l v e"), this);
+    title->setGeometry(TwipsRect(0, 0, 5250, 225));
     QFont titleFont(QStringLiteral("Arial"), 9);
     titleFont.setBold(true);
     title->setFont(titleFont);
-    title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    title->SetAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QPalette titlePalette = title->palette();
     titlePalette.setColor(QPalette::WindowText, kTitleGrey);
     title->setPalette(titlePalette);
@@ -84,6 +85,7 @@ frmMain::frmMain(platform::SoundService* sound, QWidget* parent)
     BuildMainPanel();
     BuildBrowsePanel();
     StartBrowsing();
+    ConnectChrome();
 }
 
 void frmMain::BuildMainPanel() {

@@ -64,8 +64,21 @@ class frmMain : public QWidget {
     static constexpr double kPanelOut = 350;
     static constexpr double kPanelIn = 20;
 
+    // The window chrome: the title row is the handle that drags the window,
+    // and the label buttons shift while pressed.
+    void title_MouseDown(Qt::MouseButton button, QPointF position);
+    void title_MouseMove(Qt::MouseButtons buttons, QPointF position);
+    void title_MouseUp(Qt::MouseButton button, QPointF position);
+    void LabelButton_MouseDown(ClickLabel* label);
+    void LabelButton_MouseUp(ClickLabel* label);
+    bool Dragging = false;
+    double DownX = 0;  // the pressed point within the title, in the window's units
+    double DownY = 0;
+    // Where each label button rests, in twips within its panel.
+    static QPointF RestPosition(const ClickLabel* label);
+
     // Title row and status line.
-    QLabel* title;
+    ClickLabel* title;
     GlyphLabel* mnulabel;
     GlyphLabel* Label3;
     GlyphLabel* Label2;
@@ -99,6 +112,7 @@ class frmMain : public QWidget {
     void BuildMainPanel();
     void BuildBrowsePanel();
     void StartBrowsing();
+    void ConnectChrome();
     void SlideIn(Panel* panel);
     void SlideOut(Panel* panel);
 

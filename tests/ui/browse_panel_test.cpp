@@ -62,7 +62,8 @@ TEST_F(BrowsePanelTest, SlideInDeceleratesIn15MovesAndSnapsTo20) {
         EXPECT_TRUE(control->isEnabled());
     }
     EXPECT_FALSE(main.Swishing);
-    main.grab().save(QStringLiteral(ECHODELVE_ARTIFACTS_DIR) + QStringLiteral("/frmMain-browse.png"));
+    main.grab().save(QStringLiteral(ECHODELVE_ARTIFACTS_DIR) +
+                     QStringLiteral("/frmMain-browse.png"));
 }
 
 TEST_F(BrowsePanelTest, SlideOutAcceleratesIn14MovesSnapsTo350AndLeavesControlsHidden) {
