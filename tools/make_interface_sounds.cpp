@@ -6,48 +6,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <vector>
 
+#include "synth_wav.h"
+
 namespace {
 
-constexpr int kRate = 22050;
-
-void WriteWav(const std::filesystem::path& path, const std::vector<double>& samples) {
-    std::vector<std::uint8_t> bytes;
-    const auto le = [&bytes](std::uint32_t value, int width) {
-        for (int i = 0; i < width; ++i) {
-            bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-        }
-    };
-    const auto tag = [&bytes](const char* text) { bytes.insert(bytes.end(), text, text + 4); };
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-    tag("RIFF");
-    le(36 + dataBytes, 4);
-    tag("WAVE");
-    tag("fmt ");
-    le(16, 4);
-    le(1, 2);  // PCM
-    le(1, 2);  // mono
-    le(kRate, 4);
-    le(kRate * 2, 4);
-    le(2, 2);
-    le(16, 2);
-    tag("data");
-    le(dataBytes, 4);
-    for (double sample : samples) {
-        const double clipped = std::fmax(-1.0, std::fmin(1.0, sample));
-        le(static_cast<std::uint32_t>(static_cast<std::int16_t>(std::lround(clipped * 32767))), 2);
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        std::fprintf(stderr, "could not write %s\n", path.string().c_str());
-        std::exit(1);
-    }
-}
+using echodelve::tools::kRate;
+using echodelve::tools::WriteWav;
 
 // Noise through a band-pass whose centre moves from `fromHz` to `toHz`.
 std::vector<double> Swish(double seconds, double fromHz, double toHz) {

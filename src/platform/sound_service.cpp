@@ -20,6 +20,8 @@ class ClipDevice : public QIODevice {
     }
 
     bool isSequential() const override { return true; }
+    // A single playback whose samples have all been handed over.
+    bool Finished() const { return !loop_ && position_ >= samples_.size(); }
     qint64 bytesAvailable() const override {
         return (loop_ ? samples_.size() : samples_.size() - position_) +
                QIODevice::bytesAvailable();
@@ -51,6 +53,12 @@ class ClipDevice : public QIODevice {
     qint64 position_ = 0;
 };
 
+namespace {
+
+constexpr qint64 kTailPaddingMicroseconds = 300000;
+
+}  // namespace
+
 SoundService::SoundService(QObject* parent) : QObject(parent) {}
 
 SoundService::~SoundService() {
@@ -72,7 +80,16 @@ void SoundService::Play(const QString& path, bool loop) {
     if (output.isNull()) {
         return;
     }
-    device_ = std::make_unique<ClipDevice>(clip->samples, loop);
+    QByteArray samples = clip->samples;
+    if (!loop) {
+        // The output starts a stream only once it holds a minimum of samples,
+        // and at the end it keeps back a tail shorter than that; silence
+        // after the sound pushes the whole sound through.
+        const auto padding = clip->format.bytesForDuration(kTailPaddingMicroseconds);
+        samples.append(QByteArray(
+            padding, clip->format.sampleFormat() == QAudioFormat::UInt8 ? '\x80' : '\0'));
+    }
+    device_ = std::make_unique<ClipDevice>(std::move(samples), loop);
     sink_ = std::make_unique<QAudioSink>(output, clip->format);
     QAudioSink* sink = sink_.get();
     connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {

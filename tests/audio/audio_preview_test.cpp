@@ -1,0 +1,231 @@
+// What the user hears, checked on a real sound server: these run under
+// tests/audio/with-pulse, which gives them a private PulseAudio server whose
+// null sink's monitor parec records.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTest>
+#include <cmath>
+#include <numbers>
+
+#include "app/program.h"
+#include "formats/archive_writers.h"
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+
+namespace echodelve::app {
+namespace {
+
+constexpr int kRate = 22050;
+constexpr int kWindow = kRate / 100;  // 10 ms
+constexpr double kSilence = 0.02;     // RMS below this is silence
+
+test::Bytes SineWav(double hz, double seconds, double amplitude) {
+    const auto frames = static_cast<std::uint32_t>(seconds * kRate);
+    test::Bytes wav = {'R', 'I', 'F', 'F'};
+    const auto put = [&wav](std::uint32_t value, int width) {
+        for (int i = 0; i < width; ++i) {
+            wav.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        }
+    };
+    const auto tag = [&wav](const char* text) { wav.insert(wav.end(), text, text + 4); };
+    put(36 + frames * 2, 4);
+    tag("WAVE");
+    tag("fmt ");
+    put(16, 4);
+    put(1, 2);
+    put(1, 2);
+    put(kRate, 4);
+    put(kRate * 2, 4);
+    put(2, 2);
+    put(16, 2);
+    tag("data");
+    put(frames * 2, 4);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        const double v = amplitude * std::sin(2 * std::numbers::pi * hz * i / kRate);
+        put(static_cast<std::uint32_t>(static_cast<std::int16_t>(std::lround(v * 32767))), 2);
+    }
+    return wav;
+}
+
+// Records the null sink's monitor as 22050 Hz mono samples in [-1, 1].
+class Recorder {
+  public:
+    Recorder() {
+        parec_.start(QStringLiteral("parec"),
+                     {QStringLiteral("-d"), QStringLiteral("echodelve_null.monitor"),
+                      QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
+                      QStringLiteral("--rate=22050"), QStringLiteral("--channels=1"),
+                      QStringLiteral("--latency-msec=20")});
+        EXPECT_TRUE(parec_.waitForStarted(5000)) << "parec did not start";
+        RecordFor(0.3);  // the stream is flowing
+    }
+    // Seconds recorded so far. The sink delivers in blocks, so this trails the
+    // clock a little: what happens now shows up after this mark.
+    double Now() {
+        Drain();
+        return static_cast<double>(samples_.size()) / kRate;
+    }
+    // Lets the program run until `seconds` more have been recorded.
+    void RecordFor(double seconds) {
+        const double until = Now() + seconds;
+        QElapsedTimer clock;
+        clock.start();
+        while (Now() < until && clock.elapsed() < 15000) {
+            QTest::qWait(20);
+        }
+        ASSERT_GE(Now(), until) << "the recording stalled";
+    }
+    // RMS of each 10 ms window from `from` to `to` seconds.
+    std::vector<double> Windows(double from, double to) {
+        Drain();
+        std::vector<double> windows;
+        for (auto start = static_cast<std::size_t>(from * kRate);
+             start + kWindow <= std::min(samples_.size(), static_cast<std::size_t>(to * kRate));
+             start += kWindow) {
+            double sum = 0;
+            for (std::size_t i = start; i < start + kWindow; ++i) {
+                sum += samples_[i] * samples_[i];
+            }
+            windows.push_back(std::sqrt(sum / kWindow));
+        }
+        return windows;
+    }
+    // The frequency of the loud 10 ms windows of a stretch, from their zero crossings.
+    double Frequency(double from, double to) {
+        const std::vector<double> windows = Windows(from, to);
+        const auto first = static_cast<std::size_t>(from * kRate);
+        int crossings = 0;
+        int loud = 0;
+        for (std::size_t w = 0; w < windows.size(); ++w) {
+            if (windows[w] < 0.1) {
+                continue;
+            }
+            ++loud;
+            const std::size_t start = first + w * kWindow;
+            for (std::size_t i = std::max<std::size_t>(start, 1); i < start + kWindow; ++i) {
+                crossings += (samples_[i - 1] < 0) != (samples_[i] < 0);
+            }
+        }
+        return loud == 0 ? 0 : crossings / 2.0 / (loud * 0.01);
+    }
+    ~Recorder() {
+        parec_.kill();
+        parec_.waitForFinished(2000);
+    }
+
+  private:
+    void Drain() {
+        QCoreApplication::processEvents();
+        pending_ += parec_.readAllStandardOutput();
+        const qsizetype whole = pending_.size() / 2 * 2;
+        for (qsizetype i = 0; i < whole; i += 2) {
+            const auto value =
+                static_cast<std::int16_t>(static_cast<std::uint8_t>(pending_[i]) |
+                                          static_cast<std::uint8_t>(pending_[i + 1]) << 8);
+            samples_.push_back(value / 32768.0);
+        }
+        pending_.remove(0, whole);
+    }
+
+    QProcess parec_;
+    QByteArray pending_;
+    std::vector<double> samples_;
+};
+
+bool Silent(const std::vector<double>& windows) {
+    return std::all_of(windows.begin(), windows.end(), [](double rms) { return rms < kSilence; });
+}
+
+bool Sounding(const std::vector<double>& windows) {
+    return !windows.empty() &&
+           std::all_of(windows.begin(), windows.end(), [](double rms) { return rms > 0.2; });
+}
+
+class AudioPreviewTest : public ::testing::Test {
+  protected:
+    AudioPreviewTest() { main.SetProgramFolder(QString::fromStdString(program.path().string())); }
+    void ListAndSelect(const std::string& archive, const std::string& name,
+                       const test::Bytes& wav) {
+        WriteWadArchive(dir / archive, {PackMember::FromBytes(name, wav)});
+        app.Dispatcher().RunProcedure(QStringLiteral("wadfile"),
+                                      QString::fromStdString((dir / archive).string()), 0);
+        main.Port->topLevelItem(0)->setSelected(true);
+    }
+
+    test::TempDir dir;
+    test::TempDir program;
+    Program app;
+    ui::frmMain& main = app.Main();
+};
+
+TEST_F(AudioPreviewTest, PreviewSoundsAtItsLevelForItsLength) {
+    ListAndSelect("a.wad", "tone.wav", SineWav(440, 0.5, 0.5));
+    Recorder recorder;
+    const double start = recorder.Now();
+    app.PreviewOf().Port_DblClick();
+    recorder.RecordFor(1.5);
+    const std::vector<double> windows = recorder.Windows(start, recorder.Now());
+    const auto first =
+        std::find_if(windows.begin(), windows.end(), [](double rms) { return rms > kSilence; });
+    const auto last =
+        std::find_if(windows.rbegin(), windows.rend(), [](double rms) { return rms > kSilence; });
+    ASSERT_NE(first, windows.end()) << "nothing was heard";
+    ASSERT_GT(std::distance(first, last.base()), 20);
+    const double seconds = static_cast<double>(std::distance(first, last.base())) / 100;
+    EXPECT_NEAR(seconds, 0.5, 0.06);  // the whole sound, its tail included
+    // A sine of amplitude 0.5 has an RMS of 0.354.
+    const std::vector<double> middle(first + 10, last.base() - 10);
+    double sum = 0;
+    for (double rms : middle) {
+        sum += rms;
+    }
+    EXPECT_NEAR(sum / static_cast<double>(middle.size()), 0.354, 0.06);
+    EXPECT_NEAR(recorder.Frequency(start, recorder.Now()), 440, 30);
+}
+
+TEST_F(AudioPreviewTest, LoopedPreviewGoesOnUntilStopSound) {
+    ListAndSelect("a.wad", "tone.wav", SineWav(440, 0.3, 0.5));
+    main.loopsnd->setChecked(true);
+    Recorder recorder;
+    app.PreviewOf().Port_DblClick();
+    recorder.RecordFor(1.5);  // well past three times the sound's length
+    EXPECT_TRUE(Sounding(recorder.Windows(recorder.Now() - 0.3, recorder.Now())))
+        << "the loop stopped on its own";
+    app.PreviewOf().Label5_Click();
+    recorder.RecordFor(1.0);
+    EXPECT_TRUE(Silent(recorder.Windows(recorder.Now() - 0.4, recorder.Now())))
+        << "still sounding after Stop Sound";
+}
+
+TEST_F(AudioPreviewTest, InterfaceSoundEndsALoopedPreview) {
+    std::filesystem::create_directories(program / "data");
+    test::WriteBytes(program / "data" / "change.wav", SineWav(1000, 0.05, 0.1));
+    ListAndSelect("a.wad", "tone.wav", SineWav(440, 0.3, 0.5));
+    main.loopsnd->setChecked(true);
+    Recorder recorder;
+    app.PreviewOf().Port_DblClick();
+    recorder.RecordFor(1.0);
+    EXPECT_TRUE(Sounding(recorder.Windows(recorder.Now() - 0.3, recorder.Now())));
+    main.PlayInterfaceSound(QStringLiteral("change.wav"));
+    recorder.RecordFor(1.0);
+    EXPECT_TRUE(Silent(recorder.Windows(recorder.Now() - 0.4, recorder.Now())));
+}
+
+TEST_F(AudioPreviewTest, SecondPreviewUnderTheSameNamePlaysTheNewSound) {
+    ListAndSelect("a.wad", "tone.wav", SineWav(440, 0.4, 0.5));
+    Recorder recorder;
+    const double first = recorder.Now();
+    app.PreviewOf().Port_DblClick();
+    recorder.RecordFor(1.0);
+    EXPECT_NEAR(recorder.Frequency(first, recorder.Now()), 440, 30);
+    ListAndSelect("b.wad", "tone.wav", SineWav(1320, 0.4, 0.5));
+    const double second = recorder.Now();
+    app.PreviewOf().Port_DblClick();
+    recorder.RecordFor(1.0);
+    EXPECT_NEAR(recorder.Frequency(second, recorder.Now()), 1320, 60);
+}
+
+}  // namespace
+}  // namespace echodelve::app
