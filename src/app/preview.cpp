@@ -54,11 +54,7 @@ void Preview::Port_DblClick() {
     if (main_.Port->topLevelItemCount() >= 1) {
         scratch_.Prepare();
         const QString folder = scratch_.Path();
-        QDir scratch(folder);
-        for (const QString& name :
-             scratch.entryList({QStringLiteral("*.wav")}, QDir::Files | QDir::Hidden)) {
-            scratch.remove(name);
-        }
+        DeletePreviews(folder);
         if (const QTreeWidgetItem* row = SelectedRow(main_.Port)) {
             const qint32 number = SoundNumberFromKey(row->data(0, kRowKeyRole).toString());
             const QString file =
@@ -88,16 +84,19 @@ void StopSound(platform::SoundService& sound) {
     sound.Stop();
 }
 
-void ClearScratchFolder(const QString& folder) {
+void DeletePreviews(const QString& folder) {
     QDir scratch(folder);
-    if (!scratch.exists()) {
-        return;
-    }
-    const QStringList previews =
-        scratch.entryList({QStringLiteral("*.wav")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : previews) {
+    for (const QString& name :
+         scratch.entryList({QStringLiteral("*.wav")}, QDir::Files | QDir::Hidden | QDir::System)) {
         scratch.remove(name);
     }
+}
+
+void ClearScratchFolder(const QString& folder) {
+    if (!QDir(folder).exists()) {
+        return;
+    }
+    DeletePreviews(folder);
     QDir().rmdir(folder);  // only succeeds when nothing else is left
 }
 

@@ -57,8 +57,11 @@ class Preview {
 // Ends any sound that is playing, a looped preview included.
 void StopSound(platform::SoundService& sound);
 
-// Deletes "*.wav" (any letter case) from the folder, then removes the folder
-// if that left it empty. Failures are ignored.
+// Deletes the preview files, "*.wav" in any letter case, from the folder.
+// Failures are ignored.
+void DeletePreviews(const QString& folder);
+
+// DeletePreviews, then removes the folder if that left it empty.
 void ClearScratchFolder(const QString& folder);
 
 }  // namespace echodelve::app

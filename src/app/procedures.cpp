@@ -6,9 +6,9 @@
 
 #include "app/grouped_number.h"
 #include "app/progress.h"
-#include "app/qt_ui_hooks.h"
 #include "formats/errors.h"
 #include "formats/output_names.h"
+#include "ui/message_box.h"
 
 namespace echodelve::app {
 
@@ -54,7 +54,7 @@ void Procedures::RunProcedure(const QString& procedure, const QString& path, qin
         // Undo nothing, but do not leave a stale progress window behind: the
         // next run starts again from 0%.
         CloseWorking();
-        ShowMessage(&main_, kProgramName, QString::fromUtf8(failure.what()));
+        ui::ShowMessage(&main_, kProgramName, QString::fromUtf8(failure.what()));
     }
 }
 

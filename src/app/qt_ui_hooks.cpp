@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
+#include "ui/message_box.h"
+
 namespace echodelve::app {
 
 namespace {
@@ -13,17 +15,12 @@ QString FromUtf8(std::string_view text) {
 
 }  // namespace
 
-void ShowMessage(QWidget* owner, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
-    box.exec();
-}
-
 void QtUiHooks::PumpEvents() {
     QCoreApplication::processEvents();
 }
 
 void QtUiHooks::ShowWarning(std::string_view title, std::string_view text) {
-    ShowMessage(owner_, FromUtf8(title), FromUtf8(text));
+    ui::ShowMessage(owner_, FromUtf8(title), FromUtf8(text));
 }
 
 bool QtUiHooks::AskYesNo(std::string_view title, std::string_view text) {

@@ -20,7 +20,4 @@ class QtUiHooks : public UiHooks {
     QWidget* owner_;
 };
 
-// A modal message box with a single OK and no icon.
-void ShowMessage(QWidget* owner, const QString& title, const QString& text);
-
 }  // namespace echodelve::app

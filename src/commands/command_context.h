@@ -7,6 +7,7 @@
 #include "app/procedures.h"
 #include "platform/sound_service.h"
 #include "ui/frm_main.h"
+#include "ui/message_box.h"
 
 namespace echodelve::commands {
 
@@ -25,7 +26,6 @@ struct CommandContext {
 // A folder and a name with exactly one "/" between them ("/" already ends with one).
 QString JoinPath(const QString& folder, const QString& name);
 
-// A modal message box with a single OK and no icon.
-void ShowMessage(QWidget* owner, const QString& title, const QString& text);
+using ui::ShowMessage;
 
 }  // namespace echodelve::commands

@@ -5,12 +5,12 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QTimer>
 #include <stdexcept>
 
 #include "platform/volumes.h"
 #include "ui/frm_main.h"
+#include "ui/message_box.h"
 
 namespace echodelve::ui {
 
@@ -21,11 +21,6 @@ constexpr double kSlideOutFirstStep = 2.64;
 constexpr double kStepChange = 2.87;
 constexpr float kSlideWait = 0.01f;
 const QString kProgramTitle = QStringLiteral("Echo Delve");
-
-void ShowFailure(QWidget* owner, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, kProgramTitle, text, QMessageBox::Ok, owner);
-    box.exec();
-}
 
 }  // namespace
 
@@ -147,7 +142,7 @@ void frmMain::DriveList_Change() {
     try {
         DirList->SetPath(driveFolders_.value(drive, drive));
     } catch (const std::runtime_error& failure) {
-        ShowFailure(this, QString::fromStdString(failure.what()));
+        ShowMessage(this, kProgramTitle, QString::fromStdString(failure.what()));
         const QString home = platform::VolumeRootOf(programFolder_);
         if (drive != home) {
             DriveList->SetDrive(home);  // raises DriveList_Change again
@@ -161,7 +156,7 @@ void frmMain::StartBrowsing() {
     connect(DirList, &FolderPicker::Change, this, &frmMain::DirList_Change);
     connect(DriveList, &DrivePicker::Change, this, &frmMain::DriveList_Change);
     connect(DirList, &FolderPicker::OpenFailed, this,
-            [this](const QString& description) { ShowFailure(this, description); });
+            [this](const QString& description) { ShowMessage(this, kProgramTitle, description); });
     connect(Label4, &ClickLabel::Click, this, &frmMain::Label4_Click);
     // The panel opens where the process was started; no sound plays for that.
     platform::SoundService* sound = sound_;
