@@ -28,14 +28,6 @@ TEST(ProgressTest, StepIsHeldAsFifteenSignificantDigits) {
     EXPECT_THROW(ProgressStepText(0), ArchiveError);
 }
 
-TEST(ProgressTest, CaptionsAreCutNotRounded) {
-    EXPECT_EQ(Captions(1), (std::vector<std::string>{"100%"}));
-    EXPECT_EQ(Captions(3), (std::vector<std::string>{"33%", "66%", "100%"}));
-    EXPECT_EQ(Captions(7),
-              (std::vector<std::string>{"14%", "28%", "42%", "57%", "71%", "85%", "100%"}));
-    EXPECT_EQ(AdvanceProgress(33.33333f, "33.3333333333333").caption, "66%");
-}
-
 TEST(ProgressTest, SinglePrecisionOvershootStillReads100) {
     const std::string step = ProgressStepText(9);
     float value = 0;

@@ -2,23 +2,9 @@
 
 #include "app/path_exists.h"
 #include "support/temp_dir.h"
-#include "ui/frm_main.h"
 
 namespace echodelve::app {
 namespace {
-
-TEST(ProgramStateTest, StartsEmptyAndRecordsTheListedKind) {
-    ui::frmMain main;
-    EXPECT_EQ(main.OpenProcedure, QString());
-    EXPECT_FALSE(main.Getfileissfx());
-    EXPECT_FALSE(main.MainDlgShown);
-    main.SetOpenProcedure(QStringLiteral("saveallfile"));
-    main.Setfileissfx();
-    EXPECT_EQ(main.OpenProcedure, QStringLiteral("saveallfile"));
-    EXPECT_TRUE(main.Getfileissfx());
-    main.setfileiswad();
-    EXPECT_FALSE(main.Getfileissfx());
-}
 
 TEST(PathExistsTest, FilesAndFoldersExistMissingAndEmptyPathsDoNot) {
     test::TempDir dir;
