@@ -16,12 +16,12 @@ namespace {
 
 constexpr std::size_t kChunkBytes = 1024 * 1024;
 
-bool StartsWithRiff(const std::filesystem::path& archive, std::int64_t offset, std::int64_t size) {
+bool StartsWithRiff(ArchiveReader& archive, std::int64_t offset, std::int64_t size) {
     if (size < 4) {
         return false;
     }
     std::array<std::uint8_t, 4> head{};
-    ReadArchiveBytes(archive, offset, head);
+    archive.ReadAt(offset, head);
     return head == std::array<std::uint8_t, 4>{'R', 'I', 'F', 'F'};
 }
 
@@ -41,17 +41,20 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
                            std::to_string(entry.offset) + "), so it cannot be extracted.");
     }
 
-    // The archive is closed while the question waits for the user.
-    if (!StartsWithRiff(catalogue.archivePath, entry.offset, entry.size) &&
-        !ui.AskYesNo(kWarningTitle, kSaveAnywaysQuestion)) {
-        return false;
+    auto archive = std::make_unique<ArchiveReader>(catalogue.archivePath);
+    if (!StartsWithRiff(*archive, entry.offset, entry.size)) {
+        // The archive is closed while the question waits for the user.
+        archive.reset();
+        if (!ui.AskYesNo(kWarningTitle, kSaveAnywaysQuestion)) {
+            return false;
+        }
+        archive = std::make_unique<ArchiveReader>(catalogue.archivePath);
     }
 
     AtomicFile out(output);
-    ArchiveReader archive(catalogue.archivePath);
     std::int64_t done = 0;
-    if (archive.Handle() != nullptr) {
-        done = static_cast<std::int64_t>(CopyInKernel(archive.Handle(), entry.offset, out.Handle(),
+    if (archive->Handle() != nullptr) {
+        done = static_cast<std::int64_t>(CopyInKernel(archive->Handle(), entry.offset, out.Handle(),
                                                       static_cast<std::uint64_t>(entry.size)));
     }
     // What the kernel did not copy: the rest of a short archive (as zeros) or everything.
@@ -65,7 +68,7 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
         const auto n = static_cast<std::size_t>(
             std::min<std::int64_t>(entry.size - done, static_cast<std::int64_t>(chunkSize)));
         const std::span<std::uint8_t> piece(chunk.get(), n);
-        archive.ReadAt(entry.offset + done, piece);
+        archive->ReadAt(entry.offset + done, piece);
         out.Write(piece);
         done += static_cast<std::int64_t>(n);
     }
