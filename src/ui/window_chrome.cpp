@@ -2,6 +2,7 @@
 // window, and the label buttons shift 40 twips right and down while pressed.
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QShortcut>
 #include <QWindow>
 #include <cmath>
 
@@ -74,6 +75,15 @@ void frmMain::ConnectChrome() {
                 [this, label] { LabelButton_MouseDown(label); });
         // The release comes before the click, so a button is back at rest when it acts.
         connect(label, &ClickLabel::MouseUp, this, [this, label] { LabelButton_MouseUp(label); });
+        // The underlined letter works from the keyboard (Alt+O, Alt+C, Alt+S)
+        // while the button's panel is in view and no slide runs.
+        auto* key = new QShortcut(QKeySequence::mnemonic(label->Caption()), this);
+        connect(key, &QShortcut::activated, this, [this, label] {
+            const auto* panel = static_cast<const Panel*>(label->parentWidget());
+            if (!Swishing && panel->LeftUnits() <= kPanelIn) {
+                emit label->Click();
+            }
+        });
     }
 }
 

@@ -46,5 +46,23 @@ TEST(WindowChromeTest, LabelButtonsShiftWhilePressedAndReturnToTheirRest) {
     EXPECT_EQ(main.Label1->TwipsPos(), QPointF(3480, 3660));
 }
 
+TEST(WindowChromeTest, UnderlinedLettersPressTheButtonsOfThePanelInView) {
+    frmMain main;
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    int ok = 0;
+    int stop = 0;
+    QObject::connect(main.Label1, &ClickLabel::Click, [&ok] { ++ok; });
+    QObject::connect(main.Label5, &ClickLabel::Click, [&stop] { ++stop; });
+    QTest::keyClick(&main, Qt::Key_O, Qt::AltModifier);  // both panels out of view
+    EXPECT_EQ(ok, 0);
+    main.BrowseDlg->SetLeftUnits(frmMain::kPanelIn);
+    QTest::keyClick(&main, Qt::Key_O, Qt::AltModifier);
+    QTest::keyClick(&main, Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(stop, 0);
+}
+
 }  // namespace
 }  // namespace echodelve::ui
