@@ -5,6 +5,7 @@
 
 #include "app/preview.h"
 #include "app/procedures.h"
+#include "platform/join_path.h"
 #include "platform/sound_service.h"
 #include "ui/frm_main.h"
 #include "ui/message_box.h"
@@ -23,8 +24,7 @@ struct CommandContext {
     std::function<void()> endProgram;
 };
 
-// A folder and a name with exactly one "/" between them ("/" already ends with one).
-QString JoinPath(const QString& folder, const QString& name);
+using platform::JoinPath;
 
 using ui::ShowMessage;
 

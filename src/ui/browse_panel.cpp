@@ -41,9 +41,7 @@ void frmMain::pause(float seconds) {
 }
 
 void frmMain::DisableDlgs() {
-    for (QWidget* control : {static_cast<QWidget*>(FileList), static_cast<QWidget*>(DirList),
-                             static_cast<QWidget*>(DriveList), static_cast<QWidget*>(BrowseStatus),
-                             static_cast<QWidget*>(opendir)}) {
+    for (QWidget* control : BrowseControls()) {
         control->hide();
         control->setEnabled(false);
     }
@@ -52,14 +50,16 @@ void frmMain::DisableDlgs() {
 }
 
 void frmMain::EnableDlgs() {
-    for (QWidget* control : {static_cast<QWidget*>(FileList), static_cast<QWidget*>(DirList),
-                             static_cast<QWidget*>(DriveList), static_cast<QWidget*>(BrowseStatus),
-                             static_cast<QWidget*>(opendir)}) {
+    for (QWidget* control : BrowseControls()) {
         control->setEnabled(true);
         control->show();
     }
     Port->show();
     loopsnd->show();
+}
+
+std::array<QWidget*, 5> frmMain::BrowseControls() const {
+    return {FileList, DirList, DriveList, BrowseStatus, opendir};
 }
 
 void frmMain::SlideIn(Panel* panel) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/join_path.h"
 #include "platform/volumes.h"
 
 namespace echodelve::ui {
@@ -36,11 +37,6 @@ QStringList ReadSubfolders(const QString& folder) {
         return order != 0 ? order < 0 : a < b;
     });
     return names;
-}
-
-// Exactly one "/" between a folder and a name; "/" itself already ends with one.
-QString Join(const QString& folder, const QString& name) {
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
 }  // namespace
@@ -103,7 +99,7 @@ void FolderPicker::Fill(const QString& folder, const QStringList& subfolders) {
     setCurrentRow(count() - 1);
     for (const QString& name : subfolders) {
         auto* item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + name, this);
-        item->setData(kPathRole, Join(folder, name));
+        item->setData(kPathRole, platform::JoinPath(folder, name));
     }
 }
 

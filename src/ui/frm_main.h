@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTreeWidget>
 #include <QWidget>
+#include <array>
 
 #include "platform/sound_service.h"
 #include "ui/click_label.h"
@@ -112,6 +113,8 @@ class frmMain : public QWidget {
     void BuildMainPanel();
     void BuildBrowsePanel();
     void StartBrowsing();
+    // The browse panel's controls that hide and disable during a slide, in order.
+    std::array<QWidget*, 5> BrowseControls() const;
     void ConnectChrome();
     void SlideIn(Panel* panel);
     void SlideOut(Panel* panel);
