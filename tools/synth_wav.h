@@ -14,7 +14,8 @@ namespace echodelve::tools {
 
 inline constexpr int kRate = 22050;
 
-inline void WriteWav(const std::filesystem::path& path, const std::vector<double>& samples) {
+// The samples (in [-1, 1], clipped) as the bytes of a WAV file.
+inline std::vector<std::uint8_t> EncodeWav(const std::vector<double>& samples) {
     std::vector<std::uint8_t> bytes;
     const auto le = [&bytes](std::uint32_t value, int width) {
         for (int i = 0; i < width; ++i) {
@@ -40,6 +41,11 @@ inline void WriteWav(const std::filesystem::path& path, const std::vector<double
         const double clipped = std::fmax(-1.0, std::fmin(1.0, sample));
         le(static_cast<std::uint32_t>(static_cast<std::int16_t>(std::lround(clipped * 32767))), 2);
     }
+    return bytes;
+}
+
+inline void WriteWav(const std::filesystem::path& path, const std::vector<double>& samples) {
+    const std::vector<std::uint8_t> bytes = EncodeWav(samples);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));

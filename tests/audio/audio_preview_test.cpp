@@ -13,40 +13,22 @@
 #include "formats/archive_writers.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
+#include "tools/synth_wav.h"
 
 namespace echodelve::app {
 namespace {
 
-constexpr int kRate = 22050;
+using tools::kRate;
 constexpr int kWindow = kRate / 100;  // 10 ms
 constexpr double kSilence = 0.02;     // RMS below this is silence
 
 test::Bytes SineWav(double hz, double seconds, double amplitude) {
-    const auto frames = static_cast<std::uint32_t>(seconds * kRate);
-    test::Bytes wav = {'R', 'I', 'F', 'F'};
-    const auto put = [&wav](std::uint32_t value, int width) {
-        for (int i = 0; i < width; ++i) {
-            wav.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-        }
-    };
-    const auto tag = [&wav](const char* text) { wav.insert(wav.end(), text, text + 4); };
-    put(36 + frames * 2, 4);
-    tag("WAVE");
-    tag("fmt ");
-    put(16, 4);
-    put(1, 2);
-    put(1, 2);
-    put(kRate, 4);
-    put(kRate * 2, 4);
-    put(2, 2);
-    put(16, 2);
-    tag("data");
-    put(frames * 2, 4);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        const double v = amplitude * std::sin(2 * std::numbers::pi * hz * i / kRate);
-        put(static_cast<std::uint32_t>(static_cast<std::int16_t>(std::lround(v * 32767))), 2);
+    std::vector<double> samples(static_cast<std::size_t>(seconds * kRate));
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] =
+            amplitude * std::sin(2 * std::numbers::pi * hz * static_cast<double>(i) / kRate);
     }
-    return wav;
+    return tools::EncodeWav(samples);
 }
 
 // Records the null sink's monitor as 22050 Hz mono samples in [-1, 1].
