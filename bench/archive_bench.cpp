@@ -10,10 +10,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "formats/archive_writers.h"
+#include "formats/little_endian.h"
 #include "formats/sfx_decoder.h"
 #include "formats/wad_decoder.h"
 
@@ -37,9 +39,7 @@ std::vector<std::uint8_t> Wav(std::size_t size, unsigned seed) {
     const std::uint32_t length = static_cast<std::uint32_t>(size - 8);
     const char head[] = "RIFF";
     std::copy(head, head + 4, wav.begin());
-    for (int i = 0; i < 4; ++i) {
-        wav[4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length >> (8 * i));
-    }
+    echodelve::StoreLittleEndian(std::span(wav).subspan(4, 4), length);
     for (std::size_t i = 8; i < size; ++i) {
         wav[i] = static_cast<std::uint8_t>(seed * 131 + i * 7);
     }
@@ -123,15 +123,12 @@ void MakeFixtures(const fs::path& work) {
     echodelve::WriteWadArchive(work / "large.wad", large);
     large.clear();
     std::ofstream claim(work / "claim.wad", std::ios::binary);
-    std::vector<char> record(268, 0);
+    std::vector<std::uint8_t> record(268, 0);
     std::copy_n("big.wav", 7, record.begin());
-    const std::uint32_t size = 1u << 30;
-    const std::uint32_t offset = 268;
-    for (int i = 0; i < 4; ++i) {
-        record[260 + static_cast<std::size_t>(i)] = static_cast<char>(size >> (8 * i));
-        record[264 + static_cast<std::size_t>(i)] = static_cast<char>(offset >> (8 * i));
-    }
-    claim.write(record.data(), static_cast<std::streamsize>(record.size()));
+    echodelve::StoreLittleEndian(std::span(record).subspan(260, 4), 1U << 30);  // size
+    echodelve::StoreLittleEndian(std::span(record).subspan(264, 4), 268);       // offset
+    claim.write(reinterpret_cast<const char*>(record.data()),
+                static_cast<std::streamsize>(record.size()));
     claim.write("RIFF", 4);
 }
 
@@ -179,13 +176,14 @@ int main(int argc, char** argv) {
     std::printf(
         "extract: 1000 sounds, %.1f MB: %.3f s; split -b: %.3f s; ratio %.2fx (target <= 0.8x)\n",
         1000.0 * kSoundBytes / 1e6, extractS, splitS, extractS / splitS);
-    std::printf("extract: peak memory %.1f MiB (target < 32 MiB)\n", extractPeak / 1024.0);
+    std::printf("extract: peak memory %.1f MiB (target < 32 MiB)\n",
+                static_cast<double>(extractPeak) / 1024.0);
     for (const char* name : {"large.wad", "claim.wad"}) {
         Fresh(work / "extract");
         const ChildRun run = Spawn(
             {cli, "extract", "--yes", "-o", (work / "extract").string(), (work / name).string()});
         std::printf("extract: %s: %.3f s, peak memory %.1f MiB (target < 32 MiB)\n", name,
-                    run.seconds, run.peakKiB / 1024.0);
+                    run.seconds, static_cast<double>(run.peakKiB) / 1024.0);
     }
     fs::remove_all(work);
     return 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formats/archive_writers.h"
+#include "formats/little_endian.h"
 
 namespace {
 
@@ -19,9 +20,7 @@ using echodelve::PackMember;
 Bytes Wav(std::size_t size, unsigned seed) {
     Bytes wav = {'R', 'I', 'F', 'F'};
     const auto length = static_cast<std::uint32_t>(size - 8);
-    for (int i = 0; i < 4; ++i) {
-        wav.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
-    }
+    echodelve::AppendLittleEndian(wav, length, 4);
     const std::string rest = "WAVEfmt ";
     wav.insert(wav.end(), rest.begin(), rest.end());
     while (wav.size() < size) {

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <vector>
+
+#include "formats/little_endian.h"
 
 // Writing synthesised sounds as 16-bit mono PCM WAV files, for the tools
 // that make the program's own sounds.
@@ -14,32 +18,36 @@ namespace echodelve::tools {
 
 inline constexpr int kRate = 22050;
 
-// The samples (in [-1, 1], clipped) as the bytes of a WAV file.
+// The samples (in [-1, 1], clipped) as the bytes of a WAV file. The file is
+// laid out at fixed offsets in a buffer of its final size.
 inline std::vector<std::uint8_t> EncodeWav(const std::vector<double>& samples) {
-    std::vector<std::uint8_t> bytes;
-    const auto le = [&bytes](std::uint32_t value, int width) {
-        for (int i = 0; i < width; ++i) {
-            bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-        }
+    constexpr std::size_t kHeaderBytes = 44;
+    const std::size_t dataBytes = samples.size() * 2;
+    std::vector<std::uint8_t> bytes(kHeaderBytes + dataBytes);
+    const std::span<std::uint8_t> all(bytes);
+    const auto tag = [&all](std::size_t at, const char(&text)[5]) {
+        std::copy_n(text, 4, all.begin() + static_cast<std::ptrdiff_t>(at));
     };
-    const auto tag = [&bytes](const char* text) { bytes.insert(bytes.end(), text, text + 4); };
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-    tag("RIFF");
-    le(36 + dataBytes, 4);
-    tag("WAVE");
-    tag("fmt ");
-    le(16, 4);
-    le(1, 2);  // PCM
-    le(1, 2);  // mono
-    le(kRate, 4);
-    le(kRate * 2, 4);
-    le(2, 2);
-    le(16, 2);
-    tag("data");
-    le(dataBytes, 4);
-    for (double sample : samples) {
-        const double clipped = std::fmax(-1.0, std::fmin(1.0, sample));
-        le(static_cast<std::uint32_t>(static_cast<std::int16_t>(std::lround(clipped * 32767))), 2);
+    const auto number = [&all](std::size_t at, std::size_t width, std::uint64_t value) {
+        StoreLittleEndian(all.subspan(at, width), value);
+    };
+    tag(0, "RIFF");
+    number(4, 4, kHeaderBytes - 8 + dataBytes);
+    tag(8, "WAVE");
+    tag(12, "fmt ");
+    number(16, 4, 16);
+    number(20, 2, 1);  // PCM
+    number(22, 2, 1);  // mono
+    number(24, 4, kRate);
+    number(28, 4, kRate * 2);  // bytes per second
+    number(32, 2, 2);          // bytes per frame
+    number(34, 2, 16);         // bits per sample
+    tag(36, "data");
+    number(40, 4, dataBytes);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double clipped = std::fmax(-1.0, std::fmin(1.0, samples[i]));
+        const auto sample = static_cast<std::int16_t>(std::lround(clipped * 32767));
+        number(kHeaderBytes + 2 * i, 2, static_cast<std::uint16_t>(sample));
     }
     return bytes;
 }

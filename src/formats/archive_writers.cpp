@@ -11,6 +11,7 @@
 #include "atomic_file.h"
 #include "errors.h"
 #include "file_io.h"
+#include "little_endian.h"
 #include "text_encoding.h"
 #include "wad_decoder.h"
 
@@ -18,7 +19,7 @@ namespace echodelve {
 
 namespace {
 
-constexpr std::size_t kCopyChunkBytes = 1024 * 1024;
+constexpr std::size_t kCopyChunkBytes = std::size_t{1024} * 1024;
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 struct ClosesFile {
@@ -82,17 +83,6 @@ void CopyMember(const PackMember& member, std::uint64_t size, AtomicFile& out) {
     }
 }
 
-void AppendLittleEndian32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        out.push_back(static_cast<std::uint8_t>(value >> shift));
-    }
-}
-
-std::uint32_t LittleEndian32(std::span<const std::uint8_t> bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
 }  // namespace
 
 PackMember PackMember::FromBytes(std::string name, std::vector<std::uint8_t> bytes) {
@@ -117,8 +107,7 @@ void WriteSfxArchive(const std::filesystem::path& output, const std::vector<Pack
             throw ArchiveError("'" + member.name +
                                "' is not a RIFF file: it does not begin with \"RIFF\".");
         }
-        const std::uint64_t declared =
-            std::uint64_t{LittleEndian32(std::span(head).subspan(4))} + 8;
+        const std::uint64_t declared = LoadLittleEndian(std::span(head).subspan(4, 4)) + 8;
         if (declared != size) {
             throw ArchiveError(
                 "'" + member.name + "' is not a complete RIFF file: its header says " +
@@ -178,8 +167,8 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
         directory.insert(directory.end(), name->begin(), name->end());
         directory.resize(directory.size() + static_cast<std::size_t>(kWadNameBytes) - name->size(),
                          0);
-        AppendLittleEndian32(directory, static_cast<std::uint32_t>(size));
-        AppendLittleEndian32(directory, static_cast<std::uint32_t>(offset));
+        AppendLittleEndian(directory, size, 4);
+        AppendLittleEndian(directory, offset, 4);
         sizes.push_back(size);
         offset += size;
     }

@@ -5,11 +5,14 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "formats/little_endian.h"
+
 namespace echodelve::test {
 
 Bytes Le32(std::uint32_t value) {
-    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    Bytes field(4);
+    StoreLittleEndian(field, value);
+    return field;
 }
 
 Bytes MakeWav(std::size_t size, std::uint8_t seed) {
