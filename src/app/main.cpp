@@ -2,11 +2,12 @@
 #include <QFont>
 
 #include "app/program.h"
+#include "echodelve_version.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("EchoDelve"));
-    QApplication::setApplicationVersion(QStringLiteral("2.2.9"));
+    QApplication::setApplicationVersion(QString::fromLatin1(echodelve::kVersionText));
     // The windows are laid out for an 8 pt sans-serif face.
     QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
     echodelve::app::Program program;

@@ -71,7 +71,7 @@ void Preview::Port_DblClick() {
     QApplication::restoreOverrideCursor();
 }
 
-void Preview::Port_ItemClick(QTreeWidgetItem* item) {
+void Preview::Port_ItemClick(QTreeWidgetItem* item) const {
     main_.Status->setText(QStringLiteral("'") + item->text(0) + QStringLiteral("'  ") +
                           GroupedNumber(item->text(1).toLongLong()) + QStringLiteral(" Bytes"));
 }

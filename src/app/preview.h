@@ -42,7 +42,7 @@ class Preview {
     Preview(ui::frmMain& main, Procedures& procedures, platform::SoundService& sound);
 
     void Port_DblClick();
-    void Port_ItemClick(QTreeWidgetItem* item);
+    void Port_ItemClick(QTreeWidgetItem* item) const;
     void Label5_Click();
 
     ScratchFolder& Scratch() { return scratch_; }

@@ -19,7 +19,7 @@ const QString kProgramName = QStringLiteral("EchoDelve");
 }  // namespace
 
 std::filesystem::path ToFsPath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
+    return {QFile::encodeName(path).toStdString()};
 }
 
 QTreeWidgetItem* SelectedRow(const QTreeWidget* list) {
@@ -121,7 +121,7 @@ void Procedures::OpenWorking() {
 }
 
 void Procedures::CloseWorking() {
-    if (working_) {
+    if (working_ != nullptr) {
         working_->close();
         delete working_;
     }

@@ -5,6 +5,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
+#include "echodelve_version.h"
 
 namespace echodelve::cli {
 
@@ -19,7 +20,8 @@ constexpr std::string_view kToolHelp =
     "  extract   write sounds of an archive as WAV files into a folder\n"
     "  pack      write WAV files into a new SFX or WAD archive\n"
     "\n"
-    "'echodelve-cli COMMAND --help' describes each command.\n";
+    "'echodelve-cli COMMAND --help' describes each command;\n"
+    "'echodelve-cli --version' prints the version.\n";
 
 const std::array<Command, 3> kCommands = {{
     {"list", &kListHelp, RunList},
@@ -48,6 +50,10 @@ int RunCli(std::span<const std::string> args, Console& console) {
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         console.out << kToolHelp;
+        return kExitOk;
+    }
+    if (args[0] == "--version") {
+        console.out << "echodelve-cli " << kVersionText << '\n';
         return kExitOk;
     }
     for (const Command& command : kCommands) {

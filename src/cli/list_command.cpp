@@ -1,5 +1,5 @@
-#include <cstdio>
 #include <ostream>
+#include <span>
 #include <sstream>
 
 #include "cli/cli_commands.h"
@@ -7,6 +7,7 @@
 #include "cli/console_hooks.h"
 #include "cli/decoded_archive.h"
 #include "formats/errors.h"
+#include "formats/hex_mod.h"
 
 namespace echodelve::cli {
 
@@ -25,9 +26,7 @@ std::string EscapeControls(std::string_view name) {
     for (char c : name) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 32 || byte == 127) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-            escaped += hex;
+            escaped += "\\x" + HexMod::BytesToHex(std::span(&byte, 1));
         } else {
             escaped += c;
         }
@@ -43,9 +42,7 @@ std::string JsonString(std::string_view text) {
             json += '\\';
             json += c;
         } else if (byte < 32 || byte == 127) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\u%04x", byte);
-            json += hex;
+            json += "\\u00" + HexMod::BytesToHex(std::span(&byte, 1));
         } else {
             json += c;
         }
@@ -69,8 +66,8 @@ int RunList(std::span<const std::string> args, Console& console) {
     try {
         const DecodedArchive archive(hooks, kind, archivePath);
         if (parsed.Has("--json")) {
-            listing << "{\"archive\": " << JsonString(archivePath.string()) << ", \"kind\": \""
-                    << (kind == ArchiveKind::Sfx ? "sfx" : "wad") << "\", \"sounds\": [";
+            listing << R"({"archive": )" << JsonString(archivePath.string()) << R"(, "kind": ")"
+                    << (kind == ArchiveKind::Sfx ? "sfx" : "wad") << R"(", "sounds": [)";
             for (std::int32_t i = 1; i <= archive.Count(); ++i) {
                 const SoundEntry& entry = archive.Entry(i);
                 listing << (i > 1 ? ",\n  " : "\n  ") << "{\"number\": " << i

@@ -47,7 +47,7 @@ void ArchiveReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
                                "': " + DescribeErrno(error) + ".");
         }
         got = std::fread(out.data(), 1, out.size(), file_);
-        if (got < out.size() && std::ferror(file_)) {
+        if (got < out.size() && std::ferror(file_) != 0) {
             const int error = errno;
             position_ = -1;
             throw ArchiveError("Could not read the archive '" + path_.string() +

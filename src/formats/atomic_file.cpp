@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <random>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "archive_reader.h"
@@ -17,10 +18,10 @@ namespace {
 
 std::string RandomSuffix() {
     static std::mt19937_64 generator{std::random_device{}()};
-    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr std::string_view kAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string suffix(10, 'x');
     for (char& c : suffix) {
-        c = kAlphabet[generator() % (sizeof(kAlphabet) - 1)];
+        c = kAlphabet[generator() % kAlphabet.size()];
     }
     return suffix;
 }
@@ -71,7 +72,7 @@ void AtomicFile::Write(std::span<const std::uint8_t> bytes) {
 }
 
 void AtomicFile::WriteZeros(std::uint64_t count) {
-    static const std::array<std::uint8_t, 64 * 1024> kZeros{};
+    static const std::array<std::uint8_t, std::size_t{64} * 1024> kZeros{};
     while (count > 0) {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, kZeros.size()));
         Write(std::span(kZeros.data(), n));

@@ -34,7 +34,7 @@ std::uint64_t CopyInKernel(std::FILE* from, std::int64_t offset, std::FILE* to,
         return 0;
     }
     std::uint64_t copied = 0;
-    off_t in = static_cast<off_t>(offset);
+    auto in = static_cast<off_t>(offset);
     while (copied < count) {
         const auto chunk =
             static_cast<std::size_t>(std::min<std::uint64_t>(count - copied, 1u << 30));

@@ -5,7 +5,7 @@
 namespace echodelve::HexMod {
 
 std::string BytesToHex(std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
     std::string hex;
     hex.reserve(8);
     for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {

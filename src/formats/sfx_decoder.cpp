@@ -1,7 +1,6 @@
 #include "sfx_decoder.h"
 
 #include <array>
-#include <cstdio>
 #include <limits>
 #include <system_error>
 
@@ -20,9 +19,11 @@ constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 }  // namespace
 
 std::string SfxSoundName(std::int32_t number) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%03d", number);
-    return std::string("edsnd") + digits + ".wav";
+    std::string digits = std::to_string(number);
+    if (digits.size() < 3) {
+        digits.insert(0, 3 - digits.size(), '0');
+    }
+    return "edsnd" + digits + ".wav";
 }
 
 void SfxDecoder::DecodeSfx(const std::filesystem::path& path) {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "archive_reader.h"
 #include "atomic_file.h"
@@ -14,7 +16,7 @@ namespace echodelve {
 
 namespace {
 
-constexpr std::size_t kChunkBytes = 1024 * 1024;
+constexpr std::size_t kChunkBytes = std::size_t{1024} * 1024;
 
 bool StartsWithRiff(ArchiveReader& archive, std::int64_t offset, std::int64_t size) {
     if (size < 4) {
@@ -60,14 +62,16 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
     // What the kernel did not copy: the rest of a short archive (as zeros) or everything.
     const auto chunkSize = static_cast<std::size_t>(
         std::min<std::int64_t>(entry.size - done, static_cast<std::int64_t>(kChunkBytes)));
-    std::unique_ptr<std::uint8_t[]> chunk(new (std::nothrow) std::uint8_t[chunkSize]);
-    if (chunkSize > 0 && !chunk) {
+    std::vector<std::uint8_t> chunk;
+    try {
+        chunk.resize(chunkSize);
+    } catch (const std::bad_alloc&) {
         throw ArchiveError("Not enough memory to extract " + soundName + ".");
     }
     while (done < entry.size) {
         const auto n = static_cast<std::size_t>(
             std::min<std::int64_t>(entry.size - done, static_cast<std::int64_t>(chunkSize)));
-        const std::span<std::uint8_t> piece(chunk.get(), n);
+        const std::span<std::uint8_t> piece(chunk.data(), n);
         archive->ReadAt(entry.offset + done, piece);
         out.Write(piece);
         done += static_cast<std::int64_t>(n);

@@ -45,7 +45,7 @@ class ClipDevice : public QIODevice {
         }
         return copied;
     }
-    qint64 writeData(const char*, qint64) override { return -1; }
+    qint64 writeData(const char* /*data*/, qint64 /*size*/) override { return -1; }
 
   private:
     QByteArray samples_;

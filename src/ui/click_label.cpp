@@ -9,8 +9,8 @@
 
 namespace echodelve::ui {
 
-ClickLabel::ClickLabel(const QString& caption, QWidget* parent)
-    : QWidget(parent), caption_(caption) {
+ClickLabel::ClickLabel(QString caption, QWidget* parent)
+    : QWidget(parent), caption_(std::move(caption)) {
     setAttribute(Qt::WA_TranslucentBackground);
 }
 

@@ -11,7 +11,7 @@ namespace echodelve::ui {
 class ClickLabel : public QWidget {
     Q_OBJECT
   public:
-    ClickLabel(const QString& caption, QWidget* parent);
+    ClickLabel(QString caption, QWidget* parent);
 
     QString Caption() const { return caption_; }
     void SetCaption(const QString& caption);

@@ -92,13 +92,15 @@ void FolderPicker::Fill(const QString& folder, const QStringList& subfolders) {
     int depth = 0;
     for (const QString& step : chain) {
         const QString name = step == root ? root : QFileInfo(step).fileName();
-        auto* item = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + name, this);
+        auto* item =
+            new QListWidgetItem(open, QString(qsizetype{2} * depth, QLatin1Char(' ')) + name, this);
         item->setData(kPathRole, step);
         ++depth;
     }
     setCurrentRow(count() - 1);
     for (const QString& name : subfolders) {
-        auto* item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + name, this);
+        auto* item = new QListWidgetItem(
+            closed, QString(qsizetype{2} * depth, QLatin1Char(' ')) + name, this);
         item->setData(kPathRole, platform::JoinPath(folder, name));
     }
 }

@@ -2,6 +2,8 @@
 
 #include <QFrame>
 
+#include "echodelve_version.h"
+
 #include "ui/artwork.h"
 #include "ui/units.h"
 
@@ -49,9 +51,9 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
 }
 
 void frmAbout::showEvent(QShowEvent* event) {
-    Label4->setText(QStringLiteral("v2.2"));
+    Label4->setText(QStringLiteral("v%1.%2").arg(kVersionMajor).arg(kVersionMinor));
     Label4->adjustSize();
-    Label5->setText(QStringLiteral("Revision 9"));
+    Label5->setText(QStringLiteral("Revision %1").arg(kVersionRevision));
     Label5->adjustSize();
     if (parentWidget() != nullptr) {
         move(parentWidget()->geometry().center() - QPoint(width() / 2, height() / 2));

@@ -18,7 +18,7 @@ inline int Px(double twips) {
 
 // Edges are rounded, not the size, so neighbouring controls meet where designed.
 inline QRect TwipsRect(double left, double top, double width, double height) {
-    return QRect(QPoint(Px(left), Px(top)), QPoint(Px(left + width) - 1, Px(top + height) - 1));
+    return {QPoint(Px(left), Px(top)), QPoint(Px(left + width) - 1, Px(top + height) - 1)};
 }
 
 inline double MainUnitsToPixelsX(double units) {

@@ -13,6 +13,8 @@
 namespace echodelve::app {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 using test::Bytes;
 using test::MakeWav;
 using test::MessageBoxAnswerer;
@@ -79,10 +81,12 @@ class ProceduresTest : public ::testing::Test {
 
 TEST_F(ProceduresTest, ListingCountsUpAndKeysRowsInCatalogueOrder) {
     const std::map<int, QStringList> expected = {
-        {1, {"100%"}},
-        {3, {"33%", "66%", "100%"}},
-        {7, {"14%", "28%", "42%", "57%", "71%", "85%", "100%"}},
-        {9, {"11%", "22%", "33%", "44%", "55%", "66%", "77%", "88%", "100%"}},
+        {1, {u"100%"_s}},
+        {3, {u"33%"_s, u"66%"_s, u"100%"_s}},
+        {7, {u"14%"_s, u"28%"_s, u"42%"_s, u"57%"_s, u"71%"_s, u"85%"_s, u"100%"_s}},
+        {9,
+         {u"11%"_s, u"22%"_s, u"33%"_s, u"44%"_s, u"55%"_s, u"66%"_s, u"77%"_s, u"88%"_s,
+          u"100%"_s}},
     };
     for (const auto& [count, captions] : expected) {
         hooks.captions.clear();
@@ -103,15 +107,15 @@ TEST_F(ProceduresTest, SecondListingReplacesTheFirstAndSetsTheKindOnlyAtTheEnd) 
                                       PackMember::FromBytes("bell.wav", MakeWav(2000)),
                                       PackMember::FromBytes("\x01odd.wav", MakeWav(60))});
     procedures.RunProcedure(QStringLiteral("wadfile"), wad, 0);
-    EXPECT_EQ(Column(0), (QStringList{"door.wav", "bell.wav", "\x01odd.wav"}));
-    EXPECT_EQ(Column(1), (QStringList{"100", "2000", "60"}));
+    EXPECT_EQ(Column(0), (QStringList{u"door.wav"_s, u"bell.wav"_s, u"\x01odd.wav"_s}));
+    EXPECT_EQ(Column(1), (QStringList{u"100"_s, u"2000"_s, u"60"_s}));
     EXPECT_FALSE(main.Getfileissfx());
 
     hooks.fileissfxSeen.clear();
     const QString sfx = Sfx("two.sfx", {300, 699});
     procedures.RunProcedure(QStringLiteral("sfxfile"), sfx, 0);
-    EXPECT_EQ(Column(0), (QStringList{"edsnd001.wav", "edsnd002.wav"}));
-    EXPECT_EQ(Column(0, kRowKeyRole), (QStringList{"a1", "a2"}));
+    EXPECT_EQ(Column(0), (QStringList{u"edsnd001.wav"_s, u"edsnd002.wav"_s}));
+    EXPECT_EQ(Column(0, kRowKeyRole), (QStringList{u"a1"_s, u"a2"_s}));
     EXPECT_EQ(hooks.fileissfxSeen, (std::vector<bool>{false, false}));
     EXPECT_TRUE(main.Getfileissfx());
     EXPECT_EQ(main.Status->text(), QStringLiteral("2 Files  999 Bytes"));
@@ -120,7 +124,7 @@ TEST_F(ProceduresTest, SecondListingReplacesTheFirstAndSetsTheKindOnlyAtTheEnd) 
 TEST_F(ProceduresTest, SummaryGroupsTheArchiveSize) {
     procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("big.sfx", {1234567}), 0);
     const QString separator = QLocale::system().groupSeparator();
-    EXPECT_EQ(main.Status->text(), QStringLiteral("1 Files  1") + separator + "234" + separator +
+    EXPECT_EQ(main.Status->text(), QStringLiteral("1 Files  1") + separator + u"234"_s + separator +
                                        QStringLiteral("567 Bytes"));
 }
 
@@ -153,7 +157,7 @@ TEST_F(ProceduresTest, FailedDecodeLeavesRowsSummaryAndKindUntouched) {
                             QString::fromStdString((dir / "gone.sfx").string()), 0);
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_TRUE(answerer.seen[0].text.contains(QStringLiteral("does not exist")));
-    EXPECT_EQ(Column(0), QStringList{"edsnd001.wav"});
+    EXPECT_EQ(Column(0), QStringList{u"edsnd001.wav"_s});
     EXPECT_FALSE(main.Port->isHidden());
     EXPECT_EQ(main.Status->text(), summary);
     EXPECT_TRUE(main.Getfileissfx());
@@ -168,7 +172,7 @@ TEST_F(ProceduresTest, WadWarningIsAMessageAndTheListingGoesOn) {
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(answerer.seen[0].title, QStringLiteral("Warning"));
     EXPECT_TRUE(answerer.seen[0].text.startsWith(QStringLiteral("Error On Open, Header Size")));
-    EXPECT_EQ(Column(0), QStringList{"a.wav"});
+    EXPECT_EQ(Column(0), QStringList{u"a.wav"_s});
 }
 
 TEST_F(ProceduresTest, UnknownProcedureDoesNothing) {
@@ -211,7 +215,7 @@ TEST_F(ProceduresTest, SaveAllWritesEverySoundAskingOncePerNonRiffSound) {
               QStringLiteral(
                   "File is blank or it is not WAV format, and may be unplayable. Save Anyways?"));
     EXPECT_EQ(answerer.seen[0].buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(hooks.captions, (QStringList{"25%", "50%", "75%", "100%"}));
+    EXPECT_EQ(hooks.captions, (QStringList{u"25%"_s, u"50%"_s, u"75%"_s, u"100%"_s}));
     EXPECT_EQ(test::FileNames(dir / "all"),
               (std::vector<std::string>{".._x.wav", "door (2).wav", "door.wav"}));
     EXPECT_EQ(ReadBytes(dir / "all" / "door.wav"), MakeWav(100, 1));
@@ -247,7 +251,7 @@ TEST_F(ProceduresTest, FailureInTheMiddleOfSaveAllKeepsWhatWasWritten) {
     // The next run starts its progress window from the beginning.
     hooks.captions.clear();
     procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("one.sfx", {100}), 0);
-    EXPECT_EQ(hooks.captions, QStringList{"100%"});
+    EXPECT_EQ(hooks.captions, QStringList{u"100%"_s});
 }
 
 }  // namespace

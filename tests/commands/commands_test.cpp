@@ -19,6 +19,8 @@
 namespace echodelve::commands {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 using test::MakeWav;
 using test::MessageBoxAnswerer;
 
@@ -208,7 +210,7 @@ TEST_F(CommandsTest, AboutIsModalAndMadeAfreshEachTime) {
     MessageBoxAnswerer answerer;
     mnuAbout_Click(context);
     mnuAbout_Click(context);
-    EXPECT_EQ(answerer.dialogs, (std::vector<QString>{"frmAbout", "frmAbout"}));
+    EXPECT_EQ(answerer.dialogs, (std::vector<QString>{u"frmAbout"_s, u"frmAbout"_s}));
     EXPECT_EQ(main.findChildren<ui::frmAbout*>().size(), 0);
 }
 

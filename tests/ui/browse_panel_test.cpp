@@ -12,6 +12,8 @@
 namespace echodelve::ui {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 // A main window whose program folder holds the interface sounds, with the
 // sound service's requests noted instead of listened to.
 class BrowsePanelTest : public ::testing::Test {
@@ -56,7 +58,7 @@ TEST_F(BrowsePanelTest, SlideInDeceleratesIn15MovesAndSnapsTo20) {
         EXPECT_NEAR(positions[i], expected[i], 1e-9) << i;
     }
     EXPECT_EQ(main.BrowseDlg->LeftUnits(), 20.0);
-    EXPECT_EQ(played, QStringList{"swishin.wav"});
+    EXPECT_EQ(played, QStringList{u"swishin.wav"_s});
     for (QWidget* control : PanelControls()) {
         EXPECT_FALSE(control->isHidden());
         EXPECT_TRUE(control->isEnabled());
@@ -76,7 +78,7 @@ TEST_F(BrowsePanelTest, SlideOutAcceleratesIn14MovesSnapsTo350AndLeavesControlsH
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_NEAR(positions[i], expected[i], 1e-9) << i;
     }
-    EXPECT_EQ(played, QStringList{"swishout.wav"});
+    EXPECT_EQ(played, QStringList{u"swishout.wav"_s});
     for (QWidget* control : PanelControls()) {
         EXPECT_TRUE(control->isHidden());
     }
@@ -89,7 +91,7 @@ TEST_F(BrowsePanelTest, SlideAlreadyInPlaceOnlySnapsAndStrayStartsStillEnd) {
     EXPECT_EQ(Positions(main.MainPicBox, &frmMain::SwishMainDlgIn), std::vector<double>{20});
     EXPECT_FALSE(main.Port->isHidden());
     EXPECT_EQ(Positions(main.BrowseDlg, &frmMain::SwishDlgOut), std::vector<double>{350});
-    EXPECT_EQ(played, (QStringList{"swishin.wav", "swishout.wav"}));
+    EXPECT_EQ(played, (QStringList{u"swishin.wav"_s, u"swishout.wav"_s}));
 
     // Past 350.6 units the step would turn back before reaching 20.
     main.BrowseDlg->SetLeftUnits(400);
@@ -113,7 +115,7 @@ TEST_F(BrowsePanelTest, SecondSlideDuringASlideIsIgnored) {
     EXPECT_GT(tries, 0);
     EXPECT_EQ(positions.size(), 16u);
     EXPECT_EQ(main.MainPicBox->LeftUnits(), 350.0);
-    EXPECT_EQ(played, QStringList{"swishin.wav"});
+    EXPECT_EQ(played, QStringList{u"swishin.wav"_s});
 }
 
 TEST_F(BrowsePanelTest, PauseWaitsAtLeastItsTimeAndHandlesEvents) {
@@ -137,7 +139,7 @@ TEST_F(BrowsePanelTest, CancelBringsTheListBackOnlyAfterAConfirm) {
     main.Label4_Click();
     EXPECT_EQ(main.BrowseDlg->LeftUnits(), 350.0);
     EXPECT_EQ(main.MainPicBox->LeftUnits(), 20.0);
-    EXPECT_EQ(played, (QStringList{"swishout.wav", "swishin.wav"}));
+    EXPECT_EQ(played, (QStringList{u"swishout.wav"_s, u"swishin.wav"_s}));
     EXPECT_FALSE(main.Port->isHidden());
 }
 
@@ -162,8 +164,8 @@ TEST_F(BrowsePanelTest, FolderChangeRefillsTheFileListWithAClick) {
     for (int i = 0; i < main.FileList->count(); ++i) {
         files << main.FileList->item(i)->text();
     }
-    EXPECT_EQ(files, (QStringList{"bell.sfx", "DOOR.SFX"}));
-    EXPECT_EQ(played, QStringList{"change.wav"});
+    EXPECT_EQ(files, (QStringList{u"bell.sfx"_s, u"DOOR.SFX"_s}));
+    EXPECT_EQ(played, QStringList{u"change.wav"_s});
     EXPECT_EQ(main.FileList->FileName(), QString());
     main.FileList->item(1)->setSelected(true);
     EXPECT_EQ(main.FileList->FileName(), QStringLiteral("DOOR.SFX"));

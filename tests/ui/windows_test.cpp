@@ -12,6 +12,8 @@
 namespace echodelve::ui {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 bool IsGrey(QRgb pixel) {
     return QColor(pixel) == QColor(84, 84, 84);
 }
@@ -88,8 +90,8 @@ TEST(WindowsTest, MenusHoldTheirItemsInOrder) {
     for (const QAction* action : menus.mnuMain->actions()) {
         main << (action->isSeparator() ? QStringLiteral("-") : action->text());
     }
-    EXPECT_EQ(main, (QStringList{"&SFX Open", "&WAD Open", "-", "Sa&ve", "Save A&ll", "-", "A&bout",
-                                 "-", "E&xit"}));
+    EXPECT_EQ(main, (QStringList{u"&SFX Open"_s, u"&WAD Open"_s, u"-"_s, u"Sa&ve"_s, u"Save A&ll"_s,
+                                 u"-"_s, u"A&bout"_s, u"-"_s, u"E&xit"_s}));
     EXPECT_EQ(menus.mnuMain->actions()[5]->objectName(), QStringLiteral("dash3"));
     ASSERT_EQ(menus.mnuDirControl->actions().size(), 1);
     EXPECT_EQ(menus.mnuCreateFolder->text(), QStringLiteral("&Create Folder"));
