@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <limits>
 #include <memory>
 #include <system_error>
 
@@ -11,6 +10,7 @@
 #include "atomic_file.h"
 #include "errors.h"
 #include "file_io.h"
+#include "hex_mod.h"
 #include "little_endian.h"
 #include "text_encoding.h"
 #include "wad_decoder.h"
@@ -20,7 +20,6 @@ namespace echodelve {
 namespace {
 
 constexpr std::size_t kCopyChunkBytes = std::size_t{1024} * 1024;
-constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 struct ClosesFile {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -120,7 +119,7 @@ void WriteSfxArchive(const std::filesystem::path& output, const std::vector<Pack
         }
         total += size;
         // The reader walks with signed 32-bit positions and reads 4 bytes past the last sound.
-        if (total + 4 > static_cast<std::uint64_t>(kInt32Max)) {
+        if (total + 4 > static_cast<std::uint64_t>(HexMod::kArchiveNumberMax)) {
             throw ArchiveError("The sounds up to '" + member.name +
                                "' pass the 2 GiB an SFX archive can hold.");
         }
@@ -160,8 +159,8 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
                                "' has no \".\"; a WAD archive lists only names with one.");
         }
         const std::uint64_t size = MemberSize(member);
-        if (size > static_cast<std::uint64_t>(kInt32Max) ||
-            offset > static_cast<std::uint64_t>(kInt32Max)) {
+        if (size > static_cast<std::uint64_t>(HexMod::kArchiveNumberMax) ||
+            offset > static_cast<std::uint64_t>(HexMod::kArchiveNumberMax)) {
             throw ArchiveError("'" + member.name + "' passes the 2 GiB a WAD archive can hold.");
         }
         directory.insert(directory.end(), name->begin(), name->end());

@@ -14,26 +14,22 @@
 
 namespace echodelve {
 
-namespace {
-
-std::string RandomSuffix() {
+std::string AtomicFile::RandomTempName() {
     static std::mt19937_64 generator{std::random_device{}()};
     constexpr std::string_view kAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string suffix(10, 'x');
     for (char& c : suffix) {
         c = kAlphabet[generator() % kAlphabet.size()];
     }
-    return suffix;
+    return ".echodelve-" + suffix + ".part";
 }
 
-}  // namespace
-
-AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)) {
-    // A short name of our own, so a target name near the length limit still
-    // leaves room for the temporary one.
+AtomicFile::AtomicFile(std::filesystem::path target, const TempNames& names)
+    : target_(std::move(target)) {
     const std::filesystem::path folder = target_.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp_ = folder / (".echodelve-" + RandomSuffix() + ".part");
+        temp_ = folder / names();
+        // "x": created here or not at all, never opened through whatever stands there.
         file_ = OpenFile(temp_, "wbx");
         if (file_ != nullptr) {
             return;

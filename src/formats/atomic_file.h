@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <span>
+#include <string>
 
 namespace echodelve {
 
@@ -14,7 +16,14 @@ namespace echodelve {
 // Destroying an uncommitted AtomicFile removes the temporary file.
 class AtomicFile {
   public:
-    explicit AtomicFile(std::filesystem::path target);
+    // Gives a name for the temporary file on each call; a name already taken
+    // (by a file, a link, anything) is never opened, the next one is tried.
+    using TempNames = std::function<std::string()>;
+    // ".echodelve-" + 10 random letters and digits + ".part": short, so a
+    // target name near the length limit still leaves room for it.
+    static std::string RandomTempName();
+
+    explicit AtomicFile(std::filesystem::path target, const TempNames& names = RandomTempName);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;

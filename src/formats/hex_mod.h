@@ -21,6 +21,10 @@ std::string ReverseHexBytes(std::string_view hex);
 // eight digits or a character that is not a hex digit.
 double HexToNumber(std::string_view hex);
 
+// The range of an archive number: every field is a signed 32-bit value.
+inline constexpr std::int64_t kArchiveNumberMin = INT32_MIN;
+inline constexpr std::int64_t kArchiveNumberMax = INT32_MAX;
+
 // The whole chain over one 4-byte field: a little-endian signed 32-bit value.
 std::int32_t ReadArchiveNumber(std::span<const std::uint8_t, 4> field);
 

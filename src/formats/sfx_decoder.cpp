@@ -1,7 +1,6 @@
 #include "sfx_decoder.h"
 
 #include <array>
-#include <limits>
 #include <system_error>
 
 #include "archive_reader.h"
@@ -10,13 +9,6 @@
 #include "sound_extractor.h"
 
 namespace echodelve {
-
-namespace {
-
-constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
-constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
-
-}  // namespace
 
 std::string SfxSoundName(std::int32_t number) {
     std::string digits = std::to_string(number);
@@ -39,7 +31,7 @@ void SfxDecoder::DecodeSfx(const std::filesystem::path& path) {
     std::array<std::uint8_t, 4> field{};
     for (;;) {
         const std::int64_t readAt = position + 4;
-        if (readAt < 0 || readAt > kInt32Max) {
+        if (readAt < 0 || readAt > HexMod::kArchiveNumberMax) {
             throw ArchiveError("The archive '" + path.string() +
                                "' is damaged: the length of sound " +
                                std::to_string(catalogue_.count) + " points " +
@@ -66,7 +58,7 @@ void SfxDecoder::DecodeSfx(const std::filesystem::path& path) {
         ui_.PumpEvents();
 
         position += size;
-        if (position < kInt32Min || position > kInt32Max) {
+        if (position < HexMod::kArchiveNumberMin || position > HexMod::kArchiveNumberMax) {
             throw ArchiveError("The archive '" + path.string() +
                                "' is damaged: the length of sound " +
                                std::to_string(catalogue_.count) +

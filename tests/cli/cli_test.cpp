@@ -62,6 +62,15 @@ TEST_F(CliTest, ListPrintsNumberNameSizeAndOffset) {
               "4\t../up\\x01.wav\t60\t1372\n");
 }
 
+TEST_F(CliTest, ListEscapesExactlyTheControlCharacters) {
+    // 0x1F and 0x7F are the edges of the control ranges; " " and "~" are not controls.
+    WriteWadArchive(dir / "edges.wad", {PackMember::FromBytes("a\x1F b~\x7F.wav", MakeWav(50))});
+    const Result r = Run({"list", Path("edges.wad")});
+    EXPECT_EQ(r.out, "1\ta\\x1F b~\\x7F.wav\t50\t268\n");
+    const Result json = Run({"list", "--json", Path("edges.wad")});
+    EXPECT_NE(json.out.find(R"("name": "a\u001F b~\u007F.wav")"), std::string::npos) << json.out;
+}
+
 TEST_F(CliTest, ListAsJson) {
     const Result r = Run({"list", "--json", MixedWad()});
     EXPECT_EQ(r.code, 0);

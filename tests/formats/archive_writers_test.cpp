@@ -72,6 +72,41 @@ TEST_F(ArchiveWritersTest, SfxWriterRefusesWhatTheDecoderWouldMisread) {
     ExpectRefused(write, {PackMember::FromFile(dir / "absent.wav")}, "absent.wav");
 }
 
+TEST_F(ArchiveWritersTest, SfxArchiveMayReachButNotPassTwoGibibytes) {
+    // Sparse files: the writer checks sizes before it reads any sound bytes.
+    const auto riffOfSize = [this](const std::string& name, std::uint64_t size) {
+        Bytes head = {'R', 'I', 'F', 'F'};
+        const Bytes length = test::Le32(static_cast<std::uint32_t>(size - 8));
+        head.insert(head.end(), length.begin(), length.end());
+        test::WriteBytes(dir / name, head);
+        std::filesystem::resize_file(dir / name, size);
+        return PackMember::FromFile(dir / name);
+    };
+    // The reader walks in signed 32-bit positions and reads 4 bytes past the
+    // last sound, so the sounds may fill 2^31 - 1 - 4 bytes.
+    const std::uint64_t room = 2147483647 - 4;
+    const std::vector<PackMember> fits = {riffOfSize("a.wav", 1000),
+                                          riffOfSize("b.wav", room - 1000)};
+    const std::vector<PackMember> over = {riffOfSize("c.wav", 1000),
+                                          riffOfSize("d.wav", room - 999)};
+    try {
+        // Into a missing folder, so what fits fails only when it is written.
+        WriteSfxArchive(dir / "missing" / "fits.sfx", fits);
+        FAIL() << "writing into a missing folder must fail";
+    } catch (const ArchiveError& error) {
+        EXPECT_NE(std::string(error.what()).find("Could not write"), std::string::npos)
+            << error.what();
+    }
+    try {
+        WriteSfxArchive(dir / "over.sfx", over);
+        FAIL() << "sounds passing 2 GiB must be refused";
+    } catch (const ArchiveError& error) {
+        EXPECT_NE(std::string(error.what()).find("'d.wav' pass the 2 GiB"), std::string::npos)
+            << error.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "over.sfx"));
+}
+
 TEST_F(ArchiveWritersTest, WadArchiveDecodesBackToTheSameNamesSizesAndBytes) {
     std::vector<PackMember> members;
     for (int i = 0; i < 5; ++i) {

@@ -77,6 +77,15 @@ TEST_F(SfxDecoderTest, FourZeroBytesEndTheRunEvenBeforeMoreSounds) {
     EXPECT_EQ(decoder.GetSfxCount(), 1);
 }
 
+TEST_F(SfxDecoderTest, OnlyAllFourLengthBytesZeroEndTheRun) {
+    // 00 00 01 00 is 65536: its low half is zero, but it is a length.
+    Bytes bytes = Entry(0x00010000);
+    bytes.resize(0x00010000 + 8, 0x55);
+    decoder.DecodeSfx(Archive(bytes));
+    ASSERT_EQ(decoder.GetSfxCount(), 1);
+    EXPECT_EQ(decoder.GetSfxSize(1), 65544);
+}
+
 TEST_F(SfxDecoderTest, TrailingBytesBecomeOneMoreSoundSizedFromThem) {
     Bytes bytes = MakeWav(100, 1);
     const Bytes tail = {1, 2, 3, 4, 10, 0, 0, 0, 9};  // length 10 runs past the end

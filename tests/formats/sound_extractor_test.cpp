@@ -110,6 +110,51 @@ TEST_F(ExtractionTest, MultiChunkSoundFromAnSfxArchiveAndRepeatsReplace) {
     EXPECT_EQ(ReadBytes(out), MakeWav(64));
 }
 
+TEST_F(ExtractionTest, FourBytesOfRiffAreASoundAndThreeAreNot) {
+    Wad({{"four.wav", {'R', 'I', 'F', 'F'}}, {"three.wav", {'R', 'I', 'F'}}});
+    EXPECT_TRUE(wad.ExtractWadSound(dir / "four.wav", 1));
+    EXPECT_TRUE(hooks.questions.empty());
+    EXPECT_EQ(ReadBytes(dir / "four.wav"), (Bytes{'R', 'I', 'F', 'F'}));
+    EXPECT_FALSE(wad.ExtractWadSound(dir / "three.wav", 2));
+    EXPECT_EQ(hooks.questions.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "three.wav"));
+}
+
+#ifdef __linux__
+// Whether this process holds `path` open, from the kernel's list of its files.
+bool HoldsOpen(const std::filesystem::path& path) {
+    const auto target = std::filesystem::canonical(path);
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        if (std::filesystem::read_symlink(fd.path(), ec) == target) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(ExtractionTest, ArchiveIsClosedWhileTheQuestionWaits) {
+    // A user may move or replace the archive while the question is up.
+    struct Watching : test::RecordingHooks {
+        std::filesystem::path archive;
+        bool heldOpen = true;
+        bool AskYesNo(std::string_view title, std::string_view text) override {
+            heldOpen = HoldsOpen(archive);
+            return RecordingHooks::AskYesNo(title, text);
+        }
+    } watching;
+    wadDecoder decoder{watching};
+    watching.archive = dir / "archive.wad";
+    WriteWadArchive(watching.archive, {PackMember::FromBytes("odd.wav", Bytes(64, 'x'))});
+    decoder.DecodeWad(watching.archive);
+    watching.answers = {true};
+    ASSERT_TRUE(decoder.ExtractWadSound(dir / "odd.wav", 1));
+    ASSERT_EQ(watching.questions.size(), 1u);
+    EXPECT_FALSE(watching.heldOpen);
+    EXPECT_EQ(ReadBytes(dir / "odd.wav"), Bytes(64, 'x'));
+}
+#endif
+
 TEST_F(ExtractionTest, EmptyAndVanishedSoundsAskAndWriteZeroBytes) {
     Bytes bytes = WadRecord("empty.wav", 0, 268);
     const auto path = dir / "empty.wad";

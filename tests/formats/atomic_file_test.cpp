@@ -1,0 +1,51 @@
+#include "formats/atomic_file.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fixtures.h"
+#include "support/temp_dir.h"
+
+namespace echodelve {
+namespace {
+
+using test::Bytes;
+using test::ReadBytes;
+
+// Names from a list, so a test can put something in the way of the first.
+AtomicFile::TempNames NamesFrom(std::vector<std::string> names) {
+    return [names = std::move(names), next = std::size_t{0}]() mutable { return names.at(next++); };
+}
+
+TEST(AtomicFileTest, WhatStandsAtATemporaryNameIsNeverWrittenThrough) {
+    test::TempDir dir;
+    const auto sentinel = dir / "sentinel.txt";
+    test::WriteBytes(sentinel, {'k', 'e', 'e', 'p'});
+    test::WriteBytes(dir / ".plain", {'o', 'l', 'd'});
+    std::filesystem::create_symlink(sentinel, dir / ".link");
+    std::filesystem::create_symlink(dir / "nowhere", dir / ".dangling");
+
+    AtomicFile out(dir / "sound.wav", NamesFrom({".plain", ".link", ".dangling", ".free"}));
+    out.Write(Bytes{'n', 'e', 'w'});
+    out.Commit();
+
+    EXPECT_EQ(ReadBytes(dir / "sound.wav"), (Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(ReadBytes(sentinel), (Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(ReadBytes(dir / ".plain"), (Bytes{'o', 'l', 'd'}));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / ".link"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
+    EXPECT_FALSE(std::filesystem::exists(dir / ".free"));
+}
+
+TEST(AtomicFileTest, UncommittedFileLeavesNothingAndTheTargetUntouched) {
+    test::TempDir dir;
+    test::WriteBytes(dir / "sound.wav", {'o', 'l', 'd'});
+    {
+        AtomicFile out(dir / "sound.wav");
+        out.Write(Bytes(1000, 'x'));
+    }
+    EXPECT_EQ(test::FileNames(dir.path()), std::vector<std::string>{"sound.wav"});
+    EXPECT_EQ(ReadBytes(dir / "sound.wav"), (Bytes{'o', 'l', 'd'}));
+}
+
+}  // namespace
+}  // namespace echodelve
