@@ -3,8 +3,10 @@
 
 #include "app/program.h"
 #include "echodelve_version.h"
+#include "formats/atomic_file.h"
 
 int main(int argc, char** argv) {
+    echodelve::RemoveFilesInFlightOnSignals();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("EchoDelve"));
     QApplication::setApplicationVersion(QString::fromLatin1(echodelve::kVersionText));

@@ -8,6 +8,7 @@
 #include "cli/decoded_archive.h"
 #include "formats/errors.h"
 #include "formats/hex_mod.h"
+#include "formats/text_encoding.h"
 
 namespace echodelve::cli {
 
@@ -21,30 +22,48 @@ const std::string_view kListHelp =
 
 namespace {
 
+// Two hex digits of a code point below U+0100.
+std::string Hex2(char32_t cp) {
+    const auto byte = static_cast<std::uint8_t>(cp);
+    return HexMod::BytesToHex(std::span(&byte, 1));
+}
+
+// The name with its control characters (C0, DEL and C1) written as \xNN.
 std::string EscapeControls(std::string_view name) {
     std::string escaped;
-    for (char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 32 || byte == 127) {
-            escaped += "\\x" + HexMod::BytesToHex(std::span(&byte, 1));
+    std::size_t pos = 0;
+    while (pos < name.size()) {
+        const std::size_t start = pos;
+        const auto cp = NextCodePoint(name, pos);
+        if (!cp) {
+            escaped += "\\x" + Hex2(static_cast<unsigned char>(name[pos++]));
+        } else if (IsControlCharacter(*cp)) {
+            escaped += "\\x" + Hex2(*cp);
         } else {
-            escaped += c;
+            escaped += name.substr(start, pos - start);
         }
     }
     return escaped;
 }
 
+// A JSON string that strict parsers take: controls escaped, and any bytes that
+// are not UTF-8 (an archive path may hold some) replaced by U+FFFD.
 std::string JsonString(std::string_view text) {
     std::string json = "\"";
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t start = pos;
+        const auto cp = NextCodePoint(text, pos);
+        if (!cp) {
+            ++pos;
+            json += "\\uFFFD";
+        } else if (*cp == '"' || *cp == '\\') {
             json += '\\';
-            json += c;
-        } else if (byte < 32 || byte == 127) {
-            json += "\\u00" + HexMod::BytesToHex(std::span(&byte, 1));
+            json += static_cast<char>(*cp);
+        } else if (IsControlCharacter(*cp)) {
+            json += "\\u00" + Hex2(*cp);
         } else {
-            json += c;
+            json += text.substr(start, pos - start);
         }
     }
     return json + "\"";

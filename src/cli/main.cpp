@@ -11,8 +11,10 @@
 #endif
 
 #include "cli/cli.h"
+#include "formats/atomic_file.h"
 
 int main(int argc, char** argv) {
+    echodelve::RemoveFilesInFlightOnSignals();
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
     echodelve::cli::Console console{std::cin, std::cout, std::cerr, ECHODELVE_ISATTY(stdin),

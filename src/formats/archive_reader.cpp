@@ -15,11 +15,16 @@ std::string DescribeErrno(int error) {
 }
 
 ArchiveReader::ArchiveReader(const std::filesystem::path& path) : path_(path) {
-    file_ = OpenFile(path, "rb");
+    file_ = OpenRegularFileForReading(path);
     if (file_ == nullptr) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR) {
             return;  // reads as empty
+        }
+        if (error == EISDIR || error == ENODEV) {
+            throw ArchiveError("Could not open the archive '" + path.string() + "': it is " +
+                               (error == EISDIR ? "a folder" : "a device, pipe or socket") +
+                               ", not a file.");
         }
         throw ArchiveError("Could not open the archive '" + path.string() +
                            "': " + DescribeErrno(error) + ".");
@@ -60,6 +65,18 @@ void ArchiveReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
         }
     }
     std::fill(out.begin() + static_cast<std::ptrdiff_t>(got), out.end(), std::uint8_t{0});
+}
+
+std::optional<std::int64_t> ArchiveReader::Size() const {
+    if (file_ == nullptr) {
+        return std::nullopt;
+    }
+    const std::int64_t size = OpenFileSize(file_);
+    if (size < 0) {
+        throw ArchiveError("Could not read the size of the archive '" + path_.string() +
+                           "': " + DescribeErrno(errno) + ".");
+    }
+    return size;
 }
 
 void ReadArchiveBytes(const std::filesystem::path& path, std::int64_t offset,

@@ -145,6 +145,9 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
     std::vector<std::uint64_t> sizes;
     std::uint64_t offset = members.size() * kWadRecordBytes;
     for (const PackMember& member : members) {
+        if (!IsValidUtf8(member.name)) {
+            throw ArchiveError("The name '" + member.name + "' is not valid UTF-8.");
+        }
         const std::optional<std::string> name = Utf8ToCp1252(member.name);
         if (!name) {
             throw ArchiveError("The name '" + member.name +

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <string_view>
@@ -12,7 +15,76 @@
 #include "errors.h"
 #include "file_io.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace echodelve {
+
+namespace {
+
+// The temporary files in flight, for a signal handler to remove: fixed slots
+// of plain bytes, claimed and released with atomics, no allocation or lock.
+struct InFlightSlot {
+    std::atomic<int> state{0};  // 0 free, 1 being filled, 2 holds a path
+    std::array<char, 4096> path{};
+};
+std::array<InFlightSlot, 64> inFlight;
+
+enum SlotState : int { kFree = 0, kFilling = 1, kHeld = 2 };
+
+int ClaimInFlightSlot(const std::filesystem::path& path) {
+    const std::string native = path.string();
+    for (std::size_t i = 0; i < inFlight.size(); ++i) {
+        InFlightSlot& slot = inFlight[i];
+        int expected = kFree;
+        if (native.size() < slot.path.size() &&
+            slot.state.compare_exchange_strong(expected, kFilling)) {
+            std::copy(native.begin(), native.end(), slot.path.begin());
+            slot.path.at(native.size()) = '\0';
+            slot.state.store(kHeld);
+            return static_cast<int>(i);
+        }
+    }
+    return -1;  // no room: the file is still removed normally, only not by a signal
+}
+
+void ReleaseInFlightSlot(int slot) {
+    if (slot >= 0) {
+        inFlight.at(static_cast<std::size_t>(slot)).state.store(kFree);
+    }
+}
+
+#ifndef _WIN32
+extern "C" void RemoveFilesAndEnd(int signal) {
+    RemoveFilesInFlight();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+#endif
+
+}  // namespace
+
+void RemoveFilesInFlight() noexcept {
+    for (InFlightSlot& slot : inFlight) {
+        if (slot.state.load() == kHeld) {
+#ifdef _WIN32
+            std::remove(slot.path.data());
+#else
+            unlink(slot.path.data());  // remove() is not async-signal-safe
+#endif
+        }
+    }
+}
+
+void RemoveFilesInFlightOnSignals() {
+#ifndef _WIN32
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, RemoveFilesAndEnd);
+    }
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
 
 std::string AtomicFile::RandomTempName() {
     static std::mt19937_64 generator{std::random_device{}()};
@@ -32,6 +104,8 @@ AtomicFile::AtomicFile(std::filesystem::path target, const TempNames& names)
         // "x": created here or not at all, never opened through whatever stands there.
         file_ = OpenFile(temp_, "wbx");
         if (file_ != nullptr) {
+            // Only once it is ours: a signal must never remove someone else's file.
+            inFlightSlot_ = ClaimInFlightSlot(temp_);
             return;
         }
         if (errno != EEXIST) {
@@ -52,6 +126,7 @@ AtomicFile::~AtomicFile() {
         std::error_code ignored;
         std::filesystem::remove(temp_, ignored);
     }
+    ReleaseInFlightSlot(inFlightSlot_);
 }
 
 void AtomicFile::Fail(int error) {
@@ -94,6 +169,8 @@ void AtomicFile::Commit() {
         throw ArchiveError("Could not write '" + target_.string() + "': " + ec.message() + ".");
     }
     temp_.clear();
+    ReleaseInFlightSlot(inFlightSlot_);
+    inFlightSlot_ = -1;
 }
 
 }  // namespace echodelve

@@ -42,6 +42,17 @@ class AtomicFile {
     std::filesystem::path target_;
     std::filesystem::path temp_;
     std::FILE* file_ = nullptr;
+    int inFlightSlot_ = -1;  // where RemoveFilesInFlight finds temp_, -1 if nowhere
 };
+
+// Removes the temporary file of every AtomicFile not yet committed or
+// destroyed. Async-signal-safe: for a handler of a signal that ends the process.
+void RemoveFilesInFlight() noexcept;
+
+// For a program's main(): SIGINT, SIGTERM and SIGHUP remove the files in
+// flight, then end the process as the signal would (status 128 + signal);
+// SIGXFSZ is ignored, so an exceeded file-size limit fails the write (EFBIG)
+// with a message instead of killing the process with a half file.
+void RemoveFilesInFlightOnSignals();
 
 }  // namespace echodelve

@@ -1,10 +1,13 @@
 #include "file_io.h"
 
 #include <algorithm>
-
+#include <cerrno>
 #include <string>
+#include <system_error>
 
-#ifdef __linux__
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -16,6 +19,48 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
     return _wfopen(path.c_str(), wideMode.c_str());
 #else
     return std::fopen(path.c_str(), mode);
+#endif
+}
+
+std::FILE* OpenRegularFileForReading(const std::filesystem::path& path) {
+#ifdef _WIN32
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        errno = std::filesystem::is_directory(status) ? EISDIR : ENODEV;
+        return nullptr;
+    }
+    return OpenFile(path, "rb");
+#else
+    // Non-blocking, so opening a pipe with no writer does not wait for one.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
+        close(fd);
+        errno = error;
+        return nullptr;
+    }
+    std::FILE* file = fdopen(fd, "rb");
+    if (file == nullptr) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return file;
+#endif
+}
+
+std::int64_t OpenFileSize(std::FILE* file) {
+#ifdef _WIN32
+    struct _stat64 info {};
+    return _fstat64(_fileno(file), &info) == 0 ? info.st_size : -1;
+#else
+    struct stat info {};
+    return fstat(fileno(file), &info) == 0 ? static_cast<std::int64_t>(info.st_size) : -1;
 #endif
 }
 

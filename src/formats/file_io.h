@@ -10,6 +10,14 @@ namespace echodelve {
 // fopen with a path in the platform's native encoding; sets errno on failure.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
+// Opens an existing file for reading only if it is a regular file: a folder,
+// a pipe or a device is refused without blocking (errno EISDIR for a folder,
+// ENODEV for anything else). Sets errno and returns null on failure.
+std::FILE* OpenRegularFileForReading(const std::filesystem::path& path);
+
+// The size of an open file in bytes; -1 (errno set) on failure.
+std::int64_t OpenFileSize(std::FILE* file);
+
 // A 64-bit fseek from the start of the file; 0 on success.
 int SeekFile(std::FILE* file, std::int64_t offset);
 

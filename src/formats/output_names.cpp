@@ -1,5 +1,7 @@
 #include "output_names.h"
 
+#include "text_encoding.h"
+
 namespace echodelve {
 
 namespace {
@@ -14,38 +16,69 @@ std::string FoldCase(std::string_view name) {
     return folded;
 }
 
-std::string WithCopyNumber(std::string_view name, int copy) {
-    // The last "." starts the extension, unless it is the name's first character.
+// Where the extension starts: the last ".", unless it is the first character.
+std::size_t ExtensionStart(std::string_view name) {
     const std::size_t dot = name.rfind('.');
-    const std::size_t split = (dot == std::string_view::npos || dot == 0) ? name.size() : dot;
-    std::string result(name.substr(0, split));
-    result += " (" + std::to_string(copy) + ")";
-    result += name.substr(split);
-    return result;
+    return (dot == std::string_view::npos || dot == 0) ? name.size() : dot;
+}
+
+// At most `limit` bytes of `text`, cut before a character, never inside one.
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0U) == 0x80U) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+// base + suffix + extension in at most kMaxOutputNameBytes, shortening the
+// base (or, for an extension too long to keep, the whole name).
+std::string Compose(std::string_view name, std::string_view suffix) {
+    const std::string_view base = name.substr(0, ExtensionStart(name));
+    const std::string_view extension = name.substr(base.size());
+    if (suffix.size() + extension.size() >= kMaxOutputNameBytes / 2) {
+        return std::string(
+            CutAtCharacter(std::string(name) + std::string(suffix), kMaxOutputNameBytes));
+    }
+    const std::size_t room = kMaxOutputNameBytes - suffix.size() - extension.size();
+    std::string composed(CutAtCharacter(base, room));
+    composed += suffix;
+    composed += extension;
+    return composed;
 }
 
 }  // namespace
 
 std::string SafeOutputName(std::string_view name, std::int64_t number) {
-    std::string safe(name);
-    for (char& c : safe) {
-        const auto byte = static_cast<unsigned char>(c);
-        // A NUL cannot come from a decoder, but would cut the path short if it did.
-        if (c == '/' || c == '\\' || byte <= 31 || byte == 127) {
-            c = '_';
+    std::string safe;
+    safe.reserve(name.size());
+    std::size_t pos = 0;
+    while (pos < name.size()) {
+        const std::size_t start = pos;
+        const auto cp = NextCodePoint(name, pos);
+        if (!cp) {
+            ++pos;  // a byte that is not UTF-8
+            safe += '_';
+        } else if (*cp == '/' || *cp == '\\' || IsControlCharacter(*cp)) {
+            safe += '_';
+        } else {
+            safe += name.substr(start, pos - start);
         }
     }
     if (safe.empty() || safe == "." || safe == "..") {
         safe = "sound" + std::to_string(number) + ".wav";
     }
-    return safe;
+    return Compose(safe, "");
 }
 
 std::string SaveAllNames::Claim(std::string_view name, std::int64_t number) {
     const std::string safe = SafeOutputName(name, number);
     std::string candidate = safe;
     for (int copy = 2; !used_.insert(FoldCase(candidate)).second; ++copy) {
-        candidate = WithCopyNumber(safe, copy);
+        candidate = Compose(safe, " (" + std::to_string(copy) + ")");
     }
     return candidate;
 }

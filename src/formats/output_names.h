@@ -7,15 +7,20 @@
 
 namespace echodelve {
 
-// Makes a catalogue name (UTF-8) into one safe path component: "/", "\" and
-// the control characters 1-31 and 127 become "_"; a result that is empty, "."
-// or ".." becomes "sound<number>.wav". Nothing else changes.
+// The longest file name the usual file systems take, in UTF-8 bytes.
+inline constexpr std::size_t kMaxOutputNameBytes = 255;
+
+// Makes a catalogue name (UTF-8) into one safe path component: "/", "\", the
+// control characters (U+0000-U+001F, U+007F-U+009F) and bytes that are not
+// UTF-8 become "_"; a result that is empty, "." or ".." becomes
+// "sound<number>.wav"; a name longer than kMaxOutputNameBytes is cut at a
+// character before its extension, which stays. Nothing else changes.
 std::string SafeOutputName(std::string_view name, std::int64_t number);
 
 // The file names of one save-all run. A name the run has already written gets
-// " (2)", " (3)" ... before its last extension, so equal catalogue names never
-// replace each other. Names are compared ignoring ASCII case, so the rule also
-// holds on file systems that ignore case.
+// " (2)", " (3)" ... before its last extension (the name cut to make room), so
+// equal catalogue names never replace each other. Names are compared ignoring
+// ASCII case, so the rule also holds on file systems that ignore case.
 class SaveAllNames {
   public:
     // The safe, not yet used name for sound `number` called `name`.

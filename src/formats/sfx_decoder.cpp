@@ -19,14 +19,13 @@ std::string SfxSoundName(std::int32_t number) {
 }
 
 void SfxDecoder::DecodeSfx(const std::filesystem::path& path) {
-    catalogue_.archivePath = path;
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         throw ArchiveError("The archive '" + path.string() + "' does not exist.");
     }
-    catalogue_.count = 0;
-    catalogue_.ClearSlots();
-
+    // Built apart and taken only when complete: a failed decode changes nothing.
+    SoundCatalogue decoded;
+    decoded.archivePath = path;
     std::int64_t position = 0;
     std::array<std::uint8_t, 4> field{};
     for (;;) {
@@ -34,34 +33,35 @@ void SfxDecoder::DecodeSfx(const std::filesystem::path& path) {
         if (readAt < 0 || readAt > HexMod::kArchiveNumberMax) {
             throw ArchiveError("The archive '" + path.string() +
                                "' is damaged: the length of sound " +
-                               std::to_string(catalogue_.count) + " points " +
+                               std::to_string(decoded.count) + " points " +
                                (readAt < 0 ? "before the start of the archive."
                                            : "past the 2 GiB an SFX archive can address."));
         }
         // Opened and closed per entry, so the file is never held across PumpEvents.
         ReadArchiveBytes(path, readAt, field);
         if (field == std::array<std::uint8_t, 4>{}) {
+            catalogue_ = std::move(decoded);
             return;
         }
         const std::int64_t size = static_cast<std::int64_t>(HexMod::ReadArchiveNumber(field)) + 8;
-        if (catalogue_.count == kCatalogueSlots) {
+        if (decoded.count == kCatalogueSlots) {
             throw ArchiveError("The archive '" + path.string() + "' holds more than " +
                                std::to_string(kCatalogueSlots) +
-                               " sounds (or is damaged); only the first " +
-                               std::to_string(kCatalogueSlots) + " can be listed.");
+                               " sounds (or is damaged), and EchoDelve lists at most " +
+                               std::to_string(kCatalogueSlots) + ", so it was not opened.");
         }
-        ++catalogue_.count;
-        SoundEntry& entry = catalogue_.Slot(catalogue_.count);
+        ++decoded.count;
+        SoundEntry& entry = decoded.Slot(decoded.count);
         entry.offset = static_cast<std::int32_t>(position);
         entry.size = size;
-        entry.name = SfxSoundName(catalogue_.count);
+        entry.name = SfxSoundName(decoded.count);
         ui_.PumpEvents();
 
         position += size;
         if (position < HexMod::kArchiveNumberMin || position > HexMod::kArchiveNumberMax) {
             throw ArchiveError("The archive '" + path.string() +
                                "' is damaged: the length of sound " +
-                               std::to_string(catalogue_.count) +
+                               std::to_string(decoded.count) +
                                " points past the 2 GiB an SFX archive can address.");
         }
     }

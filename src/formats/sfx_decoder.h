@@ -17,10 +17,11 @@ class SfxDecoder {
   public:
     explicit SfxDecoder(UiHooks& ui) : ui_(ui) {}
 
-    // Replaces the catalogue. Throws ArchiveError when the archive does not
-    // exist, when a length field sends the walk outside the signed 32-bit
-    // range or before the start, or at a 1001st sound; the sounds found
-    // before the failure stay catalogued.
+    // Replaces the catalogue once the walk ends. Throws ArchiveError when the
+    // archive does not exist or is not a file, when a length field sends the
+    // walk outside the signed 32-bit range or before the start, or at a
+    // 1001st sound; a failed decode leaves the catalogue (path, count and
+    // slots) as it was.
     void DecodeSfx(const std::filesystem::path& path);
 
     std::int32_t GetSfxCount() const { return catalogue_.count; }

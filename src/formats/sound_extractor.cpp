@@ -4,7 +4,9 @@
 #include <array>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "archive_reader.h"
@@ -43,14 +45,35 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
                            std::to_string(entry.offset) + "), so it cannot be extracted.");
     }
 
-    auto archive = std::make_unique<ArchiveReader>(catalogue.archivePath);
+    // A sound named like its archive, saved into the archive's folder, would
+    // otherwise be renamed over the archive it is still being read from.
+    std::error_code ec;
+    if (std::filesystem::equivalent(output, catalogue.archivePath, ec)) {
+        throw ArchiveError(soundName + " was not written: '" + output.string() +
+                           "' is the archive itself.");
+    }
+    const auto open = [&] {
+        auto reader = std::make_unique<ArchiveReader>(catalogue.archivePath);
+        // Bytes past the end are written as zeros, which a truncated last sound
+        // needs; but a sound larger than its whole archive cannot be real, and
+        // a few hundred bytes of directory could otherwise fill a disk.
+        const std::optional<std::int64_t> archiveSize = reader->Size();
+        if (archiveSize && entry.size > *archiveSize) {
+            throw ArchiveError(soundName + " declares " + std::to_string(entry.size) +
+                               " bytes, more than the whole archive holds (" +
+                               std::to_string(*archiveSize) + "), so it cannot be extracted.");
+        }
+        return reader;
+    };
+
+    auto archive = open();
     if (!StartsWithRiff(*archive, entry.offset, entry.size)) {
         // The archive is closed while the question waits for the user.
         archive.reset();
         if (!ui.AskYesNo(kWarningTitle, kSaveAnywaysQuestion)) {
             return false;
         }
-        archive = std::make_unique<ArchiveReader>(catalogue.archivePath);
+        archive = open();
     }
 
     AtomicFile out(output);

@@ -17,6 +17,9 @@ inline constexpr std::string_view kSaveAnywaysQuestion =
 // with "RIFF" is written only if the user answers Yes; returns whether the
 // file was written. The copy goes through a bounded buffer whatever the size,
 // and a failed write leaves nothing behind and any earlier file untouched.
+// Throws ArchiveError, writing nothing, for a negative size or offset, a size
+// larger than the whole archive, an output that is the archive itself, and
+// any failure to read or write.
 bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
                             const std::filesystem::path& output, UiHooks& ui);
 

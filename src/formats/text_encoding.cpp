@@ -34,42 +34,60 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Decodes one UTF-8 sequence at `pos`, advancing it; nullopt on malformed input.
-std::optional<char32_t> NextCodePoint(std::string_view s, std::size_t& pos) {
-    const auto lead = static_cast<unsigned char>(s[pos]);
-    int extra;
-    char32_t cp;
+}  // namespace
+
+std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    std::size_t extra = 0;
+    char32_t cp = 0;
+    char32_t smallest = 0;  // below this the sequence is overlong
     if (lead < 0x80) {
         ++pos;
         return lead;
     }
     if ((lead & 0xE0) == 0xC0) {
         extra = 1;
-        cp = lead & 0x1F;
+        cp = lead & 0x1FU;
+        smallest = 0x80;
     } else if ((lead & 0xF0) == 0xE0) {
         extra = 2;
-        cp = lead & 0x0F;
+        cp = lead & 0x0FU;
+        smallest = 0x800;
     } else if ((lead & 0xF8) == 0xF0) {
         extra = 3;
-        cp = lead & 0x07;
+        cp = lead & 0x07U;
+        smallest = 0x10000;
     } else {
         return std::nullopt;
     }
-    if (pos + static_cast<std::size_t>(extra) >= s.size()) {
+    if (pos + extra >= text.size()) {
         return std::nullopt;
     }
-    for (int i = 1; i <= extra; ++i) {
-        const auto next = static_cast<unsigned char>(s[pos + static_cast<std::size_t>(i)]);
+    for (std::size_t i = 1; i <= extra; ++i) {
+        const auto next = static_cast<unsigned char>(text[pos + i]);
         if ((next & 0xC0) != 0x80) {
             return std::nullopt;
         }
-        cp = (cp << 6) | (next & 0x3F);
+        cp = (cp << 6U) | (next & 0x3FU);
     }
-    pos += static_cast<std::size_t>(extra) + 1;
+    // Overlong forms would let "C0 AF" pass for "/"; surrogates and values past
+    // U+10FFFF are not characters.
+    if (cp < smallest || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+        return std::nullopt;
+    }
+    pos += extra + 1;
     return cp;
 }
 
-}  // namespace
+bool IsValidUtf8(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        if (!NextCodePoint(text, pos)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;

@@ -12,7 +12,9 @@
 namespace echodelve {
 
 void wadDecoder::DecodeWad(const std::filesystem::path& path) {
-    catalogue_.archivePath = path;
+    // Built apart and taken only when the decode ends: a failed decode changes nothing.
+    SoundCatalogue decoded;
+    decoded.archivePath = path;
     std::int64_t scan = 0;
     std::int32_t running = 0;
     std::int32_t stopOffset = 0;
@@ -29,7 +31,7 @@ void wadDecoder::DecodeWad(const std::filesystem::path& path) {
         // A "." anywhere in the field marks a sound, even after the terminating zero.
         if (std::find(name.begin(), name.end(), '.') != name.end()) {
             ++running;
-            SoundEntry& entry = catalogue_.Slot(running);
+            SoundEntry& entry = decoded.Slot(running);
             const auto end = std::find(name.begin(), name.end(), 0);
             entry.name =
                 Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(name.data()),
@@ -43,12 +45,14 @@ void wadDecoder::DecodeWad(const std::filesystem::path& path) {
         }
         if (scan > kWadDirectoryLimit) {
             ui_.ShowWarning(kWarningTitle, kWadHeaderWarning);
-            catalogue_.count = running;
+            decoded.count = running;
+            catalogue_ = std::move(decoded);
             return;
         }
         scan += kWadRecordBytes;
         if (scan == stopOffset) {
-            catalogue_.count = running;
+            decoded.count = running;
+            catalogue_ = std::move(decoded);
             return;
         }
         ui_.PumpEvents();

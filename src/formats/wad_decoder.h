@@ -25,10 +25,10 @@ class wadDecoder {
   public:
     explicit wadDecoder(UiHooks& ui) : ui_(ui) {}
 
-    // Refills the catalogue in place. The count changes only when a decode
-    // ends (at the directory's end or at the limit, after the warning); a
-    // missing archive reads as empty. Throws ArchiveError when the archive
-    // cannot be read, leaving the count of the decode before.
+    // Replaces the catalogue when the decode ends (at the directory's end or
+    // at the limit, after the warning); a missing archive reads as empty.
+    // Throws ArchiveError when the archive cannot be read or is not a file,
+    // leaving the catalogue (path, count and slots) as it was.
     void DecodeWad(const std::filesystem::path& path);
 
     std::int32_t GetWadCount() const { return catalogue_.count; }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <sstream>
 
 #include "formats/archive_writers.h"
@@ -69,6 +71,19 @@ TEST_F(CliTest, ListEscapesExactlyTheControlCharacters) {
     EXPECT_EQ(r.out, "1\ta\\x1F b~\\x7F.wav\t50\t268\n");
     const Result json = Run({"list", "--json", Path("edges.wad")});
     EXPECT_NE(json.out.find(R"("name": "a\u001F b~\u007F.wav")"), std::string::npos) << json.out;
+
+    // Windows-1252 leaves 0x81 undefined; read as U+0081 it is a C1 control.
+    WriteWadArchive(dir / "c1.wad", {PackMember::FromBytes("a\xC2\x81\xC2\xA0.wav", MakeWav(50))});
+    EXPECT_EQ(Run({"list", Path("c1.wad")}).out, "1\ta\\x81\xC2\xA0.wav\t50\t268\n");
+    EXPECT_NE(Run({"list", "--json", Path("c1.wad")}).out.find(R"("a\u0081)"), std::string::npos);
+}
+
+TEST_F(CliTest, JsonListingOfAPathThatIsNotUtf8IsStillJson) {
+    std::filesystem::copy_file(MixedWad(), dir / "bad\xFF.wad");
+    const Result r = Run({"list", "--json", Path("bad\xFF.wad")});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("bad\\uFFFD.wad\""), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find('\xFF'), std::string::npos);
 }
 
 TEST_F(CliTest, ListAsJson) {
@@ -115,6 +130,15 @@ TEST_F(CliTest, FailedDecodePrintsOnlyTheReason) {
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("does not exist"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir / "none.wad"));
+
+    // A pipe with no writer must not be waited on, nor a folder read.
+    ASSERT_EQ(mkfifo((dir / "pipe.wad").c_str(), 0600), 0);
+    const Result pipe = Run({"list", Path("pipe.wad")});
+    EXPECT_EQ(pipe.code, 1);
+    EXPECT_NE(pipe.err.find("a device, pipe or socket, not a file"), std::string::npos) << pipe.err;
+    const Result folder = Run({"list", "--kind", "sfx", dir.path().string()});
+    EXPECT_EQ(folder.code, 1);
+    EXPECT_NE(folder.err.find("a folder, not a file"), std::string::npos) << folder.err;
 }
 
 TEST_F(CliTest, ExtractWritesSafeUniqueNamesAndSkipsNonRiffWithoutATerminal) {

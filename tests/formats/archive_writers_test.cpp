@@ -142,6 +142,8 @@ TEST_F(ArchiveWritersTest, WadWriterRefusesWhatTheDirectoryCannotHold) {
     ExpectRefused(write, {PackMember::FromBytes("noextension", wav)}, "has no \".\"");
     ExpectRefused(write, {PackMember::FromBytes(std::string(256, 'n') + ".wav", wav)}, "too long");
     ExpectRefused(write, {PackMember::FromBytes("\xE6\x97\xA5.wav", wav)}, "Windows-1252");
+    // An overlong "/" (C0 AF) would otherwise be stored as "/.wav".
+    ExpectRefused(write, {PackMember::FromBytes("\xC0\xAF.wav", wav)}, "not valid UTF-8");
 
     // 259 bytes is the longest name that fits, 299 the most files.
     EXPECT_NO_THROW(WriteWadArchive(dir / "long.wad",

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 
@@ -46,6 +48,24 @@ TEST(AtomicFileTest, UncommittedFileLeavesNothingAndTheTargetUntouched) {
     EXPECT_EQ(test::FileNames(dir.path()), std::vector<std::string>{"sound.wav"});
     EXPECT_EQ(ReadBytes(dir / "sound.wav"), (Bytes{'o', 'l', 'd'}));
 }
+
+#ifndef _WIN32
+TEST(AtomicFileDeathTest, SignalThatEndsTheProcessRemovesTheFileInFlight) {
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child must see this test's folder
+    test::TempDir dir;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        EXPECT_EXIT(
+            {
+                RemoveFilesInFlightOnSignals();
+                AtomicFile out(dir / "sound.wav");
+                out.Write(Bytes(100000, 'x'));
+                std::raise(signal);
+            },
+            ::testing::KilledBySignal(signal), "");
+        EXPECT_TRUE(test::FileNames(dir.path()).empty()) << "after signal " << signal;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace echodelve

@@ -13,6 +13,32 @@ TEST(SafeOutputNameTest, SeparatorsAndControlsBecomeUnderscores) {
                              1),
               "a___b.wav");
     EXPECT_EQ(SafeOutputName(std::string("a\0b", 3), 1), "a_b");
+    // U+0081 and U+009D (Windows-1252 0x81, 0x9D) are C1 controls; U+00A0 is not.
+    EXPECT_EQ(SafeOutputName("a\xC2\x81\xC2\x9D\xC2\xA0.wav", 1), "a__\xC2\xA0.wav");
+    // Bytes that are not UTF-8, overlong forms included ("C0 AF" would read as "/").
+    EXPECT_EQ(SafeOutputName("x\xC0\xAF\xFF.wav", 1), "x___.wav");
+}
+
+TEST(SafeOutputNameTest, NamesTooLongForTheFileSystemAreCutBeforeTheExtension) {
+    const std::string euros = [] {
+        std::string text;
+        for (int i = 0; i < 86; ++i) {
+            text += "\xE2\x82\xAC";  // 3 bytes each: 258 in all
+        }
+        return text;
+    }();
+    const std::string cut = SafeOutputName(euros + ".wav", 1);
+    // 251 bytes are left before ".wav": 83 whole euro signs, not 83 and two thirds.
+    EXPECT_EQ(cut, euros.substr(0, 249) + ".wav");
+    EXPECT_EQ(SafeOutputName(std::string(259, 'n') + ".wav", 1).size(), kMaxOutputNameBytes);
+    EXPECT_EQ(SafeOutputName(std::string(251, 'n') + ".wav", 1), std::string(251, 'n') + ".wav");
+
+    SaveAllNames names;
+    const std::string longName = std::string(300, 'x') + ".wav";
+    const std::string first = names.Claim(longName, 1);
+    const std::string second = names.Claim(longName, 2);
+    EXPECT_EQ(first, std::string(251, 'x') + ".wav");
+    EXPECT_EQ(second, std::string(247, 'x') + " (2).wav");
 }
 
 TEST(SafeOutputNameTest, EverythingElseIsKept) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "formats/archive_writers.h"
 #include "formats/errors.h"
 #include "support/fixtures.h"
@@ -28,6 +30,24 @@ class SfxDecoderTest : public ::testing::Test {
         const Bytes field = Le32(length);
         entry.insert(entry.end(), field.begin(), field.end());
         return entry;
+    }
+
+    // Decodes a good archive of two sounds, for a failed decode to leave alone.
+    std::filesystem::path DecodeGoodArchive() {
+        Bytes two = MakeWav(100, 1);
+        const Bytes second = MakeWav(60, 2);
+        two.insert(two.end(), second.begin(), second.end());
+        const auto path = Archive(two, "good.sfx");
+        decoder.DecodeSfx(path);
+        return path;
+    }
+    void ExpectStillTheGoodArchive(const std::filesystem::path& good) {
+        EXPECT_EQ(decoder.Catalogue().archivePath, good);
+        ASSERT_EQ(decoder.GetSfxCount(), 2);
+        EXPECT_EQ(decoder.GetSfxSize(1), 100);
+        EXPECT_EQ(decoder.GetSfxSize(2), 60);
+        EXPECT_EQ(decoder.Catalogue().Slot(2).offset, 100);
+        EXPECT_EQ(decoder.GetSfxName(3), "");
     }
 
     test::TempDir dir;
@@ -96,36 +116,44 @@ TEST_F(SfxDecoderTest, TrailingBytesBecomeOneMoreSoundSizedFromThem) {
     EXPECT_EQ(decoder.GetSfxSize(2), 18);
 }
 
-TEST_F(SfxDecoderTest, LengthThatKeepsTheWalkInPlaceFailsAtTheThousandAndFirst) {
+TEST_F(SfxDecoderTest, AThousandSoundsListAndTheThousandAndFirstFailsTheDecode) {
+    Bytes thousand;
+    for (int i = 0; i < 1000; ++i) {
+        const Bytes wav = MakeWav(44, static_cast<std::uint8_t>(i));
+        thousand.insert(thousand.end(), wav.begin(), wav.end());
+    }
+    decoder.DecodeSfx(Archive(thousand, "thousand.sfx"));
+    ASSERT_EQ(decoder.GetSfxCount(), 1000);
+    EXPECT_EQ(decoder.Catalogue().Slot(1000).offset, 999 * 44);
+    EXPECT_EQ(decoder.GetSfxName(10), "edsnd010.wav");
+    EXPECT_EQ(decoder.GetSfxName(1000), "edsnd1000.wav");
+
+    const auto good = DecodeGoodArchive();
     try {
-        decoder.DecodeSfx(Archive(Entry(0xFFFFFFF8)));  // L = -8, size 0
+        decoder.DecodeSfx(Archive(Entry(0xFFFFFFF8)));  // L = -8, size 0: the walk stays put
         FAIL() << "a 1001st sound must fail the decode";
     } catch (const ArchiveError& error) {
-        EXPECT_NE(std::string(error.what()).find("more than 1000"), std::string::npos);
+        EXPECT_NE(std::string(error.what()).find("more than 1000 sounds"), std::string::npos);
+        EXPECT_NE(std::string(error.what()).find("so it was not opened"), std::string::npos);
     }
-    ASSERT_EQ(decoder.GetSfxCount(), 1000);
-    EXPECT_EQ(decoder.Catalogue().Slot(1000).offset, 0);
-    EXPECT_EQ(decoder.GetSfxSize(1000), 0);
-    EXPECT_EQ(decoder.GetSfxName(1000), "edsnd1000.wav");
-    EXPECT_EQ(decoder.GetSfxName(10), "edsnd010.wav");
+    ExpectStillTheGoodArchive(good);
 }
 
-TEST_F(SfxDecoderTest, WalkLeavingTheSigned32BitRangeFails) {
+TEST_F(SfxDecoderTest, WalkLeavingTheSigned32BitRangeFailsAndChangesNothing) {
+    const auto good = DecodeGoodArchive();
     // Size 2^31: the next position does not fit.
     EXPECT_THROW(decoder.DecodeSfx(Archive(Entry(0x7FFFFFF8))), ArchiveError);
-    EXPECT_EQ(decoder.GetSfxCount(), 1);
-    EXPECT_EQ(decoder.GetSfxSize(1), 2147483648LL);
-
+    ExpectStillTheGoodArchive(good);
     // Size 2^31 - 4: the next position fits, but its length field does not.
     EXPECT_THROW(decoder.DecodeSfx(Archive(Entry(0x7FFFFFF4))), ArchiveError);
-    EXPECT_EQ(decoder.GetSfxCount(), 1);
+    ExpectStillTheGoodArchive(good);
 }
 
 TEST_F(SfxDecoderTest, WalkBackFailsOnlyWhenALengthFieldWouldLieBeforeTheStart) {
+    const auto good = DecodeGoodArchive();
     // L = -20: size -12 moves the walk to -12, whose length field would be at -8.
     EXPECT_THROW(decoder.DecodeSfx(Archive(Entry(0xFFFFFFEC))), ArchiveError);
-    EXPECT_EQ(decoder.GetSfxCount(), 1);
-    EXPECT_EQ(decoder.GetSfxSize(1), -12);
+    ExpectStillTheGoodArchive(good);
 
     // L = -12: size -4 lands at -4, whose length field is the archive's first
     // four bytes, "RIFF" read as a number; the walk then runs off the end.
@@ -135,9 +163,8 @@ TEST_F(SfxDecoderTest, WalkBackFailsOnlyWhenALengthFieldWouldLieBeforeTheStart) 
     EXPECT_EQ(decoder.GetSfxSize(2), 0x46464952LL + 8);
 }
 
-TEST_F(SfxDecoderTest, MissingArchiveFailsAndKeepsTheCatalogueButNotThePath) {
-    const auto good = Archive(MakeWav(100));
-    decoder.DecodeSfx(good);
+TEST_F(SfxDecoderTest, MissingArchiveFailsAndChangesNothing) {
+    const auto good = DecodeGoodArchive();
     const auto missing = dir / "missing.sfx";
     try {
         decoder.DecodeSfx(missing);
@@ -146,9 +173,7 @@ TEST_F(SfxDecoderTest, MissingArchiveFailsAndKeepsTheCatalogueButNotThePath) {
         EXPECT_NE(std::string(error.what()).find("missing.sfx"), std::string::npos);
     }
     EXPECT_FALSE(std::filesystem::exists(missing));
-    EXPECT_EQ(decoder.Catalogue().archivePath, missing);
-    EXPECT_EQ(decoder.GetSfxCount(), 1);
-    EXPECT_EQ(decoder.GetSfxSize(1), 100);
+    ExpectStillTheGoodArchive(good);
 }
 
 TEST_F(SfxDecoderTest, NewDecodeStartsFromEmptySlots) {
@@ -164,13 +189,26 @@ TEST_F(SfxDecoderTest, NewDecodeStartsFromEmptySlots) {
     EXPECT_EQ(decoder.GetSfxSize(3), 0);
 }
 
-TEST_F(SfxDecoderTest, UnreadableArchiveAndBadSoundNumbersFailClearly) {
-    try {
-        decoder.DecodeSfx(dir.path());  // a folder, not a file
-        FAIL() << "a folder must not decode";
-    } catch (const ArchiveError& error) {
-        EXPECT_NE(std::string(error.what()).find(dir.path().string()), std::string::npos);
+TEST_F(SfxDecoderTest, WhatIsNotAFileFailsAtOnceAndChangesNothing) {
+    const auto good = DecodeGoodArchive();
+    const auto fifo = dir / "pipe.sfx";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // with no writer: opening it must not wait
+    for (const auto& [path, what] :
+         {std::pair{dir.path(), "a folder"}, std::pair{fifo, "a device, pipe or socket"},
+          std::pair{std::filesystem::path("/dev/zero"), "a device"}}) {
+        try {
+            decoder.DecodeSfx(path);
+            FAIL() << path << " must not decode";
+        } catch (const ArchiveError& error) {
+            EXPECT_NE(std::string(error.what()).find(path.string() + "': it is " + what),
+                      std::string::npos)
+                << error.what();
+        }
+        ExpectStillTheGoodArchive(good);
     }
+}
+
+TEST_F(SfxDecoderTest, SoundNumbersOutsideTheCatalogueFail) {
     EXPECT_THROW(decoder.GetSfxName(0), ArchiveError);
     EXPECT_THROW(decoder.GetSfxSize(1001), ArchiveError);
     EXPECT_NO_THROW(decoder.GetSfxSize(1000));

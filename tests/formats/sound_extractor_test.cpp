@@ -81,8 +81,8 @@ TEST_F(ExtractionTest, SoundNotBeginningWithRiffAsksAndNoLeavesAnEarlierFile) {
 }
 
 TEST_F(ExtractionTest, BytesPastTheEndOfTheArchiveAreWrittenAsZeros) {
-    // One sound of 100 bytes whose record claims 1000.
-    Bytes bytes = WadRecord("a.wav", 1000, 268);
+    // A truncated last sound: 100 bytes stored where the record claims 300.
+    Bytes bytes = WadRecord("a.wav", 300, 268);
     const Bytes wav = MakeWav(100);
     bytes.insert(bytes.end(), wav.begin(), wav.end());
     const auto path = dir / "short.wad";
@@ -91,8 +91,62 @@ TEST_F(ExtractionTest, BytesPastTheEndOfTheArchiveAreWrittenAsZeros) {
 
     ASSERT_TRUE(wad.ExtractWadSound(dir / "a.wav", 1));
     Bytes expected = wav;
-    expected.resize(1000, 0);
+    expected.resize(300, 0);
     EXPECT_EQ(ReadBytes(dir / "a.wav"), expected);
+}
+
+TEST_F(ExtractionTest, SoundLargerThanItsWholeArchiveIsRefused) {
+    // 804 bytes of archive whose records claim 2 GiB each: writing them as
+    // zeros would fill a disk. A name starting "RIFF" even passes the RIFF test.
+    Bytes bytes;
+    for (const char* name : {"RIFF.wav", "b.wav", "c.wav"}) {
+        const Bytes record = WadRecord(name, 0x7FFFFFFF, 0);
+        bytes.insert(bytes.end(), record.begin(), record.end());
+    }
+    const auto path = dir / "claims.wad";
+    test::WriteBytes(path, bytes);
+    wad.DecodeWad(path);
+    ASSERT_EQ(wad.GetWadCount(), 3);
+    try {
+        wad.ExtractWadSound(dir / "a.wav", 1);
+        FAIL() << "a sound larger than its archive must be refused";
+    } catch (const ArchiveError& error) {
+        EXPECT_NE(std::string(error.what()).find("more than the whole archive holds (804)"),
+                  std::string::npos)
+            << error.what();
+    }
+    EXPECT_TRUE(hooks.questions.empty());
+    ExpectNoLeftovers(dir.path(), {"claims.wad"});
+
+    // Exactly as large as the archive is still taken, the rest padded.
+    Bytes whole = WadRecord("whole.wav", 268 + 64, 268);
+    const Bytes wav = MakeWav(64);
+    whole.insert(whole.end(), wav.begin(), wav.end());
+    test::WriteBytes(path, whole);
+    wad.DecodeWad(path);
+    ASSERT_TRUE(wad.ExtractWadSound(dir / "whole.wav", 1));
+    Bytes expected = wav;
+    expected.resize(268 + 64, 0);
+    EXPECT_EQ(ReadBytes(dir / "whole.wav"), expected);
+}
+
+TEST_F(ExtractionTest, TargetThatIsTheArchiveItselfIsRefused) {
+    // A sound named like its archive, saved into the archive's folder.
+    const auto path = Wad({{"archive.wad", MakeWav(64, 1)}, {"next.wav", MakeWav(80, 2)}});
+    const Bytes before = ReadBytes(path);
+    try {
+        wad.ExtractWadSound(path, 1);
+        FAIL() << "writing over the archive must be refused";
+    } catch (const ArchiveError& error) {
+        EXPECT_NE(std::string(error.what()).find("is the archive itself"), std::string::npos)
+            << error.what();
+    }
+    // A hard link is the same file under another name.
+    std::filesystem::create_hard_link(path, dir / "link.wad");
+    EXPECT_THROW(wad.ExtractWadSound(dir / "link.wad", 1), ArchiveError);
+    EXPECT_EQ(ReadBytes(path), before);
+    ASSERT_TRUE(wad.ExtractWadSound(dir / "next.wav", 2));
+    EXPECT_EQ(ReadBytes(dir / "next.wav"), MakeWav(80, 2));
 }
 
 TEST_F(ExtractionTest, MultiChunkSoundFromAnSfxArchiveAndRepeatsReplace) {

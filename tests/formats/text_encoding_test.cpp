@@ -29,5 +29,16 @@ TEST(TextEncodingTest, TextOutsideWindows1252IsRefused) {
     EXPECT_EQ(Utf8ToCp1252("bad\xFF"), std::nullopt);               // not UTF-8
 }
 
+TEST(TextEncodingTest, OnlyStrictUtf8IsValid) {
+    EXPECT_TRUE(IsValidUtf8("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x94\x8A"));
+    EXPECT_TRUE(IsValidUtf8("\xF4\x8F\xBF\xBF"));   // U+10FFFF, the last character
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // "/" in two bytes
+    EXPECT_FALSE(IsValidUtf8("\xE0\x80\xAF"));      // "/" in three
+    EXPECT_FALSE(IsValidUtf8("\xF0\x80\x80\xAF"));  // "/" in four
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // a surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // past U+10FFFF
+    EXPECT_FALSE(IsValidUtf8("\x80"));              // a stray continuation byte
+}
+
 }  // namespace
 }  // namespace echodelve

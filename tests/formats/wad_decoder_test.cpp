@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "formats/archive_writers.h"
 #include "formats/errors.h"
 #include "support/fixtures.h"
@@ -141,18 +143,21 @@ TEST_F(WadDecoderTest, FieldsWithTheTopBitSetAreNegative) {
     EXPECT_EQ(decoder.Catalogue().Slot(1).offset, std::numeric_limits<std::int32_t>::min());
 }
 
-TEST_F(WadDecoderTest, FailedDecodeKeepsTheEarlierCountWhileSlotsAreOverwritten) {
-    decoder.DecodeWad(Packed(3));
+TEST_F(WadDecoderTest, FailedDecodeChangesNothing) {
+    const auto three = Packed(3);
+    decoder.DecodeWad(three);
     ASSERT_EQ(decoder.GetWadCount(), 3);
-    // A folder opens but cannot be read: the failure comes at the first record.
-    EXPECT_THROW(decoder.DecodeWad(dir.path()), ArchiveError);
-    EXPECT_EQ(decoder.GetWadCount(), 3);
-    EXPECT_EQ(decoder.Catalogue().archivePath, dir.path());
-
-    // Slots are overwritten in place, not emptied: a shorter archive leaves the rest.
+    const auto fifo = dir / "pipe.wad";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const auto& notAFile : {dir.path(), fifo}) {
+        EXPECT_THROW(decoder.DecodeWad(notAFile), ArchiveError);
+        EXPECT_EQ(decoder.GetWadCount(), 3);
+        EXPECT_EQ(decoder.Catalogue().archivePath, three);
+        EXPECT_EQ(decoder.GetWadName(3), "s3.wav");
+    }
     decoder.DecodeWad(Packed(1, "one.wad"));
     EXPECT_EQ(decoder.GetWadCount(), 1);
-    EXPECT_EQ(decoder.GetWadName(3), "s3.wav");
+    EXPECT_EQ(decoder.GetWadName(1), "s1.wav");
 }
 
 }  // namespace
