@@ -54,14 +54,17 @@ void Preview::Port_DblClick() {
     if (main_.Port->topLevelItemCount() >= 1) {
         scratch_.Prepare();
         const QString folder = scratch_.Path();
-        DeletePreviews(folder);
+        DeletePreviews(folder, written_);
+        written_.clear();
         if (const QTreeWidgetItem* row = SelectedRow(main_.Port)) {
             const qint32 number = SoundNumberFromKey(row->data(0, kRowKeyRole).toString());
             const QString file =
                 folder + QLatin1Char('/') +
                 QString::fromStdString(SafeOutputName(row->text(0).toStdString(), number));
             try {
-                procedures_.ExtractSound(file, number);
+                if (procedures_.ExtractSound(file, number)) {
+                    written_ << file;
+                }
             } catch (const std::exception&) {
                 // A preview reports nothing; the next step still runs.
             }
@@ -84,19 +87,27 @@ void StopSound(platform::SoundService& sound) {
     sound.Stop();
 }
 
-void DeletePreviews(const QString& folder) {
+void Preview::ClearScratch() {
+    ClearScratchFolder(scratch_.Path(), written_);
+    written_.clear();
+}
+
+void DeletePreviews(const QString& folder, const QStringList& written) {
     QDir scratch(folder);
     for (const QString& name :
          scratch.entryList({QStringLiteral("*.wav")}, QDir::Files | QDir::Hidden | QDir::System)) {
         scratch.remove(name);
     }
+    for (const QString& file : written) {
+        QFile::remove(file);
+    }
 }
 
-void ClearScratchFolder(const QString& folder) {
+void ClearScratchFolder(const QString& folder, const QStringList& written) {
     if (!QDir(folder).exists()) {
         return;
     }
-    DeletePreviews(folder);
+    DeletePreviews(folder, written);
     QDir().rmdir(folder);  // only succeeds when nothing else is left
 }
 

@@ -46,22 +46,28 @@ class Preview {
     void Label5_Click();
 
     ScratchFolder& Scratch() { return scratch_; }
+    // For the exit sequence: ClearScratchFolder with the files this preview wrote.
+    void ClearScratch();
 
   private:
     ui::frmMain& main_;
     Procedures& procedures_;
     platform::SoundService& sound_;
     ScratchFolder scratch_;
+    // The preview files this program wrote, whatever their names ("x.dat"
+    // escapes "*.wav"); deleted with the next preview and at exit.
+    QStringList written_;
 };
 
 // Ends any sound that is playing, a looped preview included.
 void StopSound(platform::SoundService& sound);
 
-// Deletes the preview files, "*.wav" in any letter case, from the folder.
-// Failures are ignored.
-void DeletePreviews(const QString& folder);
+// Deletes the preview files from the folder: "*.wav" in any letter case, and
+// the files in `written` (what the program wrote there itself). Other files
+// stay. Failures are ignored.
+void DeletePreviews(const QString& folder, const QStringList& written = {});
 
 // DeletePreviews, then removes the folder if that left it empty.
-void ClearScratchFolder(const QString& folder);
+void ClearScratchFolder(const QString& folder, const QStringList& written = {});
 
 }  // namespace echodelve::app

@@ -1,5 +1,7 @@
 #include "app/procedures.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <exception>
@@ -16,7 +18,60 @@ namespace {
 
 const QString kProgramName = QStringLiteral("EchoDelve");
 
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
+
+// While a procedure runs, user input meant for the main window is dropped,
+// except for its own chrome; other windows (the menus, the progress window,
+// message boxes) are not touched. Commands reached through the menus check
+// frmMain::ProcedureRunning themselves.
+class Procedures::Busy : public QObject {
+  public:
+    explicit Busy(ui::frmMain& main) : main_(main) {
+        main_.SetProcedureRunning(true);
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~Busy() override {
+        QCoreApplication::instance()->removeEventFilter(this);
+        main_.SetProcedureRunning(false);
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+  protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (!IsUserInput(event->type()) || main_.TakesInputWhileBusy(receiver)) {
+            return false;
+        }
+        // A shortcut is delivered to the QShortcut object, which belongs to a widget.
+        const QObject* owner = event->type() == QEvent::Shortcut ? receiver->parent() : receiver;
+        const auto* widget = qobject_cast<const QWidget*>(owner);
+        return widget != nullptr && (widget == &main_ || main_.isAncestorOf(widget));
+    }
+
+  private:
+    ui::frmMain& main_;
+};
 
 std::filesystem::path ToFsPath(const QString& path) {
     return {QFile::encodeName(path).toStdString()};
@@ -36,7 +91,13 @@ qint32 SoundNumberFromKey(const QString& key) {
 Procedures::Procedures(ui::frmMain& main, UiHooks& hooks)
     : main_(main), hooks_(hooks), sfx_(hooks), wad_(hooks) {}
 
+Procedures::~Procedures() = default;
+
 void Procedures::RunProcedure(const QString& procedure, const QString& path, qint32 index) {
+    if (main_.ProcedureRunning()) {
+        return;  // one at a time: the catalogue and the progress window are the running one's
+    }
+    const Busy busy(main_);
     try {
         if (procedure == QLatin1String("wadfile")) {
             ListArchive(false, path);
@@ -128,6 +189,9 @@ void Procedures::CloseWorking() {
 }
 
 void Procedures::Advance(const std::string& stepText) {
+    if (working_ == nullptr) {
+        return;  // a window that is gone is not drawn on
+    }
     const ProgressAdvance next = AdvanceProgress(working_->BarValue(), stepText);
     working_->SetBarValue(next.value);
     working_->percent->setText(QString::fromStdString(next.caption));

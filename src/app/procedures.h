@@ -18,10 +18,15 @@ namespace echodelve::app {
 class Procedures {
   public:
     Procedures(ui::frmMain& main, UiHooks& hooks);
+    ~Procedures();
+    Procedures(const Procedures&) = delete;
+    Procedures& operator=(const Procedures&) = delete;
 
     // "sfxfile"/"wadfile": list the archive at path. "savefile": write sound
     // `index` to path. "saveallfile": write every listed sound into the folder
-    // path (ending with "/"). Any other code does nothing.
+    // path (ending with "/"). Any other code does nothing. While it runs, the
+    // main window refuses input but for its chrome (frmMain::ProcedureRunning),
+    // and a second call does nothing.
     void RunProcedure(const QString& procedure, const QString& path, qint32 index);
 
     // Writes one sound of the listed archive with the extractor of its kind;
@@ -34,6 +39,7 @@ class Procedures {
     ui::frmWorking* Working() const { return working_; }
 
   private:
+    class Busy;
     void ListArchive(bool sfx, const QString& path);
     void SaveOne(const QString& path, qint32 index);
     void SaveAll(const QString& folder);

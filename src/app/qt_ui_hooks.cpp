@@ -1,7 +1,6 @@
 #include "app/qt_ui_hooks.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
 
 #include "ui/message_box.h"
 
@@ -24,9 +23,7 @@ void QtUiHooks::ShowWarning(std::string_view title, std::string_view text) {
 }
 
 bool QtUiHooks::AskYesNo(std::string_view title, std::string_view text) {
-    QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(text),
-                    QMessageBox::Yes | QMessageBox::No, owner_);
-    return box.exec() == QMessageBox::Yes;
+    return ui::AskYesNo(owner_, FromUtf8(title), FromUtf8(text));
 }
 
 }  // namespace echodelve::app

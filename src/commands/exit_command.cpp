@@ -6,7 +6,7 @@ namespace echodelve::commands {
 
 void mnuExit_Click(CommandContext& context) {
     app::StopSound(context.sound);
-    app::ClearScratchFolder(context.preview.Scratch().Path());
+    context.preview.ClearScratch();
     if (context.endProgram) {
         context.endProgram();
     }

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QIODevice>
 #include <QMediaDevices>
+#include <QThread>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/wav_clip.h"
@@ -15,13 +17,15 @@ namespace echodelve::platform {
 // end when looping.
 class ClipDevice : public QIODevice {
   public:
-    ClipDevice(QByteArray samples, bool loop) : samples_(std::move(samples)), loop_(loop) {
+    // `samples` hold whole frames of `frameBytes` each.
+    ClipDevice(QByteArray samples, qsizetype frameBytes, bool loop)
+        : samples_(std::move(samples)),
+          frameBytes_(std::max<qsizetype>(1, frameBytes)),
+          loop_(loop) {
         open(QIODevice::ReadOnly);
     }
 
     bool isSequential() const override { return true; }
-    // A single playback whose samples have all been handed over.
-    bool Finished() const { return !loop_ && position_ >= samples_.size(); }
     qint64 bytesAvailable() const override {
         return (loop_ ? samples_.size() : samples_.size() - position_) +
                QIODevice::bytesAvailable();
@@ -29,6 +33,9 @@ class ClipDevice : public QIODevice {
 
   protected:
     qint64 readData(char* data, qint64 maxSize) override {
+        // Only whole frames: an output handed part of a frame fails, and a
+        // failed output must never be reached again.
+        maxSize -= maxSize % frameBytes_;
         qint64 copied = 0;
         while (copied < maxSize && !samples_.isEmpty()) {
             if (position_ == samples_.size()) {
@@ -49,6 +56,7 @@ class ClipDevice : public QIODevice {
 
   private:
     QByteArray samples_;
+    qsizetype frameBytes_;
     bool loop_;
     qint64 position_ = 0;
 };
@@ -56,20 +64,28 @@ class ClipDevice : public QIODevice {
 namespace {
 
 constexpr qint64 kTailPaddingMicroseconds = 300000;
+// How long closing the program waits for the output to finish; past that the
+// output is left to the end of the process rather than holding up the exit.
+constexpr unsigned long kShutdownWaitMs = 2000;
 
 }  // namespace
 
-SoundService::SoundService(QObject* parent) : QObject(parent) {}
+// The audio output itself, on the sound thread: one sink at a time, made anew
+// for every sound, so a sink that failed is never used again.
+class SoundOutput : public QObject {
+  public:
+    void Play(const QString& path, bool loop);
+    void Stop();
 
-SoundService::~SoundService() {
-    Halt();
-}
+  private:
+    std::unique_ptr<QAudioSink> sink_;
+    std::unique_ptr<ClipDevice> device_;
+};
 
-void SoundService::Play(const QString& path, bool loop) {
-    emit PlayRequested(path, loop);
-    Halt();
+void SoundOutput::Play(const QString& path, bool loop) {
+    Stop();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) {
+    if (!file.open(QIODevice::ReadOnly) || file.size() > SoundService::kMaxFileBytes) {
         return;
     }
     const std::optional<WavClip> clip = ParseWav(file.readAll());
@@ -89,7 +105,7 @@ void SoundService::Play(const QString& path, bool loop) {
         samples.append(QByteArray(
             padding, clip->format.sampleFormat() == QAudioFormat::UInt8 ? '\x80' : '\0'));
     }
-    device_ = std::make_unique<ClipDevice>(std::move(samples), loop);
+    device_ = std::make_unique<ClipDevice>(std::move(samples), clip->format.bytesPerFrame(), loop);
     sink_ = std::make_unique<QAudioSink>(output, clip->format);
     QAudioSink* sink = sink_.get();
     connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
@@ -103,12 +119,7 @@ void SoundService::Play(const QString& path, bool loop) {
     sink_->start(device_.get());
 }
 
-void SoundService::Stop() {
-    emit StopRequested();
-    Halt();
-}
-
-void SoundService::Halt() {
+void SoundOutput::Stop() {
     if (sink_) {
         sink_->disconnect(this);
         sink_->stop();
@@ -117,8 +128,32 @@ void SoundService::Halt() {
     device_.reset();
 }
 
-bool SoundService::IsPlaying() const {
-    return sink_ && sink_->state() == QAudio::ActiveState;
+SoundService::SoundService(QObject* parent)
+    : QObject(parent), thread_(std::make_unique<QThread>()), output_(new SoundOutput) {
+    thread_->setObjectName(QStringLiteral("sound"));
+    output_->moveToThread(thread_.get());
+    connect(thread_.get(), &QThread::finished, output_, &QObject::deleteLater);
+    thread_->start();
+}
+
+SoundService::~SoundService() {
+    Stop();
+    thread_->quit();
+    if (!thread_->wait(kShutdownWaitMs)) {
+        // The output does not answer: leave its thread to the end of the process.
+        static_cast<void>(thread_.release());
+    }
+}
+
+void SoundService::Play(const QString& path, bool loop) {
+    emit PlayRequested(path, loop);
+    QMetaObject::invokeMethod(output_,
+                              [output = output_, path, loop] { output->Play(path, loop); });
+}
+
+void SoundService::Stop() {
+    emit StopRequested();
+    QMetaObject::invokeMethod(output_, [output = output_] { output->Stop(); });
 }
 
 }  // namespace echodelve::platform

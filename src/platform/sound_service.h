@@ -4,25 +4,29 @@
 #include <QString>
 #include <memory>
 
-class QAudioSink;
+class QThread;
 
 namespace echodelve::platform {
 
-class ClipDevice;
+class SoundOutput;
 
 // Plays WAV files in the background, one at a time: a new request ends the
-// sound that is playing. A path that names no file, a file that is not PCM
-// WAV, or a machine without an audio output plays nothing and reports
-// nothing; the program never waits on the sound.
+// sound that is playing. A path that names no file, a file it cannot play, or
+// a machine without an audio output plays nothing and reports nothing.
+//
+// The audio output lives on a thread of its own and every request is handed
+// to it without waiting, so nothing the output does (a sound server that stops
+// answering included) can hold up the window.
 class SoundService : public QObject {
     Q_OBJECT
   public:
     explicit SoundService(QObject* parent = nullptr);
     ~SoundService() override;
+    SoundService(const SoundService&) = delete;
+    SoundService& operator=(const SoundService&) = delete;
 
     void Play(const QString& path, bool loop);
     void Stop();
-    bool IsPlaying() const;
 
     // Sounds larger than this are not loaded (about 25 minutes of CD audio).
     static constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
@@ -34,10 +38,8 @@ class SoundService : public QObject {
     void StopRequested();
 
   private:
-    void Halt();
-
-    std::unique_ptr<QAudioSink> sink_;
-    std::unique_ptr<ClipDevice> device_;
+    std::unique_ptr<QThread> thread_;
+    SoundOutput* output_;  // lives on thread_, deleted there when it finishes
 };
 
 }  // namespace echodelve::platform

@@ -67,7 +67,9 @@ std::optional<WavClip> ParseWav(const QByteArray& file) {
                 clip.format.setSampleFormat(QAudioFormat::Int16);
             } else if (*tag == kFormatPcm && bits == 24) {
                 clip.format.setSampleFormat(QAudioFormat::Int32);
-                clip.samples = Widen24(data, available);
+                // Whole frames only: a part of a frame makes the output fail.
+                const qsizetype frame = qsizetype{3} * channels;
+                clip.samples = Widen24(data, available - available % frame);
                 return clip;
             } else if (*tag == kFormatPcm && bits == 32) {
                 clip.format.setSampleFormat(QAudioFormat::Int32);

@@ -168,14 +168,7 @@ void frmMain::StartBrowsing() {
         start = QDir::rootPath();
         DirList->SetPath(start);
     }
-    const QString drive = platform::VolumeRootOf(start);
-    {
-        const QSignalBlocker quiet(DriveList);
-        const int index = DriveList->findData(drive);
-        if (index >= 0) {
-            DriveList->setCurrentIndex(index);
-        }
-    }
+    DriveList->ShowDrive(platform::VolumeRootOf(start));
     sound_ = sound;
 }
 

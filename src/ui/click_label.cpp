@@ -56,8 +56,11 @@ void ClickLabel::mouseMoveEvent(QMouseEvent* event) {
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseUp(event->button(), event->position());
-    // A click is a release over the label, as with any button.
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+    // A click is a release over the label, as with any button. MouseUp may
+    // have moved the label (a pressed button returns to rest), so the release
+    // point is taken where the label stands now, not where it was pressed.
+    const QPoint releasedAt = mapFromGlobal(event->globalPosition()).toPoint();
+    if (event->button() == Qt::LeftButton && rect().contains(releasedAt)) {
         emit Click();
     }
 }

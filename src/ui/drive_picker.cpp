@@ -8,7 +8,13 @@ namespace echodelve::ui {
 
 DrivePicker::DrivePicker(QWidget* parent) : QComboBox(parent) {
     Refresh();
-    connect(this, &QComboBox::activated, this, [this] { emit Change(); });
+    // Picking the drive already shown is no change.
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (index != shown_) {
+            shown_ = index;
+            emit Change();
+        }
+    });
 }
 
 QString DrivePicker::Drive() const {
@@ -25,7 +31,17 @@ void DrivePicker::SetDrive(const QString& root) {
         const QSignalBlocker quiet(this);
         setCurrentIndex(index);
     }
+    shown_ = index;
     emit Change();
+}
+
+void DrivePicker::ShowDrive(const QString& root) {
+    const int index = findData(root);
+    if (index >= 0) {
+        const QSignalBlocker quiet(this);
+        setCurrentIndex(index);
+        shown_ = index;
+    }
 }
 
 void DrivePicker::Refresh() {
@@ -40,6 +56,7 @@ void DrivePicker::Refresh() {
     }
     const int index = findData(chosen);
     setCurrentIndex(index >= 0 ? index : 0);
+    shown_ = currentIndex();
 }
 
 }  // namespace echodelve::ui

@@ -16,11 +16,17 @@ class DrivePicker : public QComboBox {
     // Chooses the volume whose root is `root` (added if it is not listed) and
     // raises Change, as a choice by the user does.
     void SetDrive(const QString& root);
+    // Shows the volume whose root is `root`, if listed, without raising Change.
+    void ShowDrive(const QString& root);
     // Reads the mounted volumes again.
     void Refresh();
 
   signals:
+    // The drive shown changed, by the user or by SetDrive.
     void Change();
+
+  private:
+    int shown_ = -1;  // the drive the last Change was raised for
 };
 
 }  // namespace echodelve::ui

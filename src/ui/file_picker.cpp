@@ -7,7 +7,6 @@ namespace echodelve::ui {
 
 FilePicker::FilePicker(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit DblClick(); });
 }
 
 void FilePicker::SetPath(const QString& folder) {
@@ -26,15 +25,19 @@ void FilePicker::Refresh() {
         return;
     }
     // Name filters ignore case unless QDir::CaseSensitive is given.
-    const QStringList names =
-        QDir(path_).entryList(pattern_.split(QLatin1Char(';')), QDir::Files | QDir::Readable,
-                              QDir::Name | QDir::IgnoreCase);
+    const QStringList names = QDir(path_).entryList(pattern_.split(QLatin1Char(';')), QDir::Files,
+                                                    QDir::Name | QDir::IgnoreCase);
     addItems(names);
 }
 
 QString FilePicker::FileName() const {
     const QList<QListWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? QString() : selected.front()->text();
+}
+
+void FilePicker::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListWidget::mouseDoubleClickEvent(event);
+    emit DblClick();
 }
 
 void FilePicker::keyPressEvent(QKeyEvent* event) {

@@ -20,11 +20,13 @@ class FilePicker : public QListWidget {
     QString FileName() const;
 
   signals:
-    // A double-click on a file, or Enter on the selected one.
+    // A double-click anywhere in the list (on a file or not), or Enter on the
+    // selected file.
     void DblClick();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     QString path_;

@@ -22,7 +22,6 @@ QLabel* AutoSizedLabel(const QString& text, QWidget* parent, double left, double
 
 frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("Echo Delve"));
     setFixedSize(Px(4680), Px(3195));
     auto* frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
@@ -38,10 +37,10 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWi
     Label5 = AutoSizedLabel(QString(), this, 2790, 120);
 
     Label1 = new QLabel(QStringLiteral("Written by the EchoDelve developers"), this);
-    Label1->setGeometry(TwipsRect(0, 1080, 4680, 195));
+    Label1->setGeometry(TwipsRect(720, 1080, 3075, 195));
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label2 = new QLabel(QStringLiteral("Questions and comments:\nechodelve@example.org"), this);
-    Label2->setGeometry(TwipsRect(0, 1680, 4680, 390));
+    Label2->setGeometry(TwipsRect(945, 1680, 2595, 390));
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);

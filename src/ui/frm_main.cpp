@@ -17,6 +17,8 @@ constexpr double kClientHeightTwips = 4980;
 
 QLabel* MakeLabel(const QString& text, QWidget* parent, QRect geometry) {
     auto* label = new QLabel(text, parent);
+    // Labels show names from archives and paths: never read them as markup.
+    label->setTextFormat(Qt::PlainText);
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->setGeometry(geometry);
     return label;
@@ -99,7 +101,7 @@ void frmMain::BuildMainPanel() {
     lblSize = MakeLabel(QStringLiteral("Size"), MainPicBox, QRect(Px(3090), Px(210), 0, Px(195)));
     lblSize->adjustSize();
 
-    Port = new QTreeWidget(MainPicBox);
+    Port = new SoundList(MainPicBox);
     Port->setObjectName(QStringLiteral("Port"));
     Port->setGeometry(TwipsRect(150, 420, 4195, 3135));
     Port->setColumnCount(2);

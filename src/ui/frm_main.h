@@ -15,6 +15,7 @@
 #include "ui/folder_picker.h"
 #include "ui/glyph_label.h"
 #include "ui/panel.h"
+#include "ui/sound_list.h"
 
 namespace echodelve::ui {
 
@@ -38,6 +39,15 @@ class frmMain : public QWidget {
     bool fileissfx = false;
     bool MainDlgShown = false;
     bool Swishing = false;
+
+    // True while a procedure runs. Its loops let events run, so a second
+    // command could otherwise replace the catalogue under it; meanwhile the
+    // window takes input only where TakesInputWhileBusy says so.
+    bool ProcedureRunning() const { return procedureRunning_; }
+    void SetProcedureRunning(bool running) { procedureRunning_ = running; }
+    // The window's own chrome still works during a procedure: the title drag,
+    // minimize, close, and the menu glyph (its menu offers Exit).
+    bool TakesInputWhileBusy(const QObject* receiver) const;
 
     // The browse panel's behaviour: the slides with their sounds, the wait
     // they use, hiding the panel controls around a slide, Cancel and the
@@ -89,7 +99,7 @@ class frmMain : public QWidget {
     Panel* MainPicBox;
     QLabel* lblName;
     QLabel* lblSize;
-    QTreeWidget* Port;
+    SoundList* Port;
     QCheckBox* loopsnd;
     ClickLabel* Label5;
 
@@ -120,6 +130,7 @@ class frmMain : public QWidget {
     void SlideOut(Panel* panel);
 
     QImage picture_;
+    bool procedureRunning_ = false;
     platform::SoundService* sound_;
     QString programFolder_;
     // The folder last shown on each volume, as drives keep a current folder.

@@ -66,6 +66,10 @@ void frmMain::LabelButton_MouseUp(ClickLabel* label) {
     QCoreApplication::processEvents();
 }
 
+bool frmMain::TakesInputWhileBusy(const QObject* receiver) const {
+    return receiver == title || receiver == mnulabel || receiver == Label2 || receiver == Label3;
+}
+
 void frmMain::ConnectChrome() {
     connect(title, &ClickLabel::MouseDown, this, &frmMain::title_MouseDown);
     connect(title, &ClickLabel::MouseMove, this, &frmMain::title_MouseMove);
@@ -80,7 +84,7 @@ void frmMain::ConnectChrome() {
         auto* key = new QShortcut(QKeySequence::mnemonic(label->Caption()), this);
         connect(key, &QShortcut::activated, this, [this, label] {
             const auto* panel = static_cast<const Panel*>(label->parentWidget());
-            if (!Swishing && panel->LeftUnits() <= kPanelIn) {
+            if (!Swishing && !procedureRunning_ && panel->LeftUnits() <= kPanelIn) {
                 emit label->Click();
             }
         });

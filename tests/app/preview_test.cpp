@@ -69,6 +69,27 @@ TEST_F(PreviewTest, PreviewWritesUnderTheSafeNameAndReplacesTheEarlierOne) {
     EXPECT_TRUE(plays[1].second);
 }
 
+TEST_F(PreviewTest, PreviewFilesOfAnyNameAreDeletedByTheNextPreviewAndAtExit) {
+    List({PackMember::FromBytes("x.dat", MakeWav(100, 1)),
+          PackMember::FromBytes("big.snd", MakeWav(120, 2))});
+    Select(0);
+    preview.Port_DblClick();
+    EXPECT_EQ(test::FileNames(Scratch()), std::vector<std::string>{"x.dat"});
+    Select(1);
+    preview.Port_DblClick();
+    EXPECT_EQ(test::FileNames(Scratch()), std::vector<std::string>{"big.snd"});
+
+    // A file the program did not write stays, and so does the folder then.
+    test::WriteBytes(Scratch() / "notes.txt", {1});
+    preview.ClearScratch();
+    EXPECT_EQ(test::FileNames(Scratch()), std::vector<std::string>{"notes.txt"});
+    std::filesystem::remove(Scratch() / "notes.txt");
+    Select(0);
+    preview.Port_DblClick();
+    preview.ClearScratch();
+    EXPECT_FALSE(std::filesystem::exists(Scratch()));
+}
+
 TEST_F(PreviewTest, SameNameFromAnotherArchiveHoldsTheNewSound) {
     List({PackMember::FromBytes("door.wav", MakeWav(100, 1))});
     Select(0);
@@ -107,6 +128,17 @@ TEST_F(PreviewTest, ScratchFolderFallsBackToTheCacheWhenTheProgramsCannotBeMade)
 
     ClearScratchFolder(preview.Scratch().Path());  // what the exit sequence does
     EXPECT_FALSE(std::filesystem::exists(fallback));
+}
+
+TEST_F(PreviewTest, NamesThatLookLikeMarkupAreShownAsTheyAre) {
+    const std::string name = "<font size=7>big</font><img src=/etc/x.png>.wav";
+    List({PackMember::FromBytes(name, MakeWav(100, 1))});
+    preview.Port_ItemClick(main.Port->topLevelItem(0));
+    const QString shown = main.Status->text();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("'") + QString::fromStdString(name)));
+    // Drawn as written: exactly as wide as its characters, not as styled text.
+    EXPECT_NEAR(main.Status->sizeHint().width(),
+                main.Status->fontMetrics().horizontalAdvance(shown), 2);
 }
 
 TEST_F(PreviewTest, ClickShowsNameAndGroupedSize) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <functional>
 
 #include "app/qt_ui_hooks.h"
 #include "formats/archive_writers.h"
@@ -32,11 +35,15 @@ class ObservingHooks : public QtUiHooks {
             captions.push_back(procedures_->Working()->percent->text());
             fileissfxSeen.push_back(main_.Getfileissfx());
         }
+        if (onPump) {
+            onPump();
+        }
         QtUiHooks::PumpEvents();
     }
 
     QStringList captions;
     std::vector<bool> fileissfxSeen;
+    std::function<void()> onPump;  // what a user does while events run
 
   private:
     ui::frmMain& main_;
@@ -157,10 +164,53 @@ TEST_F(ProceduresTest, FailedDecodeLeavesRowsSummaryAndKindUntouched) {
                             QString::fromStdString((dir / "gone.sfx").string()), 0);
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_TRUE(answerer.seen[0].text.contains(QStringLiteral("does not exist")));
+    EXPECT_EQ(answerer.seen[0].format, Qt::PlainText);
     EXPECT_EQ(Column(0), QStringList{u"edsnd001.wav"_s});
     EXPECT_FALSE(main.Port->isHidden());
     EXPECT_EQ(main.Status->text(), summary);
     EXPECT_TRUE(main.Getfileissfx());
+}
+
+TEST_F(ProceduresTest, FailedOpenOfTheSameKindLeavesTheListedArchiveToSave) {
+    const QString listed = Wad("a.wad", {PackMember::FromBytes("one.wav", MakeWav(100, 1)),
+                                         PackMember::FromBytes("two.wav", MakeWav(120, 2))});
+    procedures.RunProcedure(QStringLiteral("wadfile"), listed, 0);
+    {
+        // A folder is no archive: the open fails before anything changes.
+        MessageBoxAnswerer answerer;
+        procedures.RunProcedure(QStringLiteral("wadfile"), Folder("not-an-archive"), 0);
+        ASSERT_EQ(answerer.seen.size(), 1u);
+        EXPECT_TRUE(answerer.seen[0].text.contains(QStringLiteral("a folder, not a file")));
+    }
+    procedures.RunProcedure(QStringLiteral("saveallfile"), Folder("all"), 0);
+    EXPECT_EQ(test::FileNames(dir / "all"), (std::vector<std::string>{"one.wav", "two.wav"}));
+    EXPECT_EQ(ReadBytes(dir / "all" / "one.wav"), MakeWav(100, 1));
+    EXPECT_EQ(ReadBytes(dir / "all" / "two.wav"), MakeWav(120, 2));
+}
+
+TEST_F(ProceduresTest, WhileAProcedureRunsASecondOneAndInputToTheWindowAreRefused) {
+    main.show();
+    const QString first = Sfx("first.sfx", {100, 100, 100});
+    const QString second = Sfx("second.sfx", {60});
+    procedures.RunProcedure(QStringLiteral("sfxfile"), second, 0);
+    QSignalSpy doubleClicks(main.Port, &ui::SoundList::DblClick);
+    std::vector<bool> runningSeen;
+    hooks.onPump = [&] {
+        runningSeen.push_back(main.ProcedureRunning());
+        procedures.RunProcedure(QStringLiteral("sfxfile"), second, 0);
+        QTest::mouseDClick(main.Port->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    };
+    procedures.RunProcedure(QStringLiteral("sfxfile"), first, 0);
+    hooks.onPump = nullptr;
+
+    EXPECT_EQ(runningSeen, std::vector<bool>(runningSeen.size(), true));
+    EXPECT_GE(runningSeen.size(), 3u);
+    EXPECT_EQ(Column(0), (QStringList{u"edsnd001.wav"_s, u"edsnd002.wav"_s, u"edsnd003.wav"_s}));
+    EXPECT_EQ(procedures.Sfx().Catalogue().archivePath, ToFsPath(first));
+    EXPECT_EQ(doubleClicks.count(), 0);
+    EXPECT_FALSE(main.ProcedureRunning());
+    QTest::mouseDClick(main.Port->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    EXPECT_EQ(doubleClicks.count(), 1);
 }
 
 TEST_F(ProceduresTest, WadWarningIsAMessageAndTheListingGoesOn) {
@@ -215,6 +265,7 @@ TEST_F(ProceduresTest, SaveAllWritesEverySoundAskingOncePerNonRiffSound) {
               QStringLiteral(
                   "File is blank or it is not WAV format, and may be unplayable. Save Anyways?"));
     EXPECT_EQ(answerer.seen[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(answerer.seen[0].format, Qt::PlainText);
     EXPECT_EQ(hooks.captions, (QStringList{u"25%"_s, u"50%"_s, u"75%"_s, u"100%"_s}));
     EXPECT_EQ(test::FileNames(dir / "all"),
               (std::vector<std::string>{".._x.wav", "door (2).wav", "door.wav"}));

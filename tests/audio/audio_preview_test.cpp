@@ -11,6 +11,7 @@
 
 #include "app/program.h"
 #include "formats/archive_writers.h"
+#include "formats/little_endian.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 #include "tools/synth_wav.h"
@@ -207,6 +208,49 @@ TEST_F(AudioPreviewTest, SecondPreviewUnderTheSameNamePlaysTheNewSound) {
     app.PreviewOf().Port_DblClick();
     recorder.RecordFor(1.0);
     EXPECT_NEAR(recorder.Frequency(second, recorder.Now()), 1320, 60);
+}
+
+// 24-bit stereo PCM whose data end in the middle of a frame.
+test::Bytes Pcm24StereoWithPartialFrame(double seconds) {
+    const auto frames = static_cast<std::size_t>(seconds * 44100);
+    const std::size_t dataBytes = frames * 6 + 3;
+    test::Bytes wav(44 + dataBytes);
+    const auto put = [&wav](std::size_t at, std::uint64_t value, std::size_t width) {
+        StoreLittleEndian(std::span(wav).subspan(at, width), value);
+    };
+    std::copy_n("RIFF", 4, wav.begin());
+    put(4, 36 + dataBytes, 4);
+    std::copy_n("WAVEfmt ", 8, wav.begin() + 8);
+    put(16, 16, 4);
+    put(20, 1, 2);  // PCM
+    put(22, 2, 2);  // stereo
+    put(24, 44100, 4);
+    put(28, 44100 * 6, 4);
+    put(32, 6, 2);
+    put(34, 24, 2);
+    std::copy_n("data", 4, wav.begin() + 36);
+    put(40, dataBytes, 4);
+    for (std::size_t i = 0; i < dataBytes; ++i) {
+        wav[44 + i] = static_cast<std::uint8_t>(i * 37);
+    }
+    return wav;
+}
+
+TEST_F(AudioPreviewTest, SoundEndingInPartOfAFrameLeavesTheOutputWorking) {
+    ListAndSelect("a.wad", "odd.wav", Pcm24StereoWithPartialFrame(0.3));
+    Recorder recorder;
+    app.PreviewOf().Port_DblClick();
+    recorder.RecordFor(1.0);
+
+    ListAndSelect("b.wad", "tone.wav", SineWav(440, 0.4, 0.5));
+    QElapsedTimer clock;
+    clock.start();
+    const double start = recorder.Now();
+    app.PreviewOf().Port_DblClick();
+    EXPECT_LT(clock.elapsed(), 1000) << "the preview held up the window";
+    recorder.RecordFor(1.0);
+    EXPECT_NEAR(recorder.Frequency(start, recorder.Now()), 440, 30)
+        << "the next sound was not heard";
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-// Grabs the X screen the desktop smoke test runs on, keeps it as a PNG, and
-// says whether a rectangle of it holds rows of light text:
-//   screen_probe OUT.png X Y WIDTH HEIGHT MIN_TEXT_LINES
-// Exit 0 when at least MIN_TEXT_LINES pixel rows of the rectangle hold light
-// pixels, 1 otherwise.
+// Grabs the X screen the desktop tests run on, keeps it as a PNG, and says
+// whether a rectangle of it holds rows of light text:
+//   screen_probe OUT.png X Y WIDTH HEIGHT MIN_TEXT_LINES [MAX_TEXT_LINES]
+// Exit 0 when at least MIN_TEXT_LINES (and at most MAX_TEXT_LINES, if given)
+// pixel rows of the rectangle hold light pixels, 1 otherwise.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -11,8 +11,10 @@
 
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
-    if (argc != 7) {
-        std::fprintf(stderr, "usage: screen_probe OUT.png X Y WIDTH HEIGHT MIN_TEXT_LINES\n");
+    if (argc != 7 && argc != 8) {
+        std::fprintf(stderr,
+                     "usage: screen_probe OUT.png X Y WIDTH HEIGHT MIN_TEXT_LINES "
+                     "[MAX_TEXT_LINES]\n");
         return 2;
     }
     const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
@@ -26,6 +28,8 @@ int main(int argc, char** argv) {
         }
         textLines += light >= 3;
     }
-    std::printf("screen_probe: %d pixel rows with text in the list area\n", textLines);
-    return textLines >= atoi(argv[6]) ? 0 : 1;
+    std::printf("screen_probe: %d pixel rows with text in the rectangle\n", textLines);
+    const bool enough = textLines >= atoi(argv[6]);
+    const bool notTooMany = argc == 7 || textLines <= atoi(argv[7]);
+    return enough && notTooMany ? 0 : 1;
 }

@@ -59,6 +59,12 @@ TEST(WavClipTest, TwentyFourBitSamplesAreWidenedTo32) {
     ASSERT_TRUE(clip);
     EXPECT_EQ(clip->format.sampleFormat(), QAudioFormat::Int32);
     EXPECT_EQ(clip->samples, QByteArray("\x00\x01\x02\x03\x00\x04\x05\x06", 8));
+
+    // Stereo data of a frame and a half: the half frame is left out.
+    const auto stereo =
+        ParseWav(Wav(1, 2, 24, QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09", 9)));
+    ASSERT_TRUE(stereo);
+    EXPECT_EQ(stereo->samples, QByteArray("\x00\x01\x02\x03\x00\x04\x05\x06", 8));
 }
 
 TEST(WavClipTest, WhatCannotBePlayedIsRefused) {

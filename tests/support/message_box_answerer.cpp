@@ -30,7 +30,8 @@ void MessageBoxAnswerer::Poll() {
         }
         return;
     }
-    seen.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+    seen.push_back(
+        {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), box->textFormat()});
     QMessageBox::StandardButton answer = QMessageBox::Ok;
     if (!answers_.empty()) {
         answer = answers_.front();

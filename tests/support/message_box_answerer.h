@@ -20,6 +20,7 @@ class MessageBoxAnswerer : public QObject {
         QString text;
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
+        Qt::TextFormat format;  // a name or path in the text must never be read as markup
     };
 
     explicit MessageBoxAnswerer(std::deque<QMessageBox::StandardButton> answers = {},

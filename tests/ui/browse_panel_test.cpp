@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QDir>
+#include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
 
@@ -169,6 +172,41 @@ TEST_F(BrowsePanelTest, FolderChangeRefillsTheFileListWithAClick) {
     EXPECT_EQ(main.FileList->FileName(), QString());
     main.FileList->item(1)->setSelected(true);
     EXPECT_EQ(main.FileList->FileName(), QStringLiteral("DOOR.SFX"));
+}
+
+TEST_F(BrowsePanelTest, FilesThatCannotBeReadAreListedToo) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root reads every file; ctest runs this as an unprivileged user";
+    }
+    std::filesystem::create_directories(program / "games");
+    test::WriteBytes(program / "games" / "locked.sfx", {});
+    std::filesystem::permissions(program / "games" / "locked.sfx", std::filesystem::perms::none);
+    main.FileList->SetPattern(QStringLiteral("*.sfx"));
+    main.DirList->SetPath(QString::fromStdString((program / "games").string()));
+    ASSERT_EQ(main.FileList->count(), 1);
+    EXPECT_EQ(main.FileList->item(0)->text(), QStringLiteral("locked.sfx"));
+}
+
+TEST_F(BrowsePanelTest, ADoubleClickAnywhereInTheFileOrSoundListCounts) {
+    QSignalSpy files(main.FileList, &FilePicker::DblClick);
+    QSignalSpy sounds(main.Port, &SoundList::DblClick);
+    main.show();
+    // Below the last entry: the lists are empty.
+    QTest::mouseDClick(main.FileList->viewport(), Qt::LeftButton, {}, QPoint(30, 150));
+    QTest::mouseDClick(main.Port->viewport(), Qt::LeftButton, {}, QPoint(30, 150));
+    EXPECT_EQ(files.count(), 1);
+    EXPECT_EQ(sounds.count(), 1);
+    // A disabled file list (the save modes) takes none.
+    main.FileList->setEnabled(false);
+    QTest::mouseDClick(main.FileList->viewport(), Qt::LeftButton, {}, QPoint(30, 150));
+    EXPECT_EQ(files.count(), 1);
+}
+
+TEST_F(BrowsePanelTest, PickingTheDriveAlreadyShownIsNoChange) {
+    const QString folder = main.DirList->Path();
+    emit main.DriveList->activated(main.DriveList->currentIndex());
+    EXPECT_TRUE(played.isEmpty());
+    EXPECT_EQ(main.DirList->Path(), folder);
 }
 
 TEST_F(BrowsePanelTest, DriveThatCannotBeOpenedIsReportedAndTheProgramDriveReturns) {

@@ -114,6 +114,12 @@ TEST(WindowsTest, ProgressAndAboutWindowsStartAsDesigned) {
     EXPECT_EQ(about.Label5->text(), QStringLiteral("Revision 9"));
     EXPECT_EQ(about.Command1->text(), QStringLiteral("OK"));
     EXPECT_FALSE(about.Image1->pixmap().isNull());
+    // Only the main window answers to the program's title.
+    EXPECT_TRUE(about.windowTitle().isEmpty());
+    // The author and contact lines are centred in their own rectangles.
+    EXPECT_EQ(about.Label1->geometry(), TwipsRect(720, 1080, 3075, 195));
+    EXPECT_EQ(about.Label2->geometry(), TwipsRect(945, 1680, 2595, 390));
+    EXPECT_EQ(about.Label1->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     about.grab().save(QStringLiteral(ECHODELVE_ARTIFACTS_DIR) + QStringLiteral("/frmAbout.png"));
 }
 

@@ -1,0 +1,110 @@
+# Shared by the desktop tests: a private X server (Xvfb), the built program
+# started in a work folder of its own, and xdotool helpers in the window's
+# coordinates. Source it, then call start_display and start_program.
+set -euo pipefail
+work=$(mktemp -d /tmp/echodelve-desktop.XXXXXX)
+busy=()
+cleanup() {
+    [ -n "${app:-}" ] && kill "$app" 2>/dev/null
+    for pid in "${busy[@]}"; do kill "$pid" 2>/dev/null; done
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "${0##*/}: $*" >&2
+    exit 1
+}
+
+start_display() {
+    # Xvfb writes its display number once it is ready.
+    exec 3>"$work/display"
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+    export DISPLAY=":$(cat "$work/display")"
+    export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
+    unset WAYLAND_DISPLAY
+}
+
+# start_program PROGRAM FOLDER [PREFIX...]: runs a copy of PROGRAM (so its
+# scratch folder is $work/bin/temp) in FOLDER, optionally behind a command
+# such as taskset; waits for its window and sets X, Y from its geometry.
+start_program() {
+    local program=$1 folder=$2
+    shift 2
+    mkdir -p "$work/bin"
+    cp "$program" "$work/bin/echodelve"
+    [ -d "$(dirname "$program")/data" ] && cp -r "$(dirname "$program")/data" "$work/bin/"
+    (cd "$folder" && exec "$@" "$work/bin/echodelve") >"$work/program.log" 2>&1 &
+    app=$!
+    window=$(timeout 20 xdotool search --sync --name '^Echo Delve$' | head -n 1)
+    sleep 0.5
+    eval "$(xdotool getwindowgeometry --shell "$window")"  # X, Y, WIDTH, HEIGHT
+}
+
+# click X Y [REPEAT]: window-relative, left button.
+click() {
+    xdotool mousemove --sync $((X + $1)) $((Y + $2))
+    xdotool click --repeat "${3:-1}" --delay 120 1
+}
+
+# slow_down: busy loops share the first core with the program started
+# behind `taskset -c 0`, so its long runs give the test time to act.
+slow_down() {
+    for _ in 1 2 3 4; do
+        taskset -c 0 sh -c 'while :; do :; done' &
+        busy+=($!)
+    done
+}
+
+# act COMMAND...: does something to the paused program, then lets it run for
+# a moment: what the command queued reaches it the next time a running
+# procedure lets events run, as when a person acts in the middle of a run.
+act() {
+    kill -STOP "$app"
+    "$@"
+    kill -CONT "$app"
+    sleep 0.1
+}
+
+# The program's windows on screen (the main window, the progress window, a menu).
+windows_shown() { xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l; }
+windows_at_least() { [ "$(windows_shown)" -ge "$1" ]; }
+windows_at_most() { [ "$(windows_shown)" -le "$1" ]; }
+
+files_in() { find "$1" -maxdepth 1 -type f | wc -l; }
+files_at_least() { [ "$(files_in "$1")" -ge "$2" ]; }
+
+# wait_until SECONDS COMMAND...: polls every 10 ms.
+wait_until() {
+    local limit=$(($1 * 100))
+    shift
+    for _ in $(seq "$limit"); do
+        "$@" && return 0
+        sleep 0.01
+    done
+    return 1
+}
+
+# wait_listed PROBE: until the status line shows a listing's summary.
+status_has_text() { "$1" "$work/probe.png" $((X + 2)) $((Y + 316)) 200 14 5 >/dev/null; }
+wait_listed() { wait_until 60 status_has_text "$1" || fail "the archive was not listed"; }
+
+# fake_file_browser: the desktop's file browser, as the program asks for it,
+# notes each folder it is asked to show in $work/opened.
+fake_file_browser() {
+    mkdir -p "$work/fakebin"
+    printf '#!/bin/sh\necho "$@" >>"%s/opened"\n' "$work" >"$work/fakebin/xdg-open"
+    chmod +x "$work/fakebin/xdg-open"
+    export PATH="$work/fakebin:$PATH"
+}
+
+# Where things are, in the window's pixels: the browse panel's file list, its
+# "&OK" label button at rest, the close glyph, the menu glyph.
+file_list_first=(45 53)
+file_list_second=(45 64)
+ok_button=(255 278)
+close_glyph=(340 8)
+menu_glyph=(12 7)
