@@ -30,8 +30,7 @@ using echodelve::PackMember;
 class QuietHooks : public echodelve::UiHooks {
   public:
     void PumpEvents() override {}
-    void ShowWarning(std::string_view, std::string_view) override {}
-    bool AskYesNo(std::string_view, std::string_view) override { return true; }
+    bool SaveSoundThatIsNotRiff(const echodelve::SoundQuery& /*sound*/) override { return true; }
 };
 
 std::vector<std::uint8_t> Wav(std::size_t size, unsigned seed) {

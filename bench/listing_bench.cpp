@@ -62,9 +62,9 @@ int main(int argc, char** argv) {
         listing.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
 
         start = Clock::now();
-        main.Port->clear();
+        main.Port()->clear();
         for (int i = 1; i <= 1000; ++i) {
-            new QTreeWidgetItem(main.Port,
+            new QTreeWidgetItem(main.Port(),
                                 {QStringLiteral("edsnd%1.wav").arg(i, 3, 10, QLatin1Char('0')),
                                  QString::number(100 + i)});
         }

@@ -10,9 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace echodelve;
     static fuzz::FuzzHooks hooks;
     SfxDecoder decoder(hooks);
-    const auto path = fuzz::WriteArchive(data, size, "archive.sfx");
     try {
-        decoder.DecodeSfx(path);
+        decoder.Decode(fuzz::InMemory(data, size));
     } catch (const ArchiveError&) {
     }
     if (decoder.GetSfxCount() < 0 || decoder.GetSfxCount() > kCatalogueSlots) {

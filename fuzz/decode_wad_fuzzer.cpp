@@ -11,9 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace echodelve;
     static fuzz::FuzzHooks hooks;
     wadDecoder decoder(hooks);
-    const auto path = fuzz::WriteArchive(data, size, "archive.wad");
     try {
-        decoder.DecodeWad(path);
+        decoder.Decode(fuzz::InMemory(data, size));
     } catch (const ArchiveError&) {
     }
     // At most 300 records are read.

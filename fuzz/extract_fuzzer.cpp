@@ -8,11 +8,9 @@
 #include <iterator>
 #include <vector>
 
-#include "formats/archive_reader.h"
+#include "formats/archive_decoder.h"
 #include "formats/errors.h"
 #include "formats/output_names.h"
-#include "formats/sfx_decoder.h"
-#include "formats/wad_decoder.h"
 #include "fuzz_scratch.h"
 
 namespace {
@@ -56,16 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::remove_all(scratch);
     fs::create_directory(scratch);
 
-    const bool isSfx = (data[0] & 1) != 0;
-    const fs::path archive =
-        fuzz::WriteArchive(data + 1, size - 1, isSfx ? "archive.sfx" : "archive.wad");
-    SfxDecoder sfx(hooks);
-    wadDecoder wad(hooks);
+    const auto archive = fuzz::InMemory(data + 1, size - 1);
+    const std::unique_ptr<ArchiveDecoder> decoder =
+        MakeDecoder((data[0] & 1) != 0 ? ArchiveKind::Sfx : ArchiveKind::Wad, hooks);
     try {
-        isSfx ? sfx.DecodeSfx(archive) : wad.DecodeWad(archive);
+        decoder->Decode(archive);
     } catch (const ArchiveError&) {
     }
-    const SoundCatalogue& catalogue = isSfx ? sfx.Catalogue() : wad.Catalogue();
+    const SoundCatalogue& catalogue = decoder->Catalogue();
 
     SaveAllNames names;
     for (std::int32_t i = 1; i <= catalogue.count; ++i) {
@@ -78,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const fs::path target = scratch / name;
         bool written = false;
         try {
-            written = isSfx ? sfx.ExtractSfxSound(target, i) : wad.ExtractWadSound(target, i);
+            written = decoder->Extract(target, i);
         } catch (const ArchiveError&) {
             std::error_code ec;  // a name the file system refuses makes exists() fail too
             Require(entry.size < 0 || entry.offset < 0 || !fs::exists(target, ec));
@@ -88,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(written == fs::is_regular_file(target, ec));
         if (written) {
             Bytes expected(static_cast<std::size_t>(entry.size));
-            ReadArchiveBytes(archive, entry.offset, expected);
+            archive->ReadAt(entry.offset, expected);
             Require(ReadAll(target) == expected);
         }
     }
@@ -98,8 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& file : fs::directory_iterator(root)) {
         const auto leaf = file.path().filename();
-        Require(leaf == "out" || leaf == "sentinel" || leaf == "archive.sfx" ||
-                leaf == "archive.wad");
+        Require(leaf == "out" || leaf == "sentinel");
     }
     Require(ReadAll(sentinel) == kSentinel);
     return 0;

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <memory>
+#include <vector>
 
+#include "formats/byte_source.h"
 #include "formats/ui_hooks.h"
 
 namespace echodelve::fuzz {
@@ -22,24 +24,19 @@ inline const std::filesystem::path& ScratchRoot() {
     return root;
 }
 
-inline std::filesystem::path WriteArchive(const std::uint8_t* data, std::size_t size,
-                                          const char* name) {
-    const auto path = ScratchRoot() / name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    out.close();
-    if (!out) {
-        std::abort();
-    }
-    return path;
+// The fuzzer's bytes as an archive in memory.
+inline std::shared_ptr<const ByteSource> InMemory(const std::uint8_t* data, std::size_t size) {
+    return std::make_shared<MemorySource>(std::vector<std::uint8_t>(data, data + size));
 }
 
-// Answers the "Save Anyways?" question by turns, so both answers are explored.
+// Answers the question about sounds that are not RIFF by turns, so both
+// answers are explored.
 class FuzzHooks : public UiHooks {
   public:
     void PumpEvents() override {}
-    void ShowWarning(std::string_view, std::string_view) override {}
-    bool AskYesNo(std::string_view, std::string_view) override { return (++asked_ % 2) == 0; }
+    bool SaveSoundThatIsNotRiff(const SoundQuery& /*sound*/) override {
+        return (++asked_ % 2) == 0;
+    }
 
   private:
     unsigned asked_ = 0;

@@ -9,6 +9,7 @@
 #include "app/grouped_number.h"
 #include "app/path_exists.h"
 #include "formats/output_names.h"
+#include "platform/paths.h"
 
 namespace echodelve::app {
 
@@ -51,16 +52,15 @@ Preview::Preview(ui::frmMain& main, Procedures& procedures, platform::SoundServi
 
 void Preview::Port_DblClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (main_.Port->topLevelItemCount() >= 1) {
+    if (main_.SoundCount() >= 1) {
         scratch_.Prepare();
         const QString folder = scratch_.Path();
         DeletePreviews(folder, written_);
         written_.clear();
-        if (const QTreeWidgetItem* row = SelectedRow(main_.Port)) {
-            const qint32 number = SoundNumberFromKey(row->data(0, kRowKeyRole).toString());
-            const QString file =
-                folder + QLatin1Char('/') +
-                QString::fromStdString(SafeOutputName(row->text(0).toStdString(), number));
+        if (const std::optional<ui::SoundRow> row = main_.SelectedSound()) {
+            const qint32 number = row->number;
+            const QString file = platform::JoinPath(
+                folder, QString::fromStdString(SafeOutputName(row->name.toStdString(), number)));
             try {
                 if (procedures_.ExtractSound(file, number)) {
                     written_ << file;
@@ -68,15 +68,15 @@ void Preview::Port_DblClick() {
             } catch (const std::exception&) {
                 // A preview reports nothing; the next step still runs.
             }
-            sound_.Play(file, main_.loopsnd->isChecked());
+            sound_.Play(file, main_.LoopChecked());
         }
     }
     QApplication::restoreOverrideCursor();
 }
 
 void Preview::Port_ItemClick(QTreeWidgetItem* item) const {
-    main_.Status->setText(QStringLiteral("'") + item->text(0) + QStringLiteral("'  ") +
-                          GroupedNumber(item->text(1).toLongLong()) + QStringLiteral(" Bytes"));
+    main_.SetStatus(QStringLiteral("'") + item->text(0) + QStringLiteral("'  ") +
+                    GroupedNumber(item->text(1).toLongLong()) + QStringLiteral(" Bytes"));
 }
 
 void Preview::Label5_Click() {

@@ -7,16 +7,21 @@
 #include <exception>
 
 #include "app/grouped_number.h"
+#include "app/procedure_codes.h"
 #include "app/progress.h"
 #include "formats/errors.h"
 #include "formats/output_names.h"
+#include "platform/paths.h"
 #include "ui/message_box.h"
+#include "ui/titles.h"
 
 namespace echodelve::app {
 
 namespace {
 
-const QString kProgramName = QStringLiteral("EchoDelve");
+const QString kDirectoryLimitWarning = QStringLiteral(
+    "Error On Open, Header Size Is Greater Than 80K Or Invalid Format.  Displaying What I Have "
+    "So Far.");
 
 bool IsUserInput(QEvent::Type type) {
     switch (type) {
@@ -73,25 +78,25 @@ class Procedures::Busy : public QObject {
     ui::frmMain& main_;
 };
 
-std::filesystem::path ToFsPath(const QString& path) {
-    return {QFile::encodeName(path).toStdString()};
-}
-
-QTreeWidgetItem* SelectedRow(const QTreeWidget* list) {
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.front();
-}
-
-qint32 SoundNumberFromKey(const QString& key) {
-    bool ok = false;
-    const qint32 number = key.mid(1).toInt(&ok);
-    return ok ? number : 0;
-}
-
 Procedures::Procedures(ui::frmMain& main, UiHooks& hooks)
-    : main_(main), hooks_(hooks), sfx_(hooks), wad_(hooks) {}
+    : main_(main),
+      hooks_(hooks),
+      sfx_(MakeDecoder(ArchiveKind::Sfx, hooks)),
+      wad_(MakeDecoder(ArchiveKind::Wad, hooks)) {}
 
 Procedures::~Procedures() = default;
+
+const ArchiveDecoder& Procedures::Decoder(ArchiveKind kind) const {
+    return kind == ArchiveKind::Sfx ? *sfx_ : *wad_;
+}
+
+ArchiveDecoder& Procedures::DecoderOf(ArchiveKind kind) {
+    return kind == ArchiveKind::Sfx ? *sfx_ : *wad_;
+}
+
+ArchiveDecoder& Procedures::Listed() {
+    return DecoderOf(main_.Getfileissfx() ? ArchiveKind::Sfx : ArchiveKind::Wad);
+}
 
 void Procedures::RunProcedure(const QString& procedure, const QString& path, qint32 index) {
     if (main_.ProcedureRunning()) {
@@ -99,80 +104,76 @@ void Procedures::RunProcedure(const QString& procedure, const QString& path, qin
     }
     const Busy busy(main_);
     try {
-        if (procedure == QLatin1String("wadfile")) {
-            ListArchive(false, path);
+        if (const std::optional<ArchiveKind> kind = codes::ListingKind(procedure)) {
+            ListArchive(*kind, path);
         }
-        if (procedure == QLatin1String("sfxfile")) {
-            ListArchive(true, path);
-        }
-        if (procedure == QLatin1String("savefile")) {
+        if (procedure == codes::kSaveFile) {
             SaveOne(path, index);
         }
-        if (procedure == QLatin1String("saveallfile")) {
+        if (procedure == codes::kSaveAllFile) {
             SaveAll(path);
         }
     } catch (const std::exception& failure) {
         // Undo nothing, but do not leave a stale progress window behind: the
         // next run starts again from 0%.
         CloseWorking();
-        ui::ShowMessage(&main_, kProgramName, QString::fromUtf8(failure.what()));
+        ui::ShowMessage(&main_, QString(ui::kProgramName), QString::fromUtf8(failure.what()));
     }
 }
 
 bool Procedures::ExtractSound(const QString& target, qint64 index) {
-    return main_.Getfileissfx() ? sfx_.ExtractSfxSound(ToFsPath(target), index)
-                                : wad_.ExtractWadSound(ToFsPath(target), index);
+    return Listed().Extract(platform::ToFsPath(target), index);
 }
 
-void Procedures::ListArchive(bool sfx, const QString& path) {
-    sfx ? sfx_.DecodeSfx(ToFsPath(path)) : wad_.DecodeWad(ToFsPath(path));
-    const auto count = [&] { return sfx ? sfx_.GetSfxCount() : wad_.GetWadCount(); };
+void Procedures::ListArchive(ArchiveKind kind, const QString& path) {
+    ArchiveDecoder& decoder = DecoderOf(kind);
+    if (decoder.Decode(platform::ToFsPath(path)).cutAtLimit) {
+        // Not a failure: the listing shows what the scan found.
+        ui::ShowMessage(&main_, QString(ui::kWarningTitle), kDirectoryLimitWarning);
+    }
     std::int32_t i = 0;
-    main_.Port->clear();
-    main_.Port->hide();
-    const std::string step = ProgressStepText(count());
+    main_.ClearSounds();
+    main_.SetSoundListVisible(false);
+    const std::string step = ProgressStepText(decoder.Count());
     OpenWorking();
-    while (count() != i) {
+    while (decoder.Count() != i) {
         ++i;
-        const std::string& name = sfx ? sfx_.GetSfxName(i) : wad_.GetWadName(i);
-        const std::int64_t size = sfx ? sfx_.GetSfxSize(i) : wad_.GetWadSize(i);
-        auto* row =
-            new QTreeWidgetItem(main_.Port, {QString::fromStdString(name), QString::number(size)});
-        row->setData(0, kRowKeyRole, QStringLiteral("a") + QString::number(i));
+        const SoundEntry& entry = decoder.Entry(i);
+        main_.AddSound(i, QString::fromStdString(entry.name), entry.size);
         Advance(step);
         hooks_.PumpEvents();
     }
-    sfx ? main_.Setfileissfx() : main_.setfileiswad();
+    kind == ArchiveKind::Sfx ? main_.Setfileissfx() : main_.setfileiswad();
     CloseWorking();
-    main_.Port->show();
+    main_.SetSoundListVisible(true);
 
     const QFileInfo archive(path);
     if (!archive.exists()) {
         throw ArchiveError("Could not read the size of '" + path.toStdString() + "'.");
     }
-    main_.Status->setText(QString::number(count()) + QStringLiteral(" Files  ") +
-                          GroupedNumber(archive.size()) + QStringLiteral(" Bytes"));
+    main_.SetStatus(QString::number(decoder.Count()) + QStringLiteral(" Files  ") +
+                    GroupedNumber(archive.size()) + QStringLiteral(" Bytes"));
 }
 
 void Procedures::SaveOne(const QString& path, qint32 index) {
     ExtractSound(path, index);
-    main_.FileList->setEnabled(true);
+    main_.Browse().EnableFileList();
 }
 
 void Procedures::SaveAll(const QString& folder) {
     qint32 i = 0;
-    const std::string step = ProgressStepText(main_.Port->topLevelItemCount());
+    const std::string step = ProgressStepText(main_.SoundCount());
     OpenWorking();
     SaveAllNames names;  // equal catalogue names must not replace each other
-    while (i != main_.Port->topLevelItemCount()) {
+    while (i != main_.SoundCount()) {
         ++i;
-        const std::string& name = main_.Getfileissfx() ? sfx_.GetSfxName(i) : wad_.GetWadName(i);
+        const std::string& name = Listed().Entry(i).name;
         ExtractSound(folder + QString::fromStdString(names.Claim(name, i)), i);
         Advance(step);
         hooks_.PumpEvents();
     }
     CloseWorking();
-    main_.FileList->setEnabled(true);
+    main_.Browse().EnableFileList();
 }
 
 void Procedures::OpenWorking() {
@@ -193,8 +194,7 @@ void Procedures::Advance(const std::string& stepText) {
         return;  // a window that is gone is not drawn on
     }
     const ProgressAdvance next = AdvanceProgress(working_->BarValue(), stepText);
-    working_->SetBarValue(next.value);
-    working_->percent->setText(QString::fromStdString(next.caption));
+    working_->SetProgress(next.value, QString::fromStdString(next.caption));
 }
 
 }  // namespace echodelve::app

@@ -2,11 +2,10 @@
 
 #include <QPointer>
 #include <QString>
-#include <filesystem>
+#include <memory>
 #include <string>
 
-#include "formats/sfx_decoder.h"
-#include "formats/wad_decoder.h"
+#include "formats/archive_decoder.h"
 #include "ui/frm_main.h"
 #include "ui/frm_working.h"
 
@@ -14,7 +13,7 @@ namespace echodelve::app {
 
 // The procedure dispatcher: every piece of real work runs through
 // RunProcedure, under one failure handler that shows the failure's
-// description in a message box titled "EchoDelve".
+// description in a message box titled with the program's name.
 class Procedures {
   public:
     Procedures(ui::frmMain& main, UiHooks& hooks);
@@ -29,18 +28,21 @@ class Procedures {
     // and a second call does nothing.
     void RunProcedure(const QString& procedure, const QString& path, qint32 index);
 
-    // Writes one sound of the listed archive with the extractor of its kind;
+    // Writes one sound of the listed archive with the decoder of its kind;
     // false when the user declined to save a sound that is not RIFF.
     bool ExtractSound(const QString& target, qint64 index);
 
-    const SfxDecoder& Sfx() const { return sfx_; }
-    const wadDecoder& Wad() const { return wad_; }
+    // Each kind's decoder, holding the catalogue of its last decode.
+    const ArchiveDecoder& Decoder(ArchiveKind kind) const;
     // The progress window while a listing or a Save All runs, else null.
     ui::frmWorking* Working() const { return working_; }
 
   private:
     class Busy;
-    void ListArchive(bool sfx, const QString& path);
+    ArchiveDecoder& DecoderOf(ArchiveKind kind);
+    // The decoder whose catalogue the list shows: fileissfx decides.
+    ArchiveDecoder& Listed();
+    void ListArchive(ArchiveKind kind, const QString& path);
     void SaveOne(const QString& path, qint32 index);
     void SaveAll(const QString& folder);
     void OpenWorking();
@@ -49,19 +51,9 @@ class Procedures {
 
     ui::frmMain& main_;
     UiHooks& hooks_;
-    SfxDecoder sfx_;
-    wadDecoder wad_;
+    std::unique_ptr<ArchiveDecoder> sfx_;
+    std::unique_ptr<ArchiveDecoder> wad_;
     QPointer<ui::frmWorking> working_;
 };
-
-// A path as the file system names it.
-std::filesystem::path ToFsPath(const QString& path);
-
-// The selected row of the sound list, or null.
-QTreeWidgetItem* SelectedRow(const QTreeWidget* list);
-
-// The sound number of a row key "a" + number; 0 for anything else.
-qint32 SoundNumberFromKey(const QString& key);
-inline constexpr int kRowKeyRole = Qt::UserRole;
 
 }  // namespace echodelve::app

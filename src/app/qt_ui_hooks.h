@@ -13,8 +13,9 @@ class QtUiHooks : public UiHooks {
     explicit QtUiHooks(QWidget* owner) : owner_(owner) {}
 
     void PumpEvents() override;
-    void ShowWarning(std::string_view title, std::string_view text) override;
-    bool AskYesNo(std::string_view title, std::string_view text) override;
+    // "File is blank or it is not WAV format, and may be unplayable. Save
+    // Anyways?", titled "Warning", with Yes and No.
+    bool SaveSoundThatIsNotRiff(const SoundQuery& sound) override;
 
   private:
     QWidget* owner_;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/archive_decoder.h"
+
 namespace echodelve::cli {
 
 // A mistake in the command line; what() is the one-line reason.
@@ -18,7 +20,7 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-enum class ArchiveKind { Sfx, Wad };
+using echodelve::ArchiveKind;
 
 struct ParsedArgs {
     std::set<std::string, std::less<>> flags;

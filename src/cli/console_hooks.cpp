@@ -2,26 +2,48 @@
 
 #include <istream>
 #include <ostream>
+#include <system_error>
+
+#include "formats/errors.h"
+#include "formats/sound_catalogue.h"
 
 namespace echodelve::cli {
 
-void ConsoleHooks::ShowWarning(std::string_view title, std::string_view text) {
-    console_.err << title << ": " << text << '\n';
-}
-
-bool ConsoleHooks::AskYesNo(std::string_view /*title*/, std::string_view text) {
+bool ConsoleHooks::SaveSoundThatIsNotRiff(const SoundQuery& sound) {
+    const std::string about = DescribeSound(sound.number, sound.entry.name);
     bool yes = policy_ == AnswerPolicy::Yes;
     if (policy_ == AnswerPolicy::Ask && console_.inIsTerminal) {
-        console_.err << current_ << ": " << text << " [y/N] " << std::flush;
+        console_.err << about
+                     << " does not begin with \"RIFF\" and may not play; write it anyway? [y/N] "
+                     << std::flush;
         std::string answer;
         std::getline(console_.in, answer);
         yes = answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
     }
     if (!yes) {
-        console_.err << current_ << ": skipped, it does not begin with \"RIFF\""
+        console_.err << about << ": skipped, it does not begin with \"RIFF\""
                      << (policy_ == AnswerPolicy::Yes ? "" : " (--yes writes it anyway)") << '\n';
     }
     return yes;
+}
+
+std::unique_ptr<ArchiveDecoder> DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
+                                              const std::filesystem::path& archive) {
+    std::error_code ec;
+    if (!std::filesystem::exists(archive, ec)) {
+        throw ArchiveError("The archive '" + archive.string() + "' does not exist.");
+    }
+    std::unique_ptr<ArchiveDecoder> decoder = MakeDecoder(kind, hooks);
+    if (decoder->Decode(archive).cutAtLimit) {
+        console.err << "echodelve-cli: warning: the directory of '" << archive.string()
+                    << "' runs past 80000 bytes (or the archive is damaged); only the "
+                    << decoder->Count() << " sounds found before that are listed.\n";
+    }
+    return decoder;
+}
+
+std::string DescribeSound(std::int64_t number, const std::string& name) {
+    return "sound " + std::to_string(number) + " '" + name + "'";
 }
 
 }  // namespace echodelve::cli

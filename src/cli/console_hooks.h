@@ -1,33 +1,41 @@
 #pragma once
 
+#include <filesystem>
+#include <memory>
 #include <string>
 
 #include "cli/cli.h"
+#include "formats/archive_decoder.h"
 #include "formats/ui_hooks.h"
 
 namespace echodelve::cli {
 
-// How the "Save Anyways?" question is answered: by --yes, by --no, or by
-// asking on the terminal (and skipping when there is none to ask on).
+// How the question about a sound that does not begin with "RIFF" is
+// answered: by --yes, by --no, or by asking on the terminal (and skipping
+// when there is none to ask on).
 enum class AnswerPolicy { Yes, No, Ask };
 
-// The archive library's user interface on a terminal: warnings go to stderr,
-// the question follows the policy, and there are no events to pump.
+// The archive library's user interface on a terminal: the question follows
+// the policy, and there are no events to pump.
 class ConsoleHooks : public UiHooks {
   public:
     ConsoleHooks(Console& console, AnswerPolicy policy) : console_(console), policy_(policy) {}
 
-    // The name the next question is about, for the prompt and the skip notice.
-    void SetCurrentSound(std::string name) { current_ = std::move(name); }
-
     void PumpEvents() override {}
-    void ShowWarning(std::string_view title, std::string_view text) override;
-    bool AskYesNo(std::string_view title, std::string_view text) override;
+    bool SaveSoundThatIsNotRiff(const SoundQuery& sound) override;
 
   private:
     Console& console_;
     AnswerPolicy policy_;
-    std::string current_;
 };
+
+// Decodes the archive with the decoder of its kind. On the command line a
+// missing archive is a mistake rather than an empty WAD; a directory cut at
+// its limit is reported on stderr. Throws ArchiveError as the decoders do.
+std::unique_ptr<ArchiveDecoder> DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
+                                              const std::filesystem::path& archive);
+
+// "sound 3 'door.wav'", for messages about one sound.
+std::string DescribeSound(std::int64_t number, const std::string& name);
 
 }  // namespace echodelve::cli

@@ -6,7 +6,6 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
-#include "cli/decoded_archive.h"
 #include "formats/errors.h"
 #include "formats/output_names.h"
 
@@ -66,9 +65,9 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     ConsoleHooks hooks(console, PolicyFrom(parsed));
     const std::filesystem::path folder = *folderArg;
 
-    std::optional<DecodedArchive> archive;
+    std::unique_ptr<ArchiveDecoder> archive;
     try {
-        archive.emplace(hooks, kind, archivePath);
+        archive = DecodeArchive(hooks, console, kind, archivePath);
     } catch (const ArchiveError& error) {
         console.err << "echodelve-cli extract: " << error.what() << '\n';
         return kExitFailure;
@@ -104,7 +103,6 @@ int RunExtract(std::span<const std::string> args, Console& console) {
             continue;
         }
         const std::string name = names.Claim(archive->Entry(number).name, number);
-        hooks.SetCurrentSound(name);
         try {
             if (archive->Extract(folder / name, number)) {
                 ++written;

@@ -5,7 +5,6 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
-#include "cli/decoded_archive.h"
 #include "formats/errors.h"
 #include "formats/hex_mod.h"
 #include "formats/text_encoding.h"
@@ -83,10 +82,12 @@ int RunList(std::span<const std::string> args, Console& console) {
     ConsoleHooks hooks(console, AnswerPolicy::No);
     std::ostringstream listing;  // nothing reaches stdout unless the decode finished
     try {
-        const DecodedArchive archive(hooks, kind, archivePath);
+        const std::unique_ptr<ArchiveDecoder> decoded =
+            DecodeArchive(hooks, console, kind, archivePath);
+        const ArchiveDecoder& archive = *decoded;
         if (parsed.Has("--json")) {
             listing << R"({"archive": )" << JsonString(archivePath.string()) << R"(, "kind": ")"
-                    << (kind == ArchiveKind::Sfx ? "sfx" : "wad") << R"(", "sounds": [)";
+                    << KindName(kind) << R"(", "sounds": [)";
             for (std::int32_t i = 1; i <= archive.Count(); ++i) {
                 const SoundEntry& entry = archive.Entry(i);
                 listing << (i > 1 ? ",\n  " : "\n  ") << "{\"number\": " << i

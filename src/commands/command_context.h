@@ -5,7 +5,7 @@
 
 #include "app/preview.h"
 #include "app/procedures.h"
-#include "platform/join_path.h"
+#include "platform/paths.h"
 #include "platform/sound_service.h"
 #include "ui/frm_main.h"
 #include "ui/message_box.h"
@@ -25,7 +25,6 @@ struct CommandContext {
 };
 
 using platform::JoinPath;
-
 using ui::ShowMessage;
 
 }  // namespace echodelve::commands

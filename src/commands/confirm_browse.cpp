@@ -2,31 +2,31 @@
 
 #include <QApplication>
 
+#include "app/procedure_codes.h"
 #include "formats/output_names.h"
 
 namespace echodelve::commands {
 
 void ConfirmBrowse(CommandContext& context) {
     ui::frmMain& main = context.main;
-    const QString procedure = main.OpenProcedure;
-    QString path = JoinPath(main.DirList->Path(), main.FileList->FileName());
+    ui::BrowsePanel& browse = main.Browse();
+    const QString procedure = main.OpenProcedure();
+    QString path = JoinPath(browse.Folder(), browse.FileName());
     qint32 index = 0;
-    if (procedure == QLatin1String("savefile")) {
-        const QTreeWidgetItem* row = app::SelectedRow(main.Port);
-        index =
-            row != nullptr ? app::SoundNumberFromKey(row->data(0, app::kRowKeyRole).toString()) : 0;
+    if (procedure == app::codes::kSaveFile) {
+        const std::optional<ui::SoundRow> row = main.SelectedSound();
+        index = row ? row->number : 0;
         // The sound's name becomes one safe file name inside the chosen folder.
-        const std::string name = SafeOutputName(main.BrowseStatus->text().toStdString(), index);
-        path = JoinPath(main.DirList->Path(), QString::fromStdString(name));
+        const std::string name = SafeOutputName(browse.StatusCaption().toStdString(), index);
+        path = JoinPath(browse.Folder(), QString::fromStdString(name));
     }
     main.SwishDlgOut();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     context.procedures.RunProcedure(procedure, path, index);
     main.SwishMainDlgIn();
-    main.MainDlgShown = true;
-    if (main.opendir->isChecked() && procedure.startsWith(QLatin1String("save")) &&
-        context.openFolder) {
-        context.openFolder(main.DirList->Path());
+    browse.SetMainDlgShown();
+    if (browse.OpenFolderWhenSaved() && app::codes::IsSave(procedure) && context.openFolder) {
+        context.openFolder(browse.Folder());
     }
     QApplication::restoreOverrideCursor();
 }

@@ -5,30 +5,26 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "ui/titles.h"
+
 namespace echodelve::commands {
-
-namespace {
-
-const QString kTitle = QStringLiteral("Echo Delve");
-
-}  // namespace
 
 void mnuCreateFolder_Click(CommandContext& context) {
     ui::frmMain& main = context.main;
-    const QString name =
-        QInputDialog::getText(&main, kTitle, QStringLiteral("Enter A Valid Folder Name"));
+    const QString name = QInputDialog::getText(&main, QString(ui::kWindowCaption),
+                                               QStringLiteral("Enter A Valid Folder Name"));
     if (name.isEmpty()) {
         return;
     }
-    const QString path = JoinPath(main.DirList->Path(), name);
+    ui::BrowsePanel& browse = main.Browse();
+    const QString path = JoinPath(browse.Folder(), name);
     QString problem;
     if (name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
         name == QLatin1String("..")) {
         problem = QStringLiteral("A folder name cannot be \".\" or \"..\" or hold \"/\".");
     } else {
         std::error_code ec;
-        const bool made =
-            std::filesystem::create_directory(std::filesystem::path(path.toStdString()), ec);
+        const bool made = std::filesystem::create_directory(platform::ToFsPath(path), ec);
         if (ec) {
             problem = QString::fromStdString(ec.message()) + QLatin1Char('.');
         } else if (!made) {
@@ -38,14 +34,14 @@ void mnuCreateFolder_Click(CommandContext& context) {
     }
     if (!problem.isEmpty()) {
         ShowMessage(
-            &main, kTitle,
+            &main, QString(ui::kWindowCaption),
             QStringLiteral("Could not make the folder '") + path + QStringLiteral("': ") + problem);
         return;
     }
     try {
-        main.DirList->Refresh();
+        browse.DirList->Refresh();
     } catch (const std::runtime_error& failure) {
-        ShowMessage(&main, kTitle, QString::fromStdString(failure.what()));
+        ShowMessage(&main, QString(ui::kWindowCaption), QString::fromStdString(failure.what()));
     }
 }
 

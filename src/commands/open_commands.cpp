@@ -1,5 +1,7 @@
 #include "commands/open_commands.h"
 
+#include "app/procedure_codes.h"
+
 namespace echodelve::commands {
 
 namespace {
@@ -8,25 +10,22 @@ void OpenCommand(CommandContext& context, const QString& procedure, const QStrin
                  const QString& caption) {
     ui::frmMain& main = context.main;
     main.SetOpenProcedure(procedure);
-    if (main.MainPicBox->LeftUnits() < kMainPanelInBelow) {
+    if (main.Browse().MainPanelInView()) {
         main.SwishMainDlgOut();
     }
     main.SwishDlgIn();
-    main.opendir->hide();
-    main.FileList->setEnabled(true);
-    main.FileList->SetPattern(pattern);
-    main.BrowseStatus->setText(caption);
+    main.Browse().ShowOpenMode(pattern, caption);
 }
 
 }  // namespace
 
 void mnuSfxOpen_Click(CommandContext& context) {
-    OpenCommand(context, QStringLiteral("sfxfile"), QStringLiteral("*.sfx"),
+    OpenCommand(context, QString(app::codes::kSfxFile), QStringLiteral("*.sfx"),
                 QStringLiteral("Browse For *.SFX File"));
 }
 
 void mnuWadOpen_Click(CommandContext& context) {
-    OpenCommand(context, QStringLiteral("wadfile"), QStringLiteral("*.wad"),
+    OpenCommand(context, QString(app::codes::kWadFile), QStringLiteral("*.wad"),
                 QStringLiteral("Browse For *.WAD File"));
 }
 

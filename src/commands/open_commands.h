@@ -9,7 +9,4 @@ namespace echodelve::commands {
 void mnuSfxOpen_Click(CommandContext& context);
 void mnuWadOpen_Click(CommandContext& context);
 
-// The main panel counts as in view left of this many units.
-inline constexpr double kMainPanelInBelow = 22;
-
 }  // namespace echodelve::commands

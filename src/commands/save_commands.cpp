@@ -1,18 +1,15 @@
 #include "commands/save_commands.h"
 
-#include "commands/open_commands.h"
+#include "app/procedure_codes.h"
+#include "ui/titles.h"
 
 namespace echodelve::commands {
 
 namespace {
 
-const QString kWarning = QStringLiteral("Warning");
-// Matches no ordinary file, so the disabled file list stays empty.
-const QString kNoFiles = QStringLiteral("abcdefghijk.zsj");
-
 void BecomeFolderChooser(CommandContext& context, const QString& procedure) {
     ui::frmMain& main = context.main;
-    if (main.MainPicBox->LeftUnits() < kMainPanelInBelow) {
+    if (main.Browse().MainPanelInView()) {
         main.SwishMainDlgOut();
     }
     main.SwishDlgIn();
@@ -23,38 +20,30 @@ void BecomeFolderChooser(CommandContext& context, const QString& procedure) {
 
 void mnuSaveAs_Click(CommandContext& context) {
     ui::frmMain& main = context.main;
-    if (main.Port->topLevelItemCount() < 1) {
-        ShowMessage(&main, kWarning, QStringLiteral("Open A File First!"));
+    if (main.SoundCount() < 1) {
+        ShowMessage(&main, QString(ui::kWarningTitle), QStringLiteral("Open A File First!"));
         return;
     }
-    const QTreeWidgetItem* row = app::SelectedRow(main.Port);
-    if (row == nullptr || row->text(0).isEmpty()) {
-        ShowMessage(&main, kWarning, QStringLiteral("A File Must Be Selected"));
+    const std::optional<ui::SoundRow> row = main.SelectedSound();
+    if (!row || row->name.isEmpty()) {
+        ShowMessage(&main, QString(ui::kWarningTitle), QStringLiteral("A File Must Be Selected"));
         return;
     }
-    BecomeFolderChooser(context, QStringLiteral("savefile"));
-    main.FileList->setEnabled(false);
-    main.FileList->SetPattern(kNoFiles);
-    main.opendir->show();
-    if (const QTreeWidgetItem* selected =
-            app::SelectedRow(main.Port)) {  // read again after the slide
-        main.BrowseStatus->setText(selected->text(0));
-    }
+    BecomeFolderChooser(context, QString(app::codes::kSaveFile));
+    // The row is read again after the slides, which let events run.
+    const std::optional<ui::SoundRow> selected = main.SelectedSound();
+    main.Browse().ShowFolderMode(selected ? selected->name : row->name);
 }
 
 void mnuSaveAll_Click(CommandContext& context) {
     ui::frmMain& main = context.main;
-    if (main.Port->topLevelItemCount() <= 0) {
-        ShowMessage(&main, kWarning, QStringLiteral("Open A File First!"));
+    if (main.SoundCount() <= 0) {
+        ShowMessage(&main, QString(ui::kWarningTitle), QStringLiteral("Open A File First!"));
         return;
     }
-    BecomeFolderChooser(context, QStringLiteral("saveallfile"));
-    main.opendir->show();
-    main.FileList->setEnabled(false);
-    main.FileList->SetPattern(kNoFiles);
-    main.BrowseStatus->setText(QStringLiteral("Saving ") +
-                               QString::number(main.Port->topLevelItemCount()) +
-                               QStringLiteral(" Files"));
+    BecomeFolderChooser(context, QString(app::codes::kSaveAllFile));
+    main.Browse().ShowFolderMode(QStringLiteral("Saving ") + QString::number(main.SoundCount()) +
+                                 QStringLiteral(" Files"));
 }
 
 }  // namespace echodelve::commands

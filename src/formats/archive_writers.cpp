@@ -6,12 +6,12 @@
 #include <memory>
 #include <system_error>
 
-#include "archive_reader.h"
 #include "atomic_file.h"
 #include "errors.h"
 #include "file_io.h"
 #include "hex_mod.h"
 #include "little_endian.h"
+#include "sfx_decoder.h"
 #include "text_encoding.h"
 #include "wad_decoder.h"
 
@@ -93,33 +93,37 @@ PackMember PackMember::FromFile(const std::filesystem::path& file) {
 }
 
 void WriteSfxArchive(const std::filesystem::path& output, const std::vector<PackMember>& members) {
-    if (members.size() > static_cast<std::size_t>(kCatalogueSlots)) {
-        throw ArchiveError("An SFX archive holds at most " + std::to_string(kCatalogueSlots) +
+    if (members.size() > static_cast<std::size_t>(sfx::kMaxSounds)) {
+        throw ArchiveError("An SFX archive holds at most " + std::to_string(sfx::kMaxSounds) +
                            " sounds; " + std::to_string(members.size()) + " were given.");
     }
     std::vector<std::uint64_t> sizes;
     std::uint64_t total = 0;
     for (const PackMember& member : members) {
         const std::uint64_t size = MemberSize(member);
-        const std::vector<std::uint8_t> head = MemberHead(member, 8);
-        if (head.size() < 8 || !std::equal(head.begin(), head.begin() + 4, "RIFF")) {
+        const std::vector<std::uint8_t> head = MemberHead(member, sfx::kChunkHeaderBytes);
+        if (head.size() < sfx::kChunkHeaderBytes ||
+            !std::equal(head.begin(), head.begin() + 4, "RIFF")) {
             throw ArchiveError("'" + member.name +
                                "' is not a RIFF file: it does not begin with \"RIFF\".");
         }
-        const std::uint64_t declared = LoadLittleEndian(std::span(head).subspan(4, 4)) + 8;
+        const std::uint64_t declared =
+            LoadLittleEndian(std::span(head).subspan(sfx::kLengthField, sfx::kFieldBytes)) +
+            sfx::kChunkHeaderBytes;
         if (declared != size) {
             throw ArchiveError(
                 "'" + member.name + "' is not a complete RIFF file: its header says " +
                 std::to_string(declared) + " bytes, but it holds " + std::to_string(size) + ".");
         }
-        if (declared == 8) {
+        if (declared == sfx::kChunkHeaderBytes) {
             // A zero length field is where an SFX archive ends.
             throw ArchiveError("'" + member.name +
                                "' is an empty RIFF file; an SFX archive cannot hold one.");
         }
         total += size;
-        // The reader walks with signed 32-bit positions and reads 4 bytes past the last sound.
-        if (total + 4 > static_cast<std::uint64_t>(HexMod::kArchiveNumberMax)) {
+        // The reader walks with signed 32-bit positions and reads the length
+        // field past the last sound.
+        if (total + sfx::kLengthField > static_cast<std::uint64_t>(HexMod::kArchiveNumberMax)) {
             throw ArchiveError("The sounds up to '" + member.name +
                                "' pass the 2 GiB an SFX archive can hold.");
         }
@@ -136,14 +140,14 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
     if (members.empty()) {
         throw ArchiveError("A WAD archive needs at least one file.");
     }
-    if (members.size() > kWadMaxFiles) {
-        throw ArchiveError("A WAD archive holds at most " + std::to_string(kWadMaxFiles) +
+    if (members.size() > wad::kMaxFiles) {
+        throw ArchiveError("A WAD archive holds at most " + std::to_string(wad::kMaxFiles) +
                            " files; " + std::to_string(members.size()) + " were given.");
     }
     std::vector<std::uint8_t> directory;
-    directory.reserve(members.size() * kWadRecordBytes);
+    directory.reserve(members.size() * wad::kRecordBytes);
     std::vector<std::uint64_t> sizes;
-    std::uint64_t offset = members.size() * kWadRecordBytes;
+    std::uint64_t offset = members.size() * wad::kRecordBytes;
     for (const PackMember& member : members) {
         if (!IsValidUtf8(member.name)) {
             throw ArchiveError("The name '" + member.name + "' is not valid UTF-8.");
@@ -153,7 +157,7 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
             throw ArchiveError("The name '" + member.name +
                                "' has characters a WAD archive cannot store (Windows-1252 only).");
         }
-        if (name->size() >= static_cast<std::size_t>(kWadNameBytes)) {
+        if (name->size() >= static_cast<std::size_t>(wad::kNameBytes)) {
             throw ArchiveError("The name '" + member.name + "' is too long for a WAD archive (" +
                                std::to_string(name->size()) + " bytes; at most 259).");
         }
@@ -167,10 +171,10 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
             throw ArchiveError("'" + member.name + "' passes the 2 GiB a WAD archive can hold.");
         }
         directory.insert(directory.end(), name->begin(), name->end());
-        directory.resize(directory.size() + static_cast<std::size_t>(kWadNameBytes) - name->size(),
-                         0);
-        AppendLittleEndian(directory, size, 4);
-        AppendLittleEndian(directory, offset, 4);
+        directory.resize(
+            directory.size() + static_cast<std::size_t>(wad::kNameBytes) - name->size(), 0);
+        AppendLittleEndian(directory, size, wad::kFieldBytes);
+        AppendLittleEndian(directory, offset, wad::kFieldBytes);
         sizes.push_back(size);
         offset += size;
     }

@@ -20,8 +20,6 @@ struct PackMember {
     static PackMember FromFile(const std::filesystem::path& file);
 };
 
-inline constexpr std::size_t kWadMaxFiles = 299;
-
 // Lays the members end to end. Each must be one complete RIFF file: it begins
 // with "RIFF" and its RIFF length + 8 equals its size. Throws ArchiveError
 // naming the first member that is not, before anything is written.

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "archive_reader.h"
+#include "byte_source.h"
 #include "errors.h"
 #include "file_io.h"
 

@@ -4,39 +4,42 @@
 #include <filesystem>
 #include <string>
 
-#include "sound_catalogue.h"
-#include "ui_hooks.h"
+#include "archive_decoder.h"
 
 namespace echodelve {
 
-// Reads SFX archives: complete RIFF files laid end to end, with no directory.
-// The walk goes from one RIFF length field to the next and names the sounds
-// edsnd001.wav, edsnd002.wav ... by position. The catalogue lives until the
-// next DecodeSfx.
-class SfxDecoder {
+// The SFX format: complete RIFF files laid end to end, with no directory.
+namespace sfx {
+// Each entry: a 4-byte chunk tag, then the 4-byte RIFF length L of what follows.
+inline constexpr std::int64_t kLengthField = 4;
+inline constexpr std::int64_t kFieldBytes = 4;
+// An entry is L + 8 bytes long: its tag and length field included.
+inline constexpr std::int64_t kChunkHeaderBytes = 8;
+// A length field of four zero bytes ends the archive.
+inline constexpr std::int32_t kMaxSounds = kCatalogueSlots;
+}  // namespace sfx
+
+// Reads SFX archives. The walk goes from one RIFF length field to the next and
+// names the sounds edsnd001.wav, edsnd002.wav ... by position.
+class SfxDecoder : public ArchiveDecoder {
   public:
-    explicit SfxDecoder(UiHooks& ui) : ui_(ui) {}
+    explicit SfxDecoder(UiHooks& ui) : ArchiveDecoder(ui) {}
 
-    // Replaces the catalogue once the walk ends. Throws ArchiveError when the
-    // archive does not exist or is not a file, when a length field sends the
-    // walk outside the signed 32-bit range or before the start, or at a
-    // 1001st sound; a failed decode leaves the catalogue (path, count and
-    // slots) as it was.
-    void DecodeSfx(const std::filesystem::path& path);
+    ArchiveKind Kind() const override { return ArchiveKind::Sfx; }
+    // Throws ArchiveError when the archive does not exist or is not a file,
+    // when a length field sends the walk outside the signed 32-bit range or
+    // before the start, or at a 1001st sound.
+    DecodeOutcome Decode(std::shared_ptr<const ByteSource> source) override;
+    using ArchiveDecoder::Decode;
 
-    std::int32_t GetSfxCount() const { return catalogue_.count; }
-    const std::string& GetSfxName(std::int64_t number) const {
-        return catalogue_.Slot(number).name;
+    // The names the program has always used for these operations.
+    void DecodeSfx(const std::filesystem::path& path) { Decode(path); }
+    std::int32_t GetSfxCount() const { return Count(); }
+    const std::string& GetSfxName(std::int64_t number) const { return Entry(number).name; }
+    std::int64_t GetSfxSize(std::int64_t number) const { return Entry(number).size; }
+    bool ExtractSfxSound(const std::filesystem::path& output, std::int64_t number) {
+        return Extract(output, number);
     }
-    std::int64_t GetSfxSize(std::int64_t number) const { return catalogue_.Slot(number).size; }
-    // See ExtractCataloguedSound.
-    bool ExtractSfxSound(const std::filesystem::path& output, std::int64_t number);
-
-    const SoundCatalogue& Catalogue() const { return catalogue_; }
-
-  private:
-    UiHooks& ui_;
-    SoundCatalogue catalogue_;
 };
 
 // "edsnd" + the number zero-padded to three digits + ".wav".

@@ -25,8 +25,8 @@ const SoundEntry& SoundCatalogue::Slot(std::int64_t number) const {
     return slots_[static_cast<std::size_t>(number - 1)];
 }
 
-void SoundCatalogue::ClearSlots() {
-    slots_.fill(SoundEntry{});
+std::filesystem::path SoundCatalogue::ArchivePath() const {
+    return source ? source->Path() : std::filesystem::path();
 }
 
 }  // namespace echodelve

@@ -3,7 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
+
+#include "byte_source.h"
 
 namespace echodelve {
 
@@ -16,15 +19,18 @@ struct SoundEntry {
 };
 
 // The decoded sounds of one archive. Slots are numbered 1 to 1000 and slots
-// 1..count hold the sounds in archive order; higher slots may hold leftovers.
+// 1..count hold the sounds in archive order; higher slots hold nothing.
 struct SoundCatalogue {
-    std::filesystem::path archivePath;
+    // Where the sounds are read from when they are extracted; null before
+    // the first decode.
+    std::shared_ptr<const ByteSource> source;
     std::int32_t count = 0;
 
+    // The archive's file, empty for bytes in memory or before a decode.
+    std::filesystem::path ArchivePath() const;
     // Throws ArchiveError for a number outside 1..1000.
     SoundEntry& Slot(std::int64_t number);
     const SoundEntry& Slot(std::int64_t number) const;
-    void ClearSlots();
 
   private:
     std::array<SoundEntry, kCatalogueSlots> slots_{};

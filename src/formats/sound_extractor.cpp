@@ -9,7 +9,6 @@
 #include <system_error>
 #include <vector>
 
-#include "archive_reader.h"
 #include "atomic_file.h"
 #include "errors.h"
 #include "file_io.h"
@@ -20,7 +19,7 @@ namespace {
 
 constexpr std::size_t kChunkBytes = std::size_t{1024} * 1024;
 
-bool StartsWithRiff(ArchiveReader& archive, std::int64_t offset, std::int64_t size) {
+bool StartsWithRiff(ByteReader& archive, std::int64_t offset, std::int64_t size) {
     if (size < 4) {
         return false;
     }
@@ -34,8 +33,13 @@ bool StartsWithRiff(ArchiveReader& archive, std::int64_t offset, std::int64_t si
 bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
                             const std::filesystem::path& output, UiHooks& ui) {
     const SoundEntry& entry = catalogue.Slot(number);
+    if (!catalogue.source) {
+        throw ArchiveError("There is no sound " + std::to_string(number) +
+                           ": no archive has been opened.");
+    }
+    const ByteSource& source = *catalogue.source;
     const std::string soundName =
-        "Sound " + std::to_string(number) + " of '" + catalogue.archivePath.string() + "'";
+        "Sound " + std::to_string(number) + " of '" + source.Describe() + "'";
     if (entry.size < 0) {
         throw ArchiveError(soundName + " declares a negative size (" + std::to_string(entry.size) +
                            " bytes), so it cannot be extracted.");
@@ -48,12 +52,12 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
     // A sound named like its archive, saved into the archive's folder, would
     // otherwise be renamed over the archive it is still being read from.
     std::error_code ec;
-    if (std::filesystem::equivalent(output, catalogue.archivePath, ec)) {
+    if (!source.Path().empty() && std::filesystem::equivalent(output, source.Path(), ec)) {
         throw ArchiveError(soundName + " was not written: '" + output.string() +
                            "' is the archive itself.");
     }
     const auto open = [&] {
-        auto reader = std::make_unique<ArchiveReader>(catalogue.archivePath);
+        std::unique_ptr<ByteReader> reader = source.Open();
         // Bytes past the end are written as zeros, which a truncated last sound
         // needs; but a sound larger than its whole archive cannot be real, and
         // a few hundred bytes of directory could otherwise fill a disk.
@@ -70,7 +74,7 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
     if (!StartsWithRiff(*archive, entry.offset, entry.size)) {
         // The archive is closed while the question waits for the user.
         archive.reset();
-        if (!ui.AskYesNo(kWarningTitle, kSaveAnywaysQuestion)) {
+        if (!ui.SaveSoundThatIsNotRiff({number, entry, source.Path()})) {
             return false;
         }
         archive = open();

@@ -1,23 +1,31 @@
 #pragma once
 
-#include <string_view>
+#include <cstdint>
+#include <filesystem>
 
 namespace echodelve {
 
-// The only way the archive library reaches the user. The desktop program maps
-// it to its event loop and message boxes; the command-line tool to the terminal.
+struct SoundEntry;
+
+// The sound a question is about.
+struct SoundQuery {
+    std::int64_t number;                   // 1-based
+    const SoundEntry& entry;               // its name, offset and size
+    const std::filesystem::path& archive;  // empty for bytes in memory
+};
+
+// The only way the archive library reaches the user. The library asks typed
+// questions; each front end puts them in its own words (the desktop program
+// in message boxes, the command-line tool on the terminal).
 class UiHooks {
   public:
     virtual ~UiHooks() = default;
 
     // Lets pending user-interface events run once (long loops call it per step).
     virtual void PumpEvents() = 0;
-    // Shows a warning with a single OK and waits until it is dismissed.
-    virtual void ShowWarning(std::string_view title, std::string_view text) = 0;
-    // Asks a Yes/No question and waits for the answer; true means Yes.
-    virtual bool AskYesNo(std::string_view title, std::string_view text) = 0;
+    // The sound does not begin with "RIFF" and may not play: write it anyway?
+    // Waits for the answer; true means write it.
+    virtual bool SaveSoundThatIsNotRiff(const SoundQuery& sound) = 0;
 };
-
-inline constexpr std::string_view kWarningTitle = "Warning";
 
 }  // namespace echodelve

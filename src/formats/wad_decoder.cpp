@@ -4,38 +4,42 @@
 #include <array>
 #include <span>
 
-#include "archive_reader.h"
 #include "hex_mod.h"
-#include "sound_extractor.h"
 #include "text_encoding.h"
 
 namespace echodelve {
 
-void wadDecoder::DecodeWad(const std::filesystem::path& path) {
+namespace {
+
+std::int32_t FieldAt(std::span<const std::uint8_t> record, std::int64_t offset) {
+    return HexMod::ReadArchiveNumber(
+        record.subspan(static_cast<std::size_t>(offset)).first<wad::kFieldBytes>());
+}
+
+}  // namespace
+
+DecodeOutcome wadDecoder::Decode(std::shared_ptr<const ByteSource> source) {
     // Built apart and taken only when the decode ends: a failed decode changes nothing.
     SoundCatalogue decoded;
-    decoded.archivePath = path;
+    decoded.source = source;
     std::int64_t scan = 0;
     std::int32_t running = 0;
     std::int32_t stopOffset = 0;
-    std::array<std::uint8_t, kWadRecordBytes> record{};
+    std::array<std::uint8_t, wad::kRecordBytes> record{};
     for (;;) {
         // Opened and closed per record, so the file is never held across PumpEvents.
-        ReadArchiveBytes(path, scan, record);
-        const std::span<const std::uint8_t> name(record.data(), kWadNameBytes);
-        const std::int32_t size =
-            HexMod::ReadArchiveNumber(std::span<const std::uint8_t, 4>(record.data() + 260, 4));
-        const std::int32_t offset =
-            HexMod::ReadArchiveNumber(std::span<const std::uint8_t, 4>(record.data() + 264, 4));
+        source->ReadAt(scan, record);
+        const auto name =
+            std::span<const std::uint8_t>(record).subspan(wad::kNameField, wad::kNameBytes);
+        const std::int32_t size = FieldAt(record, wad::kSizeField);
+        const std::int32_t offset = FieldAt(record, wad::kOffsetField);
 
         // A "." anywhere in the field marks a sound, even after the terminating zero.
         if (std::find(name.begin(), name.end(), '.') != name.end()) {
             ++running;
             SoundEntry& entry = decoded.Slot(running);
             const auto end = std::find(name.begin(), name.end(), 0);
-            entry.name =
-                Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(name.data()),
-                                              static_cast<std::size_t>(end - name.begin())));
+            entry.name = Cp1252ToUtf8(std::string(name.begin(), end));
             entry.offset = offset;
             entry.size = size;
         }
@@ -43,24 +47,19 @@ void wadDecoder::DecodeWad(const std::filesystem::path& path) {
         if (running == 1) {
             stopOffset = offset;
         }
-        if (scan > kWadDirectoryLimit) {
-            ui_.ShowWarning(kWarningTitle, kWadHeaderWarning);
+        if (scan > wad::kDirectoryLimit) {
             decoded.count = running;
-            catalogue_ = std::move(decoded);
-            return;
+            Replace(std::move(decoded));
+            return {.cutAtLimit = true};
         }
-        scan += kWadRecordBytes;
+        scan += wad::kRecordBytes;
         if (scan == stopOffset) {
             decoded.count = running;
-            catalogue_ = std::move(decoded);
-            return;
+            Replace(std::move(decoded));
+            return {};
         }
-        ui_.PumpEvents();
+        Ui().PumpEvents();
     }
-}
-
-bool wadDecoder::ExtractWadSound(const std::filesystem::path& output, std::int64_t number) {
-    return ExtractCataloguedSound(catalogue_, number, output, ui_);
 }
 
 }  // namespace echodelve

@@ -3,47 +3,46 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
-#include <string_view>
 
-#include "sound_catalogue.h"
-#include "ui_hooks.h"
+#include "archive_decoder.h"
 
 namespace echodelve {
 
-inline constexpr std::int64_t kWadRecordBytes = 268;
-inline constexpr std::int64_t kWadNameBytes = 260;
-// The scan stops with kWadHeaderWarning once a record past this offset is read.
-inline constexpr std::int64_t kWadDirectoryLimit = 80000;
-inline constexpr std::string_view kWadHeaderWarning =
-    "Error On Open, Header Size Is Greater Than 80K Or Invalid Format.  Displaying What I Have "
-    "So Far.";
+// The WAD format: a directory of fixed records, then the stored files.
+namespace wad {
+inline constexpr std::int64_t kRecordBytes = 268;  // record k lies at k x 268
+inline constexpr std::int64_t kNameField = 0;      // the name, ending at a zero byte if any
+inline constexpr std::int64_t kNameBytes = 260;
+inline constexpr std::int64_t kSizeField = 260;    // the stored file's size
+inline constexpr std::int64_t kOffsetField = 264;  // where its bytes begin in the archive
+inline constexpr std::int64_t kFieldBytes = 4;
+// A scan that has read a record past this offset stops, keeping what it found.
+inline constexpr std::int64_t kDirectoryLimit = 80000;
+// The most records a directory can hold and still end before that limit.
+inline constexpr std::size_t kMaxFiles = 299;
+}  // namespace wad
 
-// Reads WAD archives: a directory of 268-byte records (name, size, offset)
-// before the stored files. The directory has no count: it ends where the first
-// sound's data begin, or with a warning once the scan passes 80000 bytes.
-class wadDecoder {
+// Reads WAD archives. The directory has no count: it ends where the first
+// sound's data begin, or at the limit. Only records whose name holds a "."
+// are sounds.
+class wadDecoder : public ArchiveDecoder {
   public:
-    explicit wadDecoder(UiHooks& ui) : ui_(ui) {}
+    explicit wadDecoder(UiHooks& ui) : ArchiveDecoder(ui) {}
 
-    // Replaces the catalogue when the decode ends (at the directory's end or
-    // at the limit, after the warning); a missing archive reads as empty.
-    // Throws ArchiveError when the archive cannot be read or is not a file,
-    // leaving the catalogue (path, count and slots) as it was.
-    void DecodeWad(const std::filesystem::path& path);
+    ArchiveKind Kind() const override { return ArchiveKind::Wad; }
+    // A missing archive reads as empty (the scan then runs to the limit).
+    // Throws ArchiveError when the archive cannot be read or is not a file.
+    DecodeOutcome Decode(std::shared_ptr<const ByteSource> source) override;
+    using ArchiveDecoder::Decode;
 
-    std::int32_t GetWadCount() const { return catalogue_.count; }
-    const std::string& GetWadName(std::int64_t number) const {
-        return catalogue_.Slot(number).name;
+    // The names the program has always used for these operations.
+    DecodeOutcome DecodeWad(const std::filesystem::path& path) { return Decode(path); }
+    std::int32_t GetWadCount() const { return Count(); }
+    const std::string& GetWadName(std::int64_t number) const { return Entry(number).name; }
+    std::int64_t GetWadSize(std::int64_t number) const { return Entry(number).size; }
+    bool ExtractWadSound(const std::filesystem::path& output, std::int64_t number) {
+        return Extract(output, number);
     }
-    std::int64_t GetWadSize(std::int64_t number) const { return catalogue_.Slot(number).size; }
-    // See ExtractCataloguedSound.
-    bool ExtractWadSound(const std::filesystem::path& output, std::int64_t number);
-
-    const SoundCatalogue& Catalogue() const { return catalogue_; }
-
-  private:
-    UiHooks& ui_;
-    SoundCatalogue catalogue_;
 };
 
 }  // namespace echodelve

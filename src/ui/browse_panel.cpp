@@ -1,6 +1,5 @@
-// frmMain's browse panel: the four slides with their interface sounds, the
-// wait they use, the hiding of the panel controls around a slide, Cancel, and
-// the drive, folder and file lists following each other.
+#include "ui/browse_panel.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -9,8 +8,9 @@
 #include <stdexcept>
 
 #include "platform/volumes.h"
-#include "ui/frm_main.h"
 #include "ui/message_box.h"
+#include "ui/titles.h"
+#include "ui/units.h"
 
 namespace echodelve::ui {
 
@@ -20,11 +20,62 @@ constexpr double kSlideInFirstStep = 45;
 constexpr double kSlideOutFirstStep = 2.64;
 constexpr double kStepChange = 2.87;
 constexpr float kSlideWait = 0.01f;
-const QString kProgramTitle = QStringLiteral("Echo Delve");
+// Matches no ordinary file, so the disabled file list stays empty.
+const QString kNoFiles = QStringLiteral("abcdefghijk.zsj");
 
 }  // namespace
 
-void frmMain::pause(float seconds) {
+BrowsePanel::BrowsePanel(QWidget* window, MainPanel main, platform::SoundService* sound,
+                         std::function<QString()> programFolder)
+    : QObject(window), main_(main), sound_(sound), programFolder_(std::move(programFolder)) {
+    Build(window);
+    StartBrowsing();
+}
+
+void BrowsePanel::Build(QWidget* window) {
+    BrowseDlg = new Panel(window, kMainUnitTwipsX);
+    BrowseDlg->setObjectName(QStringLiteral("BrowseDlg"));
+    BrowseDlg->setGeometry(TwipsRect(0, 510, 4560, 3915));
+    BrowseDlg->SetLeftUnits(kPanelOut);
+
+    FileListBox = new Panel(BrowseDlg);
+    FileListBox->setGeometry(TwipsRect(135, 180, 2080, 2930));
+    FileList = MakeClippedList<FilePicker>(FileListBox, TwipsRect(-45, -45, 2175, 3015));
+    FileList->setObjectName(QStringLiteral("FileList"));
+
+    DirListBox = new Panel(BrowseDlg);
+    DirListBox->setGeometry(TwipsRect(2340, 180, 2100, 2490));
+    DirList = MakeClippedList<FolderPicker>(DirListBox, TwipsRect(-30, -35, 2165, 2565));
+    DirList->setObjectName(QStringLiteral("DirList"));
+
+    DriveListBox = new Panel(BrowseDlg);
+    DriveListBox->setGeometry(TwipsRect(2340, 2870, 2110, 245));
+    DriveList = MakeClippedList<DrivePicker>(DriveListBox, TwipsRect(-30, -30, 2175, 315));
+    DriveList->setObjectName(QStringLiteral("DriveList"));
+
+    BrowseStatus = MakeLabel(QString(), BrowseDlg,
+                             QRect(Px(2265), Px(3285), BrowseDlg->width() - Px(2265), Px(195)));
+
+    opendir = new QCheckBox(QStringLiteral("Open Folder When Saved"), BrowseDlg);
+    opendir->setObjectName(QStringLiteral("opendir"));
+    opendir->setGeometry(TwipsRect(150, 3630, 2205, 255));
+
+    Label1 = new LabelButton(QStringLiteral("&OK"), BrowseDlg, {3480, 3660});
+    Label4 = new LabelButton(QStringLiteral("&Cancel"), BrowseDlg, {3870, 3660});
+
+    const auto frame = [this](double left, double top, double right, double bottom) {
+        BrowseDlg->AddLine(left, top, right, top);
+        BrowseDlg->AddLine(left, bottom, right, bottom);
+        BrowseDlg->AddLine(left, top, left, bottom);
+        BrowseDlg->AddLine(right, top, right, bottom);
+    };
+    frame(120, 165, 2220, 3120);    // file list
+    frame(2325, 165, 4440, 2670);   // folder list
+    frame(2325, 2850, 4450, 3100);  // drive list
+    frame(140, 3230, 4440, 3520);   // status line
+}
+
+void BrowsePanel::pause(float seconds) {
     // A monotonic clock, so a wait across midnight or a clock change still ends.
     QElapsedTimer clock;
     clock.start();
@@ -40,33 +91,33 @@ void frmMain::pause(float seconds) {
     }
 }
 
-void frmMain::DisableDlgs() {
+void BrowsePanel::DisableDlgs() {
     for (QWidget* control : BrowseControls()) {
         control->hide();
         control->setEnabled(false);
     }
-    Port->hide();
-    loopsnd->hide();
+    main_.Port->hide();
+    main_.loopsnd->hide();
 }
 
-void frmMain::EnableDlgs() {
+void BrowsePanel::EnableDlgs() {
     for (QWidget* control : BrowseControls()) {
         control->setEnabled(true);
         control->show();
     }
-    Port->show();
-    loopsnd->show();
+    main_.Port->show();
+    main_.loopsnd->show();
 }
 
-std::array<QWidget*, 5> frmMain::BrowseControls() const {
+std::array<QWidget*, 5> BrowsePanel::BrowseControls() const {
     return {FileList, DirList, DriveList, BrowseStatus, opendir};
 }
 
-void frmMain::SlideIn(Panel* panel) {
-    if (Swishing) {
+void BrowsePanel::SlideIn(Panel* panel) {
+    if (swishing_) {
         return;
     }
-    Swishing = true;
+    swishing_ = true;
     PlayInterfaceSound(QStringLiteral("swishin.wav"));
     double step = kSlideInFirstStep;
     DisableDlgs();
@@ -81,14 +132,14 @@ void frmMain::SlideIn(Panel* panel) {
     }
     EnableDlgs();
     panel->SetLeftUnits(kPanelIn);
-    Swishing = false;
+    swishing_ = false;
 }
 
-void frmMain::SlideOut(Panel* panel) {
-    if (Swishing) {
+void BrowsePanel::SlideOut(Panel* panel) {
+    if (swishing_) {
         return;
     }
-    Swishing = true;
+    swishing_ = true;
     PlayInterfaceSound(QStringLiteral("swishout.wav"));
     double step = kSlideOutFirstStep;
     DisableDlgs();
@@ -98,52 +149,57 @@ void frmMain::SlideOut(Panel* panel) {
         pause(kSlideWait);
     }
     panel->SetLeftUnits(kPanelOut);
-    Swishing = false;
+    swishing_ = false;
 }
 
-void frmMain::SwishDlgIn() {
+void BrowsePanel::SwishDlgIn() {
     SlideIn(BrowseDlg);
 }
 
-void frmMain::SwishDlgOut() {
+void BrowsePanel::SwishDlgOut() {
     SlideOut(BrowseDlg);
 }
 
-void frmMain::SwishMainDlgIn() {
-    SlideIn(MainPicBox);
+void BrowsePanel::SwishMainDlgIn() {
+    SlideIn(main_.MainPicBox);
 }
 
-void frmMain::SwishMainDlgOut() {
-    SlideOut(MainPicBox);
+void BrowsePanel::SwishMainDlgOut() {
+    SlideOut(main_.MainPicBox);
 }
 
-void frmMain::Label4_Click() {
+bool BrowsePanel::MainPanelInView() const {
+    return main_.MainPicBox->LeftUnits() < kMainPanelInBelow;
+}
+
+void BrowsePanel::Label4_Click() {
     SwishDlgOut();
-    if (MainDlgShown) {
+    if (mainDlgShown_) {
         SwishMainDlgIn();
     }
 }
 
-void frmMain::PlayInterfaceSound(const QString& name) {
-    const QString path = programFolder_ + QStringLiteral("/data/") + name;
+void BrowsePanel::PlayInterfaceSound(const QString& name) {
+    const QString path = programFolder_() + QStringLiteral("/data/") + name;
     if (sound_ != nullptr && QFileInfo::exists(path)) {
         sound_->Play(path, false);
     }
 }
 
-void frmMain::DirList_Change() {
+void BrowsePanel::DirList_Change() {
     FileList->SetPath(DirList->Path());
     driveFolders_.insert(platform::VolumeRootOf(DirList->Path()), DirList->Path());
     PlayInterfaceSound(QStringLiteral("change.wav"));
 }
 
-void frmMain::DriveList_Change() {
+void BrowsePanel::DriveList_Change() {
     const QString drive = DriveList->Drive();
     try {
         DirList->SetPath(driveFolders_.value(drive, drive));
     } catch (const std::runtime_error& failure) {
-        ShowMessage(this, kProgramTitle, QString::fromStdString(failure.what()));
-        const QString home = platform::VolumeRootOf(programFolder_);
+        ShowMessage(BrowseDlg->window(), QString(kWindowCaption),
+                    QString::fromStdString(failure.what()));
+        const QString home = platform::VolumeRootOf(programFolder_());
         if (drive != home) {
             DriveList->SetDrive(home);  // raises DriveList_Change again
         }
@@ -152,12 +208,35 @@ void frmMain::DriveList_Change() {
     PlayInterfaceSound(QStringLiteral("change.wav"));
 }
 
-void frmMain::StartBrowsing() {
-    connect(DirList, &FolderPicker::Change, this, &frmMain::DirList_Change);
-    connect(DriveList, &DrivePicker::Change, this, &frmMain::DriveList_Change);
-    connect(DirList, &FolderPicker::OpenFailed, this,
-            [this](const QString& description) { ShowMessage(this, kProgramTitle, description); });
-    connect(Label4, &ClickLabel::Click, this, &frmMain::Label4_Click);
+void BrowsePanel::ShowOpenMode(const QString& pattern, const QString& caption) {
+    opendir->hide();
+    FileList->setEnabled(true);
+    FileList->SetPattern(pattern);
+    BrowseStatus->setText(caption);
+}
+
+void BrowsePanel::ShowFolderMode(const QString& caption) {
+    opendir->show();
+    FileList->setEnabled(false);
+    FileList->SetPattern(kNoFiles);
+    BrowseStatus->setText(caption);
+}
+
+void BrowsePanel::StartBrowsing() {
+    connect(DirList, &FolderPicker::Change, this, &BrowsePanel::DirList_Change);
+    connect(DriveList, &DrivePicker::Change, this, &BrowsePanel::DriveList_Change);
+    connect(DirList, &FolderPicker::OpenFailed, this, [this](const QString& description) {
+        ShowMessage(BrowseDlg->window(), QString(kWindowCaption), description);
+    });
+    connect(DirList, &FolderPicker::MouseDown, this,
+            [this](Qt::MouseButton button, QPoint globalPosition) {
+                if (button == Qt::RightButton) {
+                    emit FolderMenu(globalPosition);
+                }
+            });
+    connect(Label1, &ClickLabel::Click, this, &BrowsePanel::Confirm);
+    connect(FileList, &FilePicker::DblClick, this, &BrowsePanel::Confirm);
+    connect(Label4, &ClickLabel::Click, this, &BrowsePanel::Label4_Click);
     // The panel opens where the process was started; no sound plays for that.
     platform::SoundService* sound = sound_;
     sound_ = nullptr;

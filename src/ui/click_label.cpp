@@ -1,5 +1,6 @@
 #include "ui/click_label.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
@@ -63,6 +64,26 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(releasedAt)) {
         emit Click();
     }
+}
+
+namespace {
+
+constexpr double kPressedOffsetTwips = 40;
+
+}  // namespace
+
+LabelButton::LabelButton(QString caption, QWidget* parent, QPointF restTwips)
+    : ClickLabel(std::move(caption), parent), rest_(restTwips) {
+    MoveTwips(rest_.x(), rest_.y());
+    AutoSize();
+    connect(this, &ClickLabel::MouseDown, this, [this] {
+        const QPointF at = TwipsPos();
+        MoveTwips(at.x() + kPressedOffsetTwips, at.y() + kPressedOffsetTwips);
+    });
+    connect(this, &ClickLabel::MouseUp, this, [this] {
+        MoveTwips(rest_.x(), rest_.y());
+        QCoreApplication::processEvents();
+    });
 }
 
 }  // namespace echodelve::ui

@@ -41,4 +41,19 @@ class ClickLabel : public QWidget {
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
 };
 
+// A label that serves as a button ("&OK", "&Cancel", "&Stop Sound"): while
+// any mouse button is held on it, it shows pressed, 40 twips right of and
+// below its rest position; on release it returns to that rest position, a
+// fixed place, before its click runs.
+class LabelButton : public ClickLabel {
+    Q_OBJECT
+  public:
+    // Sized to its caption and placed at its rest position (twips in `parent`).
+    LabelButton(QString caption, QWidget* parent, QPointF restTwips);
+    QPointF RestPosition() const { return rest_; }
+
+  private:
+    QPointF rest_;
+};
+
 }  // namespace echodelve::ui

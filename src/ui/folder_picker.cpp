@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "platform/join_path.h"
+#include "platform/paths.h"
 #include "platform/volumes.h"
 
 namespace echodelve::ui {
@@ -19,7 +19,7 @@ constexpr int kPathRole = Qt::UserRole;
 
 QStringList ReadSubfolders(const QString& folder) {
     std::error_code ec;
-    std::filesystem::directory_iterator entries(std::filesystem::path(folder.toStdString()), ec);
+    std::filesystem::directory_iterator entries(platform::ToFsPath(folder), ec);
     if (ec) {
         throw std::runtime_error("Cannot open the folder '" + folder.toStdString() +
                                  "': " + ec.message() + ".");
@@ -27,7 +27,7 @@ QStringList ReadSubfolders(const QString& folder) {
     QStringList names;
     for (; entries != std::filesystem::directory_iterator(); entries.increment(ec)) {
         std::error_code typeError;
-        const QString name = QString::fromStdString(entries->path().filename().string());
+        const QString name = platform::FromFsPath(entries->path().filename());
         if (!name.startsWith(QLatin1Char('.')) && entries->is_directory(typeError)) {
             names << name;
         }

@@ -1,11 +1,16 @@
 #include "ui/frm_main.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPainter>
+#include <QShortcut>
+#include <QWindow>
+#include <cmath>
 
 #include "ui/artwork.h"
 #include "ui/colours.h"
+#include "ui/titles.h"
 #include "ui/units.h"
 
 namespace echodelve::ui {
@@ -14,30 +19,6 @@ namespace {
 
 constexpr double kClientWidthTwips = 5280;
 constexpr double kClientHeightTwips = 4980;
-
-QLabel* MakeLabel(const QString& text, QWidget* parent, QRect geometry) {
-    auto* label = new QLabel(text, parent);
-    // Labels show names from archives and paths: never read them as markup.
-    label->setTextFormat(Qt::PlainText);
-    label->setAttribute(Qt::WA_TranslucentBackground);
-    label->setGeometry(geometry);
-    return label;
-}
-
-ClickLabel* MakeLabelButton(const QString& caption, QWidget* parent, double left, double top) {
-    auto* label = new ClickLabel(caption, parent);
-    label->MoveTwips(left, top);
-    label->AutoSize();
-    return label;
-}
-
-// A list placed larger than its container, so the container hides its border.
-template <typename List>
-List* MakeClippedList(Panel* container, QRect geometry) {
-    auto* list = new List(container);
-    list->setGeometry(geometry);
-    return list;
-}
 
 void SetDarkColours(QWidget* widget) {
     QPalette palette = widget->palette();
@@ -54,123 +35,174 @@ void SetDarkColours(QWidget* widget) {
 
 frmMain::frmMain(platform::SoundService* sound, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      sound_(sound),
       programFolder_(QCoreApplication::applicationDirPath()) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Echo Delve"));
+    setWindowTitle(QString(kWindowCaption));
     setWindowIcon(ProgramIcon());
     setFixedSize(Px(kClientWidthTwips), Px(kClientHeightTwips));
     SetDarkColours(this);
     setAutoFillBackground(true);
     picture_ = BackgroundPicture();
 
-    title = new ClickLabel(QStringLiteral("E c h o   D e l v e"), this);
-    title->setGeometry(TwipsRect(0, 0, 5250, 225));
+    w_.title = new ClickLabel(QStringLiteral("E c h o   D e l v e"), this);
+    w_.title->setGeometry(TwipsRect(0, 0, 5250, 225));
     QFont titleFont(QStringLiteral("Arial"), 9);
     titleFont.setBold(true);
-    title->setFont(titleFont);
-    title->SetAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QPalette titlePalette = title->palette();
+    w_.title->setFont(titleFont);
+    w_.title->SetAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette titlePalette = w_.title->palette();
     titlePalette.setColor(QPalette::WindowText, kTitleGrey);
-    title->setPalette(titlePalette);
+    w_.title->setPalette(titlePalette);
 
     // Made after the title so they lie above it and take its presses.
-    mnulabel = new GlyphLabel(GlyphLabel::Glyph::MenuArrow, this);
-    mnulabel->setGeometry(TwipsRect(90, 30, 195, 165));
-    Label3 = new GlyphLabel(GlyphLabel::Glyph::Minimize, this);
-    Label3->setGeometry(TwipsRect(4830, 30, 195, 195));
-    Label2 = new GlyphLabel(GlyphLabel::Glyph::Close, this);
-    Label2->setGeometry(TwipsRect(5010, 30, 195, 195));
+    w_.mnulabel = new GlyphLabel(GlyphLabel::Glyph::MenuArrow, this);
+    w_.mnulabel->setGeometry(TwipsRect(90, 30, 195, 165));
+    w_.Label3 = new GlyphLabel(GlyphLabel::Glyph::Minimize, this);
+    w_.Label3->setGeometry(TwipsRect(4830, 30, 195, 195));
+    w_.Label2 = new GlyphLabel(GlyphLabel::Glyph::Close, this);
+    w_.Label2->setGeometry(TwipsRect(5010, 30, 195, 195));
 
-    Status = MakeLabel(QString(), this, QRect(Px(60), Px(4755), width() - Px(60), Px(195)));
+    w_.Status = MakeLabel(QString(), this, QRect(Px(60), Px(4755), width() - Px(60), Px(195)));
 
     BuildMainPanel();
-    BuildBrowsePanel();
-    StartBrowsing();
-    ConnectChrome();
+    browse_ = new BrowsePanel(this, {w_.MainPicBox, w_.Port, w_.loopsnd}, sound,
+                              [this] { return programFolder_; });
+    Connect();
 }
 
 void frmMain::BuildMainPanel() {
-    MainPicBox = new Panel(this, kMainUnitTwipsX);
-    MainPicBox->setObjectName(QStringLiteral("MainPicBox"));
-    MainPicBox->setGeometry(TwipsRect(0, 510, 4560, 3915));
-    MainPicBox->SetLeftUnits(kPanelOut);
+    w_.MainPicBox = new Panel(this, kMainUnitTwipsX);
+    Panel* panel = w_.MainPicBox;
+    panel->setObjectName(QStringLiteral("MainPicBox"));
+    panel->setGeometry(TwipsRect(0, 510, 4560, 3915));
+    panel->SetLeftUnits(BrowsePanel::kPanelOut);
 
-    lblName = MakeLabel(QStringLiteral("Name"), MainPicBox, QRect(Px(165), Px(210), 0, Px(195)));
-    lblName->adjustSize();
-    lblSize = MakeLabel(QStringLiteral("Size"), MainPicBox, QRect(Px(3090), Px(210), 0, Px(195)));
-    lblSize->adjustSize();
+    w_.lblName = MakeLabel(QStringLiteral("Name"), panel, QRect(Px(165), Px(210), 0, Px(195)));
+    w_.lblName->adjustSize();
+    w_.lblSize = MakeLabel(QStringLiteral("Size"), panel, QRect(Px(3090), Px(210), 0, Px(195)));
+    w_.lblSize->adjustSize();
 
-    Port = new SoundList(MainPicBox);
-    Port->setObjectName(QStringLiteral("Port"));
-    Port->setGeometry(TwipsRect(150, 420, 4195, 3135));
-    Port->setColumnCount(2);
-    Port->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size")});
-    Port->setHeaderHidden(true);  // the panel draws its own heading row
-    Port->setColumnWidth(0, Px(2700));
-    Port->setColumnWidth(1, Px(700));
-    Port->setRootIsDecorated(false);
-    Port->setUniformRowHeights(true);
-    Port->setFrameShape(QFrame::NoFrame);
-    Port->setSelectionMode(QAbstractItemView::SingleSelection);
-    Port->setAllColumnsShowFocus(true);
+    SoundList* port = w_.Port = new SoundList(panel);
+    port->setObjectName(QStringLiteral("Port"));
+    port->setGeometry(TwipsRect(150, 420, 4195, 3135));
+    port->setColumnCount(2);
+    port->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size")});
+    port->setHeaderHidden(true);  // the panel draws its own heading row
+    port->setColumnWidth(0, Px(2700));
+    port->setColumnWidth(1, Px(700));
+    port->setRootIsDecorated(false);
+    port->setUniformRowHeights(true);
+    port->setFrameShape(QFrame::NoFrame);
+    port->setSelectionMode(QAbstractItemView::SingleSelection);
+    port->setAllColumnsShowFocus(true);
 
-    loopsnd = new QCheckBox(QStringLiteral("Loop Sound"), MainPicBox);
-    loopsnd->setObjectName(QStringLiteral("loopsnd"));
-    loopsnd->setGeometry(TwipsRect(120, 3600, 1275, 285));
+    w_.loopsnd = new QCheckBox(QStringLiteral("Loop Sound"), panel);
+    w_.loopsnd->setObjectName(QStringLiteral("loopsnd"));
+    w_.loopsnd->setGeometry(TwipsRect(120, 3600, 1275, 285));
 
-    Label5 = MakeLabelButton(QStringLiteral("&Stop Sound"), MainPicBox, 3450, 3630);
+    w_.Label5 = new LabelButton(QStringLiteral("&Stop Sound"), panel, {3450, 3630});
 
     // Frame round the heading row and the list, and the heading separators.
-    MainPicBox->AddLine(135, 180, 135, 3540);
-    MainPicBox->AddLine(4350, 180, 4350, 3540);
-    MainPicBox->AddLine(120, 180, 4350, 180);
-    MainPicBox->AddLine(120, 3555, 4350, 3555);
-    MainPicBox->AddLine(150, 390, 4350, 390);
-    MainPicBox->AddLine(3060, 180, 3060, 390);
+    panel->AddLine(135, 180, 135, 3540);
+    panel->AddLine(4350, 180, 4350, 3540);
+    panel->AddLine(120, 180, 4350, 180);
+    panel->AddLine(120, 3555, 4350, 3555);
+    panel->AddLine(150, 390, 4350, 390);
+    panel->AddLine(3060, 180, 3060, 390);
 }
 
-void frmMain::BuildBrowsePanel() {
-    BrowseDlg = new Panel(this, kMainUnitTwipsX);
-    BrowseDlg->setObjectName(QStringLiteral("BrowseDlg"));
-    BrowseDlg->setGeometry(TwipsRect(0, 510, 4560, 3915));
-    BrowseDlg->SetLeftUnits(kPanelOut);
+void frmMain::Connect() {
+    connect(w_.title, &ClickLabel::MouseDown, this, &frmMain::title_MouseDown);
+    connect(w_.title, &ClickLabel::MouseMove, this, &frmMain::title_MouseMove);
+    connect(w_.title, &ClickLabel::MouseUp, this, &frmMain::title_MouseUp);
+    connect(w_.mnulabel, &ClickLabel::Click, this, &frmMain::MenuRequested);
+    connect(w_.Label2, &ClickLabel::Click, this, &frmMain::CloseRequested);
+    connect(w_.Label3, &ClickLabel::Click, this, &QWidget::showMinimized);
+    connect(w_.Port, &SoundList::DblClick, this, &frmMain::PreviewRequested);
+    connect(
+        new QShortcut(QKeySequence(Qt::Key_Return), w_.Port, nullptr, nullptr, Qt::WidgetShortcut),
+        &QShortcut::activated, this, &frmMain::PreviewRequested);
+    connect(w_.Port, &QTreeWidget::itemClicked, this, &frmMain::RowClicked);
+    connect(w_.Label5, &ClickLabel::Click, this, &frmMain::StopSoundRequested);
+    connect(browse_, &BrowsePanel::Confirm, this, &frmMain::ConfirmRequested);
+    connect(browse_, &BrowsePanel::FolderMenu, this, &frmMain::FolderMenuRequested);
 
-    FileListBox = new Panel(BrowseDlg);
-    FileListBox->setGeometry(TwipsRect(135, 180, 2080, 2930));
-    FileList = MakeClippedList<FilePicker>(FileListBox, TwipsRect(-45, -45, 2175, 3015));
-    FileList->setObjectName(QStringLiteral("FileList"));
+    // The label buttons' underlined letters work from the keyboard (Alt+O,
+    // Alt+C, Alt+S) while the button's panel is in view and no slide runs.
+    for (LabelButton* label : {browse_->Label1, browse_->Label4, w_.Label5}) {
+        auto* key = new QShortcut(QKeySequence::mnemonic(label->Caption()), this);
+        connect(key, &QShortcut::activated, this, [this, label] {
+            const auto* panel = static_cast<const Panel*>(label->parentWidget());
+            if (!browse_->Swishing() && !procedureRunning_ &&
+                panel->LeftUnits() <= BrowsePanel::kPanelIn) {
+                emit label->Click();
+            }
+        });
+    }
+}
 
-    DirListBox = new Panel(BrowseDlg);
-    DirListBox->setGeometry(TwipsRect(2340, 180, 2100, 2490));
-    DirList = MakeClippedList<FolderPicker>(DirListBox, TwipsRect(-30, -35, 2165, 2565));
-    DirList->setObjectName(QStringLiteral("DirList"));
+bool frmMain::TakesInputWhileBusy(const QObject* receiver) const {
+    return receiver == w_.title || receiver == w_.mnulabel || receiver == w_.Label2 ||
+           receiver == w_.Label3;
+}
 
-    DriveListBox = new Panel(BrowseDlg);
-    DriveListBox->setGeometry(TwipsRect(2340, 2870, 2110, 245));
-    DriveList = MakeClippedList<DrivePicker>(DriveListBox, TwipsRect(-30, -30, 2175, 315));
-    DriveList->setObjectName(QStringLiteral("DriveList"));
+void frmMain::ClearSounds() {
+    w_.Port->clear();
+}
 
-    BrowseStatus = MakeLabel(QString(), BrowseDlg,
-                             QRect(Px(2265), Px(3285), BrowseDlg->width() - Px(2265), Px(195)));
+void frmMain::AddSound(std::int32_t number, const QString& name, qint64 size) {
+    auto* row = new QTreeWidgetItem(w_.Port, {name, QString::number(size)});
+    row->setData(0, kRowKeyRole, QStringLiteral("a") + QString::number(number));
+}
 
-    opendir = new QCheckBox(QStringLiteral("Open Folder When Saved"), BrowseDlg);
-    opendir->setObjectName(QStringLiteral("opendir"));
-    opendir->setGeometry(TwipsRect(150, 3630, 2205, 255));
+int frmMain::SoundCount() const {
+    return w_.Port->topLevelItemCount();
+}
 
-    Label1 = MakeLabelButton(QStringLiteral("&OK"), BrowseDlg, 3480, 3660);
-    Label4 = MakeLabelButton(QStringLiteral("&Cancel"), BrowseDlg, 3870, 3660);
+std::optional<SoundRow> frmMain::SelectedSound() const {
+    const QList<QTreeWidgetItem*> selected = w_.Port->selectedItems();
+    if (selected.isEmpty()) {
+        return std::nullopt;
+    }
+    const QTreeWidgetItem* row = selected.front();
+    bool ok = false;
+    const qint32 number = row->data(0, kRowKeyRole).toString().mid(1).toInt(&ok);
+    return SoundRow{ok ? number : 0, row->text(0), row->text(1)};
+}
 
-    const auto frame = [this](double left, double top, double right, double bottom) {
-        BrowseDlg->AddLine(left, top, right, top);
-        BrowseDlg->AddLine(left, bottom, right, bottom);
-        BrowseDlg->AddLine(left, top, left, bottom);
-        BrowseDlg->AddLine(right, top, right, bottom);
-    };
-    frame(120, 165, 2220, 3120);    // file list
-    frame(2325, 165, 4440, 2670);   // folder list
-    frame(2325, 2850, 4450, 3100);  // drive list
-    frame(140, 3230, 4440, 3520);   // status line
+void frmMain::SetSoundListVisible(bool visible) {
+    w_.Port->setVisible(visible);
+}
+
+void frmMain::SetStatus(const QString& text) {
+    w_.Status->setText(text);
+}
+
+void frmMain::title_MouseDown(Qt::MouseButton /*button*/, QPointF position) {
+    // Where the platform does not let a program place its windows, its own move serves.
+    if (QGuiApplication::platformName() == QLatin1String("wayland") && windowHandle() != nullptr) {
+        windowHandle()->startSystemMove();
+        return;
+    }
+    dragging_ = true;
+    DownX_ = PixelsToMainUnitsX(position.x());
+    DownY_ = PixelsToMainUnitsY(position.y());
+}
+
+void frmMain::title_MouseMove(Qt::MouseButtons /*buttons*/, QPointF position) {
+    if (!dragging_) {
+        return;
+    }
+    // The same physical distance as the pointer moved, so the pressed point
+    // stays under it.
+    const double dx = MainUnitsToPixelsX(PixelsToMainUnitsX(position.x()) - DownX_);
+    const double dy = MainUnitsToPixelsY(PixelsToMainUnitsY(position.y()) - DownY_);
+    move(pos() + QPoint(static_cast<int>(std::lround(dx)), static_cast<int>(std::lround(dy))));
+    QCoreApplication::processEvents();
+}
+
+void frmMain::title_MouseUp(Qt::MouseButton /*button*/, QPointF /*position*/) {
+    dragging_ = false;
 }
 
 void frmMain::paintEvent(QPaintEvent* /*event*/) {

@@ -1,27 +1,32 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QHash>
 #include <QImage>
 #include <QLabel>
-#include <QTreeWidget>
 #include <QWidget>
-#include <array>
+#include <optional>
 
 #include "platform/sound_service.h"
+#include "ui/browse_panel.h"
 #include "ui/click_label.h"
-#include "ui/drive_picker.h"
-#include "ui/file_picker.h"
-#include "ui/folder_picker.h"
 #include "ui/glyph_label.h"
 #include "ui/panel.h"
 #include "ui/sound_list.h"
 
 namespace echodelve::ui {
 
+// A row of the sound list: the sound's number (from the row's key "a" +
+// number), its name and its size as shown.
+struct SoundRow {
+    std::int32_t number;
+    QString name;
+    QString size;
+};
+
 // The main window: borderless, with its own title row and glyph buttons, the
 // sound-list panel and the browse panel, both starting out of view at the
-// right. It also carries the program's state between commands.
+// right. It keeps the program's state between commands and tells the program
+// what the user asks for through its signals.
 class frmMain : public QWidget {
     Q_OBJECT
   public:
@@ -30,15 +35,11 @@ class frmMain : public QWidget {
     explicit frmMain(platform::SoundService* sound = nullptr, QWidget* parent = nullptr);
 
     // Program state.
-    void SetOpenProcedure(const QString& procedure) { OpenProcedure = procedure; }
-    void Setfileissfx() { fileissfx = true; }
-    void setfileiswad() { fileissfx = false; }
-    bool Getfileissfx() const { return fileissfx; }
-
-    QString OpenProcedure;
-    bool fileissfx = false;
-    bool MainDlgShown = false;
-    bool Swishing = false;
+    void SetOpenProcedure(const QString& procedure) { openProcedure_ = procedure; }
+    const QString& OpenProcedure() const { return openProcedure_; }
+    void Setfileissfx() { fileissfx_ = true; }
+    void setfileiswad() { fileissfx_ = false; }
+    bool Getfileissfx() const { return fileissfx_; }
 
     // True while a procedure runs. Its loops let events run, so a second
     // command could otherwise replace the catalogue under it; meanwhile the
@@ -49,92 +50,93 @@ class frmMain : public QWidget {
     // minimize, close, and the menu glyph (its menu offers Exit).
     bool TakesInputWhileBusy(const QObject* receiver) const;
 
-    // The browse panel's behaviour: the slides with their sounds, the wait
-    // they use, hiding the panel controls around a slide, Cancel and the
-    // coupling of the drive, folder and file lists.
-    void pause(float seconds);
-    void DisableDlgs();
-    void EnableDlgs();
-    void SwishDlgIn();
-    void SwishDlgOut();
-    void SwishMainDlgIn();
-    void SwishMainDlgOut();
-    void Label4_Click();
-    void DirList_Change();
-    void DriveList_Change();
+    // The sound list: rows keyed "a" + number, with a name and a size.
+    void ClearSounds();
+    void AddSound(std::int32_t number, const QString& name, qint64 size);
+    int SoundCount() const;
+    std::optional<SoundRow> SelectedSound() const;
+    void SetSoundListVisible(bool visible);
+    void SetStatus(const QString& text);
+    bool LoopChecked() const { return w_.loopsnd->isChecked(); }
+
+    // The browse panel, and its slides under the names the program uses.
+    BrowsePanel& Browse() { return *browse_; }
+    const BrowsePanel& Browse() const { return *browse_; }
+    void SwishDlgIn() { browse_->SwishDlgIn(); }
+    void SwishDlgOut() { browse_->SwishDlgOut(); }
+    void SwishMainDlgIn() { browse_->SwishMainDlgIn(); }
+    void SwishMainDlgOut() { browse_->SwishMainDlgOut(); }
 
     // The folder holding the executable, and "data" with the interface sounds.
     QString ProgramFolder() const { return programFolder_; }
     void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
-    // Plays "<program folder>/data/<name>" once, if it exists.
-    void PlayInterfaceSound(const QString& name);
-    platform::SoundService* Sound() const { return sound_; }
 
-    // Where both panels rest out of view and where they slide in to, in the
-    // window's own horizontal units.
-    static constexpr double kPanelOut = 350;
-    static constexpr double kPanelIn = 20;
-
-    // The window chrome: the title row is the handle that drags the window,
-    // and the label buttons shift while pressed.
+    // The window chrome: the title row is the handle that drags the window.
     void title_MouseDown(Qt::MouseButton button, QPointF position);
     void title_MouseMove(Qt::MouseButtons buttons, QPointF position);
     void title_MouseUp(Qt::MouseButton button, QPointF position);
-    void LabelButton_MouseDown(ClickLabel* label);
-    void LabelButton_MouseUp(ClickLabel* label);
-    bool Dragging = false;
-    double DownX = 0;  // the pressed point within the title, in the window's units
-    double DownY = 0;
-    // Where each label button rests, in twips within its panel.
-    static QPointF RestPosition(const ClickLabel* label);
+    bool Dragging() const { return dragging_; }
 
-    // Title row and status line.
-    ClickLabel* title;
-    GlyphLabel* mnulabel;
-    GlyphLabel* Label3;
-    GlyphLabel* Label2;
-    QLabel* Status;
+    // The controls, under their own names.
+    ClickLabel* title() const { return w_.title; }
+    GlyphLabel* mnulabel() const { return w_.mnulabel; }
+    GlyphLabel* Label3() const { return w_.Label3; }
+    GlyphLabel* Label2() const { return w_.Label2; }
+    QLabel* Status() const { return w_.Status; }
+    Panel* MainPicBox() const { return w_.MainPicBox; }
+    QLabel* lblName() const { return w_.lblName; }
+    QLabel* lblSize() const { return w_.lblSize; }
+    SoundList* Port() const { return w_.Port; }
+    QCheckBox* loopsnd() const { return w_.loopsnd; }
+    LabelButton* Label5() const { return w_.Label5; }
+    Panel* BrowseDlg() const { return browse_->BrowseDlg; }
+    FilePicker* FileList() const { return browse_->FileList; }
+    FolderPicker* DirList() const { return browse_->DirList; }
+    DrivePicker* DriveList() const { return browse_->DriveList; }
+    QLabel* BrowseStatus() const { return browse_->BrowseStatus; }
+    QCheckBox* opendir() const { return browse_->opendir; }
+    LabelButton* Label1() const { return browse_->Label1; }
+    LabelButton* Label4() const { return browse_->Label4; }
 
-    // The sound-list panel.
-    Panel* MainPicBox;
-    QLabel* lblName;
-    QLabel* lblSize;
-    SoundList* Port;
-    QCheckBox* loopsnd;
-    ClickLabel* Label5;
-
-    // The browse panel.
-    Panel* BrowseDlg;
-    Panel* FileListBox;
-    FilePicker* FileList;
-    Panel* DirListBox;
-    FolderPicker* DirList;
-    Panel* DriveListBox;
-    DrivePicker* DriveList;
-    QLabel* BrowseStatus;
-    QCheckBox* opendir;
-    ClickLabel* Label1;
-    ClickLabel* Label4;
+  signals:
+    void MenuRequested();                     // the menu glyph
+    void CloseRequested();                    // the close glyph
+    void PreviewRequested();                  // a double-click in the sound list, or Enter
+    void RowClicked(QTreeWidgetItem* item);   // a click on a row of the sound list
+    void StopSoundRequested();                // "&Stop Sound"
+    void ConfirmRequested();                  // "&OK", or a double-click in the file list
+    void FolderMenuRequested(QPoint global);  // a right-button press on the folder list
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
     void BuildMainPanel();
-    void BuildBrowsePanel();
-    void StartBrowsing();
-    // The browse panel's controls that hide and disable during a slide, in order.
-    std::array<QWidget*, 5> BrowseControls() const;
-    void ConnectChrome();
-    void SlideIn(Panel* panel);
-    void SlideOut(Panel* panel);
+    void Connect();
+
+    struct Widgets {
+        ClickLabel* title;
+        GlyphLabel* mnulabel;
+        GlyphLabel* Label3;
+        GlyphLabel* Label2;
+        QLabel* Status;
+        Panel* MainPicBox;
+        QLabel* lblName;
+        QLabel* lblSize;
+        SoundList* Port;
+        QCheckBox* loopsnd;
+        LabelButton* Label5;
+    } w_{};
+    BrowsePanel* browse_ = nullptr;
 
     QImage picture_;
-    bool procedureRunning_ = false;
-    platform::SoundService* sound_;
     QString programFolder_;
-    // The folder last shown on each volume, as drives keep a current folder.
-    QHash<QString, QString> driveFolders_;
+    QString openProcedure_;
+    bool fileissfx_ = false;
+    bool procedureRunning_ = false;
+    bool dragging_ = false;
+    double DownX_ = 0;  // the pressed point within the title, in the window's units
+    double DownY_ = 0;
 };
 
 }  // namespace echodelve::ui

@@ -1,6 +1,7 @@
 #include "ui/frm_working.h"
 
 #include <QFrame>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -34,6 +35,20 @@ frmWorking::frmWorking(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Framele
 void frmWorking::SetBarValue(float value) {
     value_ = value;
     PBar->setValue(static_cast<int>(std::floor(std::min(value, kBarMax))));
+}
+
+void frmWorking::SetProgress(float value, const QString& caption) {
+    const qreal hz =
+        screen() != nullptr && screen()->refreshRate() > 0 ? screen()->refreshRate() : 60;
+    const bool draw = !drawn_.isValid() || static_cast<qreal>(drawn_.elapsed()) >= 1000 / hz;
+    // Updates asked for while drawing is off are dropped; turning it on asks
+    // for the whole window, with whatever the bar and caption hold by then.
+    setUpdatesEnabled(draw);
+    SetBarValue(value);
+    percent->setText(caption);
+    if (draw) {
+        drawn_.restart();
+    }
 }
 
 void frmWorking::showEvent(QShowEvent* event) {

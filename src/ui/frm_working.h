@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -18,6 +19,10 @@ class frmWorking : public QDialog {
     static constexpr float kBarMax = 101.0f;
     float BarValue() const { return value_; }
     void SetBarValue(float value);
+    // The bar's value and the caption of `percent`, set after every item. The
+    // window is drawn anew at most once per frame of its screen: with a
+    // thousand items a repaint per item costs more than the work itself.
+    void SetProgress(float value, const QString& caption);
 
     QLabel* Label1;
     QProgressBar* PBar;
@@ -28,6 +33,7 @@ class frmWorking : public QDialog {
 
   private:
     float value_ = 0;
+    QElapsedTimer drawn_;  // since the window was last allowed to draw
 };
 
 }  // namespace echodelve::ui

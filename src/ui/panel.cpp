@@ -27,6 +27,14 @@ void Panel::SetLeftUnits(double units) {
     emit LeftUnitsChanged(units);
 }
 
+QLabel* MakeLabel(const QString& text, QWidget* parent, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setGeometry(geometry);
+    return label;
+}
+
 void Panel::paintEvent(QPaintEvent* /*event*/) {
     if (lines_.empty()) {
         return;

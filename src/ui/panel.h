@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QLineF>
 #include <QWidget>
 #include <vector>
@@ -31,5 +32,17 @@ class Panel : public QWidget {
     double parentUnitTwipsX_;
     double leftUnits_ = 0;
 };
+
+// A transparent label of plain text: labels show names from archives and
+// paths, which must never be read as markup.
+QLabel* MakeLabel(const QString& text, QWidget* parent, QRect geometry);
+
+// A list placed larger than its container, so the container hides its border.
+template <typename List>
+List* MakeClippedList(Panel* container, QRect geometry) {
+    auto* list = new List(container);
+    list->setGeometry(geometry);
+    return list;
+}
 
 }  // namespace echodelve::ui

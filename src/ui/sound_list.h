@@ -4,6 +4,9 @@
 
 namespace echodelve::ui {
 
+// Where a row keeps its key, "a" followed by the sound's number.
+inline constexpr int kRowKeyRole = Qt::UserRole;
+
 // The sound list: a report-style list of rows with a name and a size.
 class SoundList : public QTreeWidget {
     Q_OBJECT

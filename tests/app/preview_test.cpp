@@ -4,8 +4,8 @@
 
 #include <QSignalSpy>
 
-#include "app/program.h"
 #include "formats/archive_writers.h"
+#include "program/program.h"
 #include "support/fixtures.h"
 #include "support/message_box_answerer.h"
 #include "support/temp_dir.h"
@@ -31,14 +31,14 @@ class PreviewTest : public ::testing::Test {
                                       QString::fromStdString((dir / "a.wad").string()), 0);
     }
     void Select(int row) {
-        main.Port->clearSelection();
-        main.Port->topLevelItem(row)->setSelected(true);
+        main.Port()->clearSelection();
+        main.Port()->topLevelItem(row)->setSelected(true);
     }
     std::filesystem::path Scratch() const { return program / "temp"; }
 
     test::TempDir dir;
     test::TempDir program;
-    Program app;
+    program::Program app;
     ui::frmMain& main = app.Main();
     Preview& preview = app.PreviewOf();
     std::vector<std::pair<QString, bool>> plays;
@@ -61,7 +61,7 @@ TEST_F(PreviewTest, PreviewWritesUnderTheSafeNameAndReplacesTheEarlierOne) {
     EXPECT_EQ(test::ReadBytes(Scratch() / "door.wav"), MakeWav(100, 1));
 
     test::WriteBytes(Scratch() / "notes.txt", {1});
-    main.loopsnd->setChecked(true);
+    main.loopsnd()->setChecked(true);
     Select(1);
     preview.Port_DblClick();
     EXPECT_EQ(test::FileNames(Scratch()), (std::vector<std::string>{".._bell.wav", "notes.txt"}));
@@ -133,24 +133,24 @@ TEST_F(PreviewTest, ScratchFolderFallsBackToTheCacheWhenTheProgramsCannotBeMade)
 TEST_F(PreviewTest, NamesThatLookLikeMarkupAreShownAsTheyAre) {
     const std::string name = "<font size=7>big</font><img src=/etc/x.png>.wav";
     List({PackMember::FromBytes(name, MakeWav(100, 1))});
-    preview.Port_ItemClick(main.Port->topLevelItem(0));
-    const QString shown = main.Status->text();
+    preview.Port_ItemClick(main.Port()->topLevelItem(0));
+    const QString shown = main.Status()->text();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("'") + QString::fromStdString(name)));
     // Drawn as written: exactly as wide as its characters, not as styled text.
-    EXPECT_NEAR(main.Status->sizeHint().width(),
-                main.Status->fontMetrics().horizontalAdvance(shown), 2);
+    EXPECT_NEAR(main.Status()->sizeHint().width(),
+                main.Status()->fontMetrics().horizontalAdvance(shown), 2);
 }
 
 TEST_F(PreviewTest, ClickShowsNameAndGroupedSize) {
     List({PackMember::FromBytes("door.wav", MakeWav(12345, 1))});
-    preview.Port_ItemClick(main.Port->topLevelItem(0));
+    preview.Port_ItemClick(main.Port()->topLevelItem(0));
     const QString separator = QLocale::system().groupSeparator();
-    EXPECT_EQ(main.Status->text(),
+    EXPECT_EQ(main.Status()->text(),
               QStringLiteral("'door.wav'  12") + separator + QStringLiteral("345 Bytes"));
 
-    main.Port->topLevelItem(0)->setText(1, QStringLiteral("0"));
-    preview.Port_ItemClick(main.Port->topLevelItem(0));
-    EXPECT_EQ(main.Status->text(), QStringLiteral("'door.wav'   Bytes"));
+    main.Port()->topLevelItem(0)->setText(1, QStringLiteral("0"));
+    preview.Port_ItemClick(main.Port()->topLevelItem(0));
+    EXPECT_EQ(main.Status()->text(), QStringLiteral("'door.wav'   Bytes"));
 }
 
 TEST_F(PreviewTest, StopSoundLabelStopsTheSound) {

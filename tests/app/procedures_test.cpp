@@ -9,6 +9,7 @@
 
 #include "app/qt_ui_hooks.h"
 #include "formats/archive_writers.h"
+#include "platform/paths.h"
 #include "support/fixtures.h"
 #include "support/message_box_answerer.h"
 #include "support/temp_dir.h"
@@ -69,8 +70,8 @@ class ProceduresTest : public ::testing::Test {
     }
     QStringList Column(int column, int role = Qt::DisplayRole) const {
         QStringList values;
-        for (int i = 0; i < main.Port->topLevelItemCount(); ++i) {
-            values << main.Port->topLevelItem(i)->data(column, role).toString();
+        for (int i = 0; i < main.Port()->topLevelItemCount(); ++i) {
+            values << main.Port()->topLevelItem(i)->data(column, role).toString();
         }
         return values;
     }
@@ -101,11 +102,11 @@ TEST_F(ProceduresTest, ListingCountsUpAndKeysRowsInCatalogueOrder) {
                                     std::vector<std::size_t>(static_cast<std::size_t>(count), 100));
         procedures.RunProcedure(QStringLiteral("sfxfile"), archive, 0);
         EXPECT_EQ(hooks.captions, captions) << count;
-        ASSERT_EQ(main.Port->topLevelItemCount(), count);
-        EXPECT_EQ(Column(0, kRowKeyRole).front(), QStringLiteral("a1"));
-        EXPECT_EQ(Column(0, kRowKeyRole).back(), QStringLiteral("a") + QString::number(count));
+        ASSERT_EQ(main.Port()->topLevelItemCount(), count);
+        EXPECT_EQ(Column(0, ui::kRowKeyRole).front(), QStringLiteral("a1"));
+        EXPECT_EQ(Column(0, ui::kRowKeyRole).back(), QStringLiteral("a") + QString::number(count));
         EXPECT_EQ(procedures.Working(), nullptr);
-        EXPECT_FALSE(main.Port->isHidden());
+        EXPECT_FALSE(main.Port()->isHidden());
     }
 }
 
@@ -122,23 +123,23 @@ TEST_F(ProceduresTest, SecondListingReplacesTheFirstAndSetsTheKindOnlyAtTheEnd) 
     const QString sfx = Sfx("two.sfx", {300, 699});
     procedures.RunProcedure(QStringLiteral("sfxfile"), sfx, 0);
     EXPECT_EQ(Column(0), (QStringList{u"edsnd001.wav"_s, u"edsnd002.wav"_s}));
-    EXPECT_EQ(Column(0, kRowKeyRole), (QStringList{u"a1"_s, u"a2"_s}));
+    EXPECT_EQ(Column(0, ui::kRowKeyRole), (QStringList{u"a1"_s, u"a2"_s}));
     EXPECT_EQ(hooks.fileissfxSeen, (std::vector<bool>{false, false}));
     EXPECT_TRUE(main.Getfileissfx());
-    EXPECT_EQ(main.Status->text(), QStringLiteral("2 Files  999 Bytes"));
+    EXPECT_EQ(main.Status()->text(), QStringLiteral("2 Files  999 Bytes"));
 }
 
 TEST_F(ProceduresTest, SummaryGroupsTheArchiveSize) {
     procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("big.sfx", {1234567}), 0);
     const QString separator = QLocale::system().groupSeparator();
-    EXPECT_EQ(main.Status->text(), QStringLiteral("1 Files  1") + separator + u"234"_s + separator +
-                                       QStringLiteral("567 Bytes"));
+    EXPECT_EQ(main.Status()->text(), QStringLiteral("1 Files  1") + separator + u"234"_s +
+                                         separator + QStringLiteral("567 Bytes"));
 }
 
 TEST_F(ProceduresTest, EmptyArchiveFailsAfterEmptyingTheListAndKeepsKindAndSummary) {
     procedures.RunProcedure(QStringLiteral("wadfile"),
                             Wad("w.wad", {PackMember::FromBytes("a.wav", MakeWav(64))}), 0);
-    const QString summary = main.Status->text();
+    const QString summary = main.Status()->text();
     test::WriteBytes(dir / "empty.sfx", {});
     MessageBoxAnswerer answerer;
     procedures.RunProcedure(QStringLiteral("sfxfile"),
@@ -149,16 +150,16 @@ TEST_F(ProceduresTest, EmptyArchiveFailsAfterEmptyingTheListAndKeepsKindAndSumma
     EXPECT_EQ(answerer.seen[0].text, QStringLiteral("The archive holds no sounds."));
     EXPECT_EQ(answerer.seen[0].icon, QMessageBox::NoIcon);
     EXPECT_EQ(answerer.seen[0].buttons, QMessageBox::Ok);
-    EXPECT_EQ(main.Port->topLevelItemCount(), 0);
-    EXPECT_TRUE(main.Port->isHidden());
+    EXPECT_EQ(main.Port()->topLevelItemCount(), 0);
+    EXPECT_TRUE(main.Port()->isHidden());
     EXPECT_FALSE(main.Getfileissfx());
-    EXPECT_EQ(main.Status->text(), summary);
+    EXPECT_EQ(main.Status()->text(), summary);
     EXPECT_EQ(procedures.Working(), nullptr);
 }
 
 TEST_F(ProceduresTest, FailedDecodeLeavesRowsSummaryAndKindUntouched) {
     procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("one.sfx", {100}), 0);
-    const QString summary = main.Status->text();
+    const QString summary = main.Status()->text();
     MessageBoxAnswerer answerer;
     procedures.RunProcedure(QStringLiteral("sfxfile"),
                             QString::fromStdString((dir / "gone.sfx").string()), 0);
@@ -166,8 +167,8 @@ TEST_F(ProceduresTest, FailedDecodeLeavesRowsSummaryAndKindUntouched) {
     EXPECT_TRUE(answerer.seen[0].text.contains(QStringLiteral("does not exist")));
     EXPECT_EQ(answerer.seen[0].format, Qt::PlainText);
     EXPECT_EQ(Column(0), QStringList{u"edsnd001.wav"_s});
-    EXPECT_FALSE(main.Port->isHidden());
-    EXPECT_EQ(main.Status->text(), summary);
+    EXPECT_FALSE(main.Port()->isHidden());
+    EXPECT_EQ(main.Status()->text(), summary);
     EXPECT_TRUE(main.Getfileissfx());
 }
 
@@ -193,12 +194,12 @@ TEST_F(ProceduresTest, WhileAProcedureRunsASecondOneAndInputToTheWindowAreRefuse
     const QString first = Sfx("first.sfx", {100, 100, 100});
     const QString second = Sfx("second.sfx", {60});
     procedures.RunProcedure(QStringLiteral("sfxfile"), second, 0);
-    QSignalSpy doubleClicks(main.Port, &ui::SoundList::DblClick);
+    QSignalSpy doubleClicks(main.Port(), &ui::SoundList::DblClick);
     std::vector<bool> runningSeen;
     hooks.onPump = [&] {
         runningSeen.push_back(main.ProcedureRunning());
         procedures.RunProcedure(QStringLiteral("sfxfile"), second, 0);
-        QTest::mouseDClick(main.Port->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+        QTest::mouseDClick(main.Port()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
     };
     procedures.RunProcedure(QStringLiteral("sfxfile"), first, 0);
     hooks.onPump = nullptr;
@@ -206,10 +207,11 @@ TEST_F(ProceduresTest, WhileAProcedureRunsASecondOneAndInputToTheWindowAreRefuse
     EXPECT_EQ(runningSeen, std::vector<bool>(runningSeen.size(), true));
     EXPECT_GE(runningSeen.size(), 3u);
     EXPECT_EQ(Column(0), (QStringList{u"edsnd001.wav"_s, u"edsnd002.wav"_s, u"edsnd003.wav"_s}));
-    EXPECT_EQ(procedures.Sfx().Catalogue().archivePath, ToFsPath(first));
+    EXPECT_EQ(procedures.Decoder(ArchiveKind::Sfx).Catalogue().ArchivePath(),
+              platform::ToFsPath(first));
     EXPECT_EQ(doubleClicks.count(), 0);
     EXPECT_FALSE(main.ProcedureRunning());
-    QTest::mouseDClick(main.Port->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    QTest::mouseDClick(main.Port()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
     EXPECT_EQ(doubleClicks.count(), 1);
 }
 
@@ -233,17 +235,17 @@ TEST_F(ProceduresTest, UnknownProcedureDoesNothing) {
     }
     QCoreApplication::processEvents();
     EXPECT_TRUE(answerer.seen.empty());
-    EXPECT_EQ(main.Port->topLevelItemCount(), 1);
+    EXPECT_EQ(main.Port()->topLevelItemCount(), 1);
 }
 
 TEST_F(ProceduresTest, SaveWritesTheSoundAndEnablesTheFileList) {
     procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("s.sfx", {100, 200}), 0);
-    main.FileList->setEnabled(false);
+    main.FileList()->setEnabled(false);
     const QString target = Folder("out") + QStringLiteral("edsnd002.wav");
     test::WriteBytes(dir / "out" / "edsnd002.wav", {'o', 'l', 'd'});
     procedures.RunProcedure(QStringLiteral("savefile"), target, 2);
     EXPECT_EQ(ReadBytes(dir / "out" / "edsnd002.wav"), MakeWav(200, 1));
-    EXPECT_TRUE(main.FileList->isEnabled());
+    EXPECT_TRUE(main.FileList()->isEnabled());
 }
 
 TEST_F(ProceduresTest, SaveAllWritesEverySoundAskingOncePerNonRiffSound) {
@@ -254,7 +256,7 @@ TEST_F(ProceduresTest, SaveAllWritesEverySoundAskingOncePerNonRiffSound) {
                                       PackMember::FromBytes("door.wav", MakeWav(120, 2)),
                                       PackMember::FromBytes("../x.wav", MakeWav(90, 3))});
     procedures.RunProcedure(QStringLiteral("wadfile"), wad, 0);
-    main.FileList->setEnabled(false);
+    main.FileList()->setEnabled(false);
     hooks.captions.clear();
     MessageBoxAnswerer answerer({QMessageBox::No});
     procedures.RunProcedure(QStringLiteral("saveallfile"), Folder("all"), 0);
@@ -271,7 +273,7 @@ TEST_F(ProceduresTest, SaveAllWritesEverySoundAskingOncePerNonRiffSound) {
               (std::vector<std::string>{".._x.wav", "door (2).wav", "door.wav"}));
     EXPECT_EQ(ReadBytes(dir / "all" / "door.wav"), MakeWav(100, 1));
     EXPECT_EQ(ReadBytes(dir / "all" / "door (2).wav"), MakeWav(120, 2));
-    EXPECT_TRUE(main.FileList->isEnabled());
+    EXPECT_TRUE(main.FileList()->isEnabled());
     EXPECT_EQ(procedures.Working(), nullptr);
 }
 
@@ -287,16 +289,16 @@ TEST_F(ProceduresTest, FailureInTheMiddleOfSaveAllKeepsWhatWasWritten) {
     test::WriteBytes(dir / "neg.wad", bytes);
     procedures.RunProcedure(QStringLiteral("wadfile"),
                             QString::fromStdString((dir / "neg.wad").string()), 0);
-    ASSERT_EQ(main.Port->topLevelItemCount(), 3);
+    ASSERT_EQ(main.Port()->topLevelItemCount(), 3);
 
-    main.FileList->setEnabled(false);
+    main.FileList()->setEnabled(false);
     MessageBoxAnswerer answerer;
     procedures.RunProcedure(QStringLiteral("saveallfile"), Folder("all"), 0);
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(answerer.seen[0].title, QStringLiteral("EchoDelve"));
     EXPECT_TRUE(answerer.seen[0].text.contains(QStringLiteral("negative size")));
     EXPECT_EQ(test::FileNames(dir / "all"), std::vector<std::string>{"one.wav"});
-    EXPECT_FALSE(main.FileList->isEnabled());
+    EXPECT_FALSE(main.FileList()->isEnabled());
     EXPECT_EQ(procedures.Working(), nullptr);
 
     // The next run starts its progress window from the beginning.

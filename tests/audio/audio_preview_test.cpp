@@ -9,9 +9,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/program.h"
 #include "formats/archive_writers.h"
 #include "formats/little_endian.h"
+#include "program/program.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 #include "tools/synth_wav.h"
@@ -134,12 +134,12 @@ class AudioPreviewTest : public ::testing::Test {
         WriteWadArchive(dir / archive, {PackMember::FromBytes(name, wav)});
         app.Dispatcher().RunProcedure(QStringLiteral("wadfile"),
                                       QString::fromStdString((dir / archive).string()), 0);
-        main.Port->topLevelItem(0)->setSelected(true);
+        main.Port()->topLevelItem(0)->setSelected(true);
     }
 
     test::TempDir dir;
     test::TempDir program;
-    Program app;
+    program::Program app;
     ui::frmMain& main = app.Main();
 };
 
@@ -170,7 +170,7 @@ TEST_F(AudioPreviewTest, PreviewSoundsAtItsLevelForItsLength) {
 
 TEST_F(AudioPreviewTest, LoopedPreviewGoesOnUntilStopSound) {
     ListAndSelect("a.wad", "tone.wav", SineWav(440, 0.3, 0.5));
-    main.loopsnd->setChecked(true);
+    main.loopsnd()->setChecked(true);
     Recorder recorder;
     app.PreviewOf().Port_DblClick();
     recorder.RecordFor(1.5);  // well past three times the sound's length
@@ -186,12 +186,12 @@ TEST_F(AudioPreviewTest, InterfaceSoundEndsALoopedPreview) {
     std::filesystem::create_directories(program / "data");
     test::WriteBytes(program / "data" / "change.wav", SineWav(1000, 0.05, 0.1));
     ListAndSelect("a.wad", "tone.wav", SineWav(440, 0.3, 0.5));
-    main.loopsnd->setChecked(true);
+    main.loopsnd()->setChecked(true);
     Recorder recorder;
     app.PreviewOf().Port_DblClick();
     recorder.RecordFor(1.0);
     EXPECT_TRUE(Sounding(recorder.Windows(recorder.Now() - 0.3, recorder.Now())));
-    main.PlayInterfaceSound(QStringLiteral("change.wav"));
+    main.Browse().PlayInterfaceSound(QStringLiteral("change.wav"));
     recorder.RecordFor(1.0);
     EXPECT_TRUE(Silent(recorder.Windows(recorder.Now() - 0.4, recorder.Now())));
 }

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QSignalSpy>
 
-#include "app/program.h"
 #include "commands/about_command.h"
 #include "commands/confirm_browse.h"
 #include "commands/exit_command.h"
@@ -11,6 +10,7 @@
 #include "commands/open_commands.h"
 #include "commands/save_commands.h"
 #include "formats/archive_writers.h"
+#include "program/program.h"
 #include "support/fixtures.h"
 #include "support/message_box_answerer.h"
 #include "support/temp_dir.h"
@@ -40,13 +40,13 @@ class CommandsTest : public ::testing::Test {
         WriteWadArchive(dir / "games" / "bells.wad",
                         {PackMember::FromBytes("ding/dong.wav", MakeWav(80, 4)),
                          PackMember::FromBytes("ding/dong.wav", MakeWav(90, 5))});
-        main.DirList->SetPath(Path(dir / "games"));
+        main.DirList()->SetPath(Path(dir / "games"));
     }
     static QString Path(const std::filesystem::path& path) {
         return QString::fromStdString(path.string());
     }
     void SelectFile(const QString& name) {
-        const auto found = main.FileList->findItems(name, Qt::MatchExactly);
+        const auto found = main.FileList()->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1);
         found.front()->setSelected(true);
     }
@@ -56,11 +56,11 @@ class CommandsTest : public ::testing::Test {
         SelectFile(name);
         ConfirmBrowse(context);
     }
-    void SelectRow(int row) { main.Port->topLevelItem(row)->setSelected(true); }
+    void SelectRow(int row) { main.Port()->topLevelItem(row)->setSelected(true); }
 
     test::TempDir dir;
     test::TempDir program;
-    app::Program app;
+    program::Program app;
     ui::frmMain& main = app.Main();
     CommandContext& context = app.Context();
     QStringList openedFolders;
@@ -68,40 +68,40 @@ class CommandsTest : public ::testing::Test {
 };
 
 TEST_F(CommandsTest, OpenAtStartSlidesOnlyTheBrowsePanelInAndSetsItsMode) {
-    main.opendir->setChecked(true);
+    main.opendir()->setChecked(true);
     mnuSfxOpen_Click(context);
-    EXPECT_EQ(main.OpenProcedure, QStringLiteral("sfxfile"));
-    EXPECT_EQ(main.BrowseDlg->LeftUnits(), 20.0);
-    EXPECT_EQ(main.MainPicBox->LeftUnits(), 350.0);
-    EXPECT_TRUE(main.opendir->isHidden());
-    EXPECT_TRUE(main.opendir->isChecked());
-    EXPECT_TRUE(main.FileList->isEnabled());
-    EXPECT_EQ(main.FileList->Pattern(), QStringLiteral("*.sfx"));
-    EXPECT_EQ(main.BrowseStatus->text(), QStringLiteral("Browse For *.SFX File"));
-    ASSERT_EQ(main.FileList->count(), 1);  // DOOR.SFX, matched ignoring case
+    EXPECT_EQ(main.OpenProcedure(), QStringLiteral("sfxfile"));
+    EXPECT_EQ(main.BrowseDlg()->LeftUnits(), 20.0);
+    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 350.0);
+    EXPECT_TRUE(main.opendir()->isHidden());
+    EXPECT_TRUE(main.opendir()->isChecked());
+    EXPECT_TRUE(main.FileList()->isEnabled());
+    EXPECT_EQ(main.FileList()->Pattern(), QStringLiteral("*.sfx"));
+    EXPECT_EQ(main.BrowseStatus()->text(), QStringLiteral("Browse For *.SFX File"));
+    ASSERT_EQ(main.FileList()->count(), 1);  // DOOR.SFX, matched ignoring case
 
     mnuWadOpen_Click(context);  // already in view: the slide only snaps it
-    EXPECT_EQ(main.OpenProcedure, QStringLiteral("wadfile"));
-    EXPECT_EQ(main.BrowseStatus->text(), QStringLiteral("Browse For *.WAD File"));
-    EXPECT_EQ(main.FileList->item(0)->text(), QStringLiteral("bells.wad"));
+    EXPECT_EQ(main.OpenProcedure(), QStringLiteral("wadfile"));
+    EXPECT_EQ(main.BrowseStatus()->text(), QStringLiteral("Browse For *.WAD File"));
+    EXPECT_EQ(main.FileList()->item(0)->text(), QStringLiteral("bells.wad"));
 }
 
 TEST_F(CommandsTest, ConfirmListsTheChosenArchiveAndBringsTheListBack) {
-    EXPECT_FALSE(main.MainDlgShown);
+    EXPECT_FALSE(main.Browse().MainDlgShown());
     OpenArchive(mnuSfxOpen_Click, QStringLiteral("DOOR.SFX"));
-    EXPECT_EQ(main.Port->topLevelItemCount(), 3);
-    EXPECT_EQ(main.BrowseDlg->LeftUnits(), 350.0);
-    EXPECT_EQ(main.MainPicBox->LeftUnits(), 20.0);
-    EXPECT_TRUE(main.MainDlgShown);
+    EXPECT_EQ(main.Port()->topLevelItemCount(), 3);
+    EXPECT_EQ(main.BrowseDlg()->LeftUnits(), 350.0);
+    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 20.0);
+    EXPECT_TRUE(main.Browse().MainDlgShown());
     EXPECT_TRUE(openedFolders.isEmpty());
 
     // A second open first sends the list out, then brings the browse panel in.
-    main.opendir->setChecked(true);
+    main.opendir()->setChecked(true);
     mnuWadOpen_Click(context);
-    EXPECT_EQ(main.MainPicBox->LeftUnits(), 350.0);
+    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 350.0);
     SelectFile(QStringLiteral("bells.wad"));
     ConfirmBrowse(context);
-    EXPECT_EQ(main.Port->topLevelItemCount(), 2);
+    EXPECT_EQ(main.Port()->topLevelItemCount(), 2);
     EXPECT_TRUE(openedFolders.isEmpty());  // an open never shows a folder
 }
 
@@ -111,8 +111,8 @@ TEST_F(CommandsTest, OkWithoutAFileStillConfirmsAndReportsTheFailure) {
     ConfirmBrowse(context);
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(answerer.seen[0].title, QStringLiteral("EchoDelve"));
-    EXPECT_TRUE(main.MainDlgShown);
-    EXPECT_EQ(main.MainPicBox->LeftUnits(), 20.0);
+    EXPECT_TRUE(main.Browse().MainDlgShown());
+    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 20.0);
 }
 
 TEST_F(CommandsTest, SaveRefusesWithoutRowsOrSelectionAndCaptionsItsMode) {
@@ -129,42 +129,42 @@ TEST_F(CommandsTest, SaveRefusesWithoutRowsOrSelectionAndCaptionsItsMode) {
         EXPECT_EQ(seen.title, QStringLiteral("Warning"));
         EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     }
-    EXPECT_EQ(main.OpenProcedure, QStringLiteral("sfxfile"));
-    EXPECT_EQ(main.MainPicBox->LeftUnits(), 20.0);
+    EXPECT_EQ(main.OpenProcedure(), QStringLiteral("sfxfile"));
+    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 20.0);
 
     mnuSaveAll_Click(context);
-    EXPECT_EQ(main.OpenProcedure, QStringLiteral("saveallfile"));
-    EXPECT_EQ(main.BrowseStatus->text(), QStringLiteral("Saving 3 Files"));
-    EXPECT_FALSE(main.FileList->isEnabled());
-    EXPECT_EQ(main.FileList->count(), 0);
-    EXPECT_FALSE(main.opendir->isHidden());
-    EXPECT_EQ(main.MainPicBox->LeftUnits(), 350.0);
+    EXPECT_EQ(main.OpenProcedure(), QStringLiteral("saveallfile"));
+    EXPECT_EQ(main.BrowseStatus()->text(), QStringLiteral("Saving 3 Files"));
+    EXPECT_FALSE(main.FileList()->isEnabled());
+    EXPECT_EQ(main.FileList()->count(), 0);
+    EXPECT_FALSE(main.opendir()->isHidden());
+    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 350.0);
 }
 
 TEST_F(CommandsTest, SaveWritesTheSelectedSoundAndShowsTheFolderWhenAsked) {
     OpenArchive(mnuWadOpen_Click, QStringLiteral("bells.wad"));
     SelectRow(1);
     mnuSaveAs_Click(context);
-    EXPECT_EQ(main.BrowseStatus->text(), QStringLiteral("ding/dong.wav"));
-    main.opendir->setChecked(true);
-    main.DirList->SetPath(Path(dir / "games" / "sub"));
+    EXPECT_EQ(main.BrowseStatus()->text(), QStringLiteral("ding/dong.wav"));
+    main.opendir()->setChecked(true);
+    main.DirList()->SetPath(Path(dir / "games" / "sub"));
     ConfirmBrowse(context);
     // The name becomes one file inside the chosen folder.
     EXPECT_EQ(test::FileNames(dir / "games" / "sub"), std::vector<std::string>{"ding_dong.wav"});
     EXPECT_EQ(test::ReadBytes(dir / "games" / "sub" / "ding_dong.wav"), MakeWav(90, 5));
     EXPECT_EQ(openedFolders, QStringList{Path(dir / "games" / "sub")});
-    EXPECT_TRUE(main.FileList->isEnabled());
+    EXPECT_TRUE(main.FileList()->isEnabled());
 }
 
 TEST_F(CommandsTest, SaveAllWritesEverySoundIntoTheChosenFolder) {
     OpenArchive(mnuWadOpen_Click, QStringLiteral("bells.wad"));
     mnuSaveAll_Click(context);
-    main.DirList->SetPath(Path(dir / "games" / "sub"));
+    main.DirList()->SetPath(Path(dir / "games" / "sub"));
     ConfirmBrowse(context);
     EXPECT_EQ(test::FileNames(dir / "games" / "sub"),
               (std::vector<std::string>{"ding_dong (2).wav", "ding_dong.wav"}));
     EXPECT_TRUE(openedFolders.isEmpty());  // "Open Folder When Saved" is not ticked
-    EXPECT_EQ(main.MainPicBox->LeftUnits(), 20.0);
+    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 20.0);
 }
 
 TEST_F(CommandsTest, CreateFolderMakesItInTheShownFolderAndStaysThere) {
@@ -172,8 +172,8 @@ TEST_F(CommandsTest, CreateFolderMakesItInTheShownFolderAndStaysThere) {
         {}, {QStringLiteral("Sounds"), QStringLiteral("Sounds"), QStringLiteral("a/b")});
     mnuCreateFolder_Click(context);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "games" / "Sounds"));
-    EXPECT_EQ(main.DirList->Path(), Path(dir / "games"));
-    EXPECT_FALSE(main.DirList->findItems(QStringLiteral("Sounds"), Qt::MatchEndsWith).isEmpty());
+    EXPECT_EQ(main.DirList()->Path(), Path(dir / "games"));
+    EXPECT_FALSE(main.DirList()->findItems(QStringLiteral("Sounds"), Qt::MatchEndsWith).isEmpty());
 
     mnuCreateFolder_Click(context);  // exists already
     mnuCreateFolder_Click(context);  // a name with "/"

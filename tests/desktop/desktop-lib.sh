@@ -5,7 +5,7 @@ set -euo pipefail
 work=$(mktemp -d /tmp/echodelve-desktop.XXXXXX)
 busy=()
 cleanup() {
-    [ -n "${app:-}" ] && kill "$app" 2>/dev/null
+    [ -n "${app:-}" ] && kill -CONT "$app" 2>/dev/null && kill "$app" 2>/dev/null
     for pid in "${busy[@]}"; do kill "$pid" 2>/dev/null; done
     [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
     wait 2>/dev/null || true
@@ -59,15 +59,25 @@ slow_down() {
     done
 }
 
-# act COMMAND...: does something to the paused program, then lets it run for
-# a moment: what the command queued reaches it the next time a running
-# procedure lets events run, as when a person acts in the middle of a run.
-act() {
-    kill -STOP "$app"
-    "$@"
-    kill -CONT "$app"
-    sleep 0.1
+# pause_program / resume_program, and run_until [BURSTS] CONDITION...: lets
+# the paused program run in bursts of 20 ms until CONDITION holds (it stays
+# paused after). Input given meanwhile reaches it the next time a running
+# procedure lets events run, as when a person acts in the middle of a run,
+# while the run itself moves on only as far as the test needs.
+pause_program() { kill -STOP "$app"; }
+resume_program() { kill -CONT "$app"; }
+run_until() {
+    local bursts=250
+    [[ $1 =~ ^[0-9]+$ ]] && { bursts=$1; shift; }
+    for _ in $(seq "$bursts"); do
+        resume_program
+        sleep 0.02
+        pause_program
+        "$@" && return 0
+    done
+    return 1
 }
+run_for() { run_until "$1" false || true; }
 
 # The program's windows on screen (the main window, the progress window, a menu).
 windows_shown() { xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l; }

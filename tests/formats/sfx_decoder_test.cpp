@@ -42,7 +42,7 @@ class SfxDecoderTest : public ::testing::Test {
         return path;
     }
     void ExpectStillTheGoodArchive(const std::filesystem::path& good) {
-        EXPECT_EQ(decoder.Catalogue().archivePath, good);
+        EXPECT_EQ(decoder.Catalogue().ArchivePath(), good);
         ASSERT_EQ(decoder.GetSfxCount(), 2);
         EXPECT_EQ(decoder.GetSfxSize(1), 100);
         EXPECT_EQ(decoder.GetSfxSize(2), 60);
@@ -74,7 +74,7 @@ TEST_F(SfxDecoderTest, WalksFromOneLengthFieldToTheNext) {
     EXPECT_EQ(decoder.GetSfxSize(2), 3000);
     EXPECT_EQ(decoder.GetSfxName(1), "edsnd001.wav");
     EXPECT_EQ(decoder.GetSfxName(2), "edsnd002.wav");
-    EXPECT_EQ(decoder.Catalogue().archivePath, path);
+    EXPECT_EQ(decoder.Catalogue().ArchivePath(), path);
     EXPECT_EQ(hooks.pumps, 2);
 }
 

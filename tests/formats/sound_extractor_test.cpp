@@ -69,9 +69,10 @@ TEST_F(ExtractionTest, SoundNotBeginningWithRiffAsksAndNoLeavesAnEarlierFile) {
 
     EXPECT_FALSE(wad.ExtractWadSound(out, 1));
     ASSERT_EQ(hooks.questions.size(), 1u);
-    EXPECT_EQ(hooks.questions[0].title, "Warning");
-    EXPECT_EQ(hooks.questions[0].text,
-              "File is blank or it is not WAV format, and may be unplayable. Save Anyways?");
+    // The question names the sound it is about.
+    EXPECT_EQ(hooks.questions[0].number, 1);
+    EXPECT_EQ(hooks.questions[0].name, "lower.wav");
+    EXPECT_EQ(hooks.questions[0].archive, dir / "archive.wad");
     EXPECT_EQ(ReadBytes(out), (Bytes{'o', 'l', 'd'}));
 
     hooks.answers = {true};
@@ -192,9 +193,9 @@ TEST_F(ExtractionTest, ArchiveIsClosedWhileTheQuestionWaits) {
     struct Watching : test::RecordingHooks {
         std::filesystem::path archive;
         bool heldOpen = true;
-        bool AskYesNo(std::string_view title, std::string_view text) override {
+        bool SaveSoundThatIsNotRiff(const SoundQuery& sound) override {
             heldOpen = HoldsOpen(archive);
-            return RecordingHooks::AskYesNo(title, text);
+            return RecordingHooks::SaveSoundThatIsNotRiff(sound);
         }
     } watching;
     wadDecoder decoder{watching};

@@ -18,15 +18,13 @@ using test::WadRecord;
 
 class WadDecoderTest : public ::testing::Test {
   protected:
-    std::filesystem::path Archive(const std::vector<Bytes>& records,
-                                  const std::string& name = "a.wad") {
+    // The records as an archive in memory.
+    static std::shared_ptr<const ByteSource> Archive(const std::vector<Bytes>& records) {
         Bytes bytes;
         for (const Bytes& record : records) {
             bytes.insert(bytes.end(), record.begin(), record.end());
         }
-        const auto path = dir / name;
-        test::WriteBytes(path, bytes);
-        return path;
+        return std::make_shared<MemorySource>(std::move(bytes));
     }
     std::filesystem::path Packed(std::size_t count, const std::string& name = "packed.wad") {
         std::vector<PackMember> members;
@@ -39,23 +37,16 @@ class WadDecoderTest : public ::testing::Test {
         WriteWadArchive(path, members);
         return path;
     }
-    void ExpectWarnedOnce() {
-        ASSERT_EQ(hooks.warnings.size(), 1u);
-        EXPECT_EQ(hooks.warnings[0].title, "Warning");
-        EXPECT_EQ(hooks.warnings[0].text,
-                  "Error On Open, Header Size Is Greater Than 80K Or Invalid Format.  Displaying "
-                  "What I Have So Far.");
-    }
-
     test::TempDir dir;
+    DecodeOutcome outcome;
     test::RecordingHooks hooks;
     wadDecoder decoder{hooks};
 };
 
 TEST_F(WadDecoderTest, DirectoryEndsWhereTheFirstSoundBegins) {
-    decoder.DecodeWad(Archive({WadRecord("a.wav", 4196, 804), WadRecord("b.wav", 4000, 5000),
-                               WadRecord("c.wav", 3000, 9000)}));
-    EXPECT_TRUE(hooks.warnings.empty());
+    outcome = decoder.Decode(Archive({WadRecord("a.wav", 4196, 804), WadRecord("b.wav", 4000, 5000),
+                                      WadRecord("c.wav", 3000, 9000)}));
+    EXPECT_FALSE(outcome.cutAtLimit);
     ASSERT_EQ(decoder.GetWadCount(), 3);
     EXPECT_EQ(decoder.GetWadName(1), "a.wav");
     EXPECT_EQ(decoder.GetWadName(3), "c.wav");
@@ -65,31 +56,31 @@ TEST_F(WadDecoderTest, DirectoryEndsWhereTheFirstSoundBegins) {
 }
 
 TEST_F(WadDecoderTest, RecordWithoutADotIsSkippedButMovesTheStopOffset) {
-    decoder.DecodeWad(Archive({WadRecord("a.wav", 4196, 804), WadRecord("", 4000, 5000),
-                               WadRecord("c.wav", 3000, 9000)}));
-    ExpectWarnedOnce();  // the stop offset became 5000, which the scan never meets
+    outcome = decoder.Decode(Archive({WadRecord("a.wav", 4196, 804), WadRecord("", 4000, 5000),
+                                      WadRecord("c.wav", 3000, 9000)}));
+    EXPECT_TRUE(outcome.cutAtLimit);  // the stop offset became 5000, which the scan never meets
     EXPECT_EQ(decoder.GetWadName(1), "a.wav");
     EXPECT_EQ(decoder.GetWadName(2), "c.wav");
     EXPECT_EQ(decoder.GetWadCount(), 2);
 }
 
 TEST_F(WadDecoderTest, SkippedRecordWhoseOffsetMatchesStillEndsTheDirectory) {
-    decoder.DecodeWad(Archive(
+    outcome = decoder.Decode(Archive(
         {WadRecord("a.wav", 4196, 804), WadRecord("", 0, 804), WadRecord("c.wav", 3000, 9000)}));
-    EXPECT_TRUE(hooks.warnings.empty());
+    EXPECT_FALSE(outcome.cutAtLimit);
     EXPECT_EQ(decoder.GetWadCount(), 2);
 }
 
 TEST_F(WadDecoderTest, NameEndsAtTheFirstZeroButADotAfterItStillCounts) {
     Bytes record = WadRecord("sound", 10, 268);
     record[100] = '.';
-    decoder.DecodeWad(Archive({record}));
+    outcome = decoder.Decode(Archive({record}));
     ASSERT_EQ(decoder.GetWadCount(), 1);
     EXPECT_EQ(decoder.GetWadName(1), "sound");
 }
 
 TEST_F(WadDecoderTest, NameKeepsBlanksCaseAndFoldersAndIsReadAsWindows1252) {
-    decoder.DecodeWad(Archive({WadRecord(" Sub\\Door \x80\x81.WAV ", 10, 268)}));
+    outcome = decoder.Decode(Archive({WadRecord(" Sub\\Door \x80\x81.WAV ", 10, 268)}));
     EXPECT_EQ(decoder.GetWadName(1), " Sub\\Door \xE2\x82\xAC\xC2\x81.WAV ");
 
     Bytes full(260, 'x');
@@ -97,65 +88,64 @@ TEST_F(WadDecoderTest, NameKeepsBlanksCaseAndFoldersAndIsReadAsWindows1252) {
     full.resize(268, 0);
     full[264] = 0x0C;  // offset 268
     full[265] = 0x01;
-    decoder.DecodeWad(Archive({full}));
+    outcome = decoder.Decode(Archive({full}));
     EXPECT_EQ(decoder.GetWadName(1).size(), 260u);
 }
 
 TEST_F(WadDecoderTest, UnmatchedStopOffsetScansToTheLimitAndKeepsWhatItFound) {
-    decoder.DecodeWad(Archive({WadRecord("a.wav", 10, 1000), WadRecord("b.wav", 10, 2000)}));
-    ExpectWarnedOnce();
+    outcome = decoder.Decode(Archive({WadRecord("a.wav", 10, 1000), WadRecord("b.wav", 10, 2000)}));
+    EXPECT_TRUE(outcome.cutAtLimit);
     EXPECT_EQ(decoder.GetWadCount(), 2);
 }
 
 TEST_F(WadDecoderTest, LargestDirectoryWithoutWarningIs299Records) {
-    decoder.DecodeWad(Packed(299));
-    EXPECT_TRUE(hooks.warnings.empty());
+    outcome = decoder.DecodeWad(Packed(299));
+    EXPECT_FALSE(outcome.cutAtLimit);
     EXPECT_EQ(decoder.GetWadCount(), 299);
 
     std::vector<Bytes> records;
     for (std::uint32_t i = 0; i < 300; ++i) {
         records.push_back(WadRecord("s" + std::to_string(i + 1) + ".wav", 44, 80400 + 44 * i));
     }
-    decoder.DecodeWad(Archive(records, "300.wad"));
-    ExpectWarnedOnce();
+    outcome = decoder.Decode(Archive(records));
+    EXPECT_TRUE(outcome.cutAtLimit);
     EXPECT_EQ(decoder.GetWadCount(), 300);
     EXPECT_EQ(decoder.GetWadName(300), "s300.wav");
 }
 
-TEST_F(WadDecoderTest, EmptyOrMissingArchiveWarnsWithNoSoundsAndIsNotCreated) {
-    decoder.DecodeWad(Archive({}));
-    ExpectWarnedOnce();
+TEST_F(WadDecoderTest, EmptyOrMissingArchiveScansToTheLimitWithNoSoundsAndIsNotCreated) {
+    outcome = decoder.Decode(Archive({}));
+    EXPECT_TRUE(outcome.cutAtLimit);
     EXPECT_EQ(decoder.GetWadCount(), 0);
 
-    hooks.warnings.clear();
     const auto missing = dir / "missing.wad";
-    decoder.DecodeWad(missing);
-    ExpectWarnedOnce();
+    outcome = decoder.DecodeWad(missing);
+    EXPECT_TRUE(outcome.cutAtLimit);
     EXPECT_EQ(decoder.GetWadCount(), 0);
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 TEST_F(WadDecoderTest, FieldsWithTheTopBitSetAreNegative) {
-    decoder.DecodeWad(Archive({WadRecord("a.wav", 0xFFFFFFFF, 268)}));
+    outcome = decoder.Decode(Archive({WadRecord("a.wav", 0xFFFFFFFF, 268)}));
     EXPECT_EQ(decoder.GetWadSize(1), -1);
-    decoder.DecodeWad(Archive({WadRecord("a.wav", 10, 0x80000000)}));
-    ExpectWarnedOnce();
+    outcome = decoder.Decode(Archive({WadRecord("a.wav", 10, 0x80000000)}));
+    EXPECT_TRUE(outcome.cutAtLimit);
     EXPECT_EQ(decoder.Catalogue().Slot(1).offset, std::numeric_limits<std::int32_t>::min());
 }
 
 TEST_F(WadDecoderTest, FailedDecodeChangesNothing) {
     const auto three = Packed(3);
-    decoder.DecodeWad(three);
+    outcome = decoder.DecodeWad(three);
     ASSERT_EQ(decoder.GetWadCount(), 3);
     const auto fifo = dir / "pipe.wad";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const auto& notAFile : {dir.path(), fifo}) {
         EXPECT_THROW(decoder.DecodeWad(notAFile), ArchiveError);
         EXPECT_EQ(decoder.GetWadCount(), 3);
-        EXPECT_EQ(decoder.Catalogue().archivePath, three);
+        EXPECT_EQ(decoder.Catalogue().ArchivePath(), three);
         EXPECT_EQ(decoder.GetWadName(3), "s3.wav");
     }
-    decoder.DecodeWad(Packed(1, "one.wad"));
+    outcome = decoder.DecodeWad(Packed(1, "one.wad"));
     EXPECT_EQ(decoder.GetWadCount(), 1);
     EXPECT_EQ(decoder.GetWadName(1), "s1.wav");
 }

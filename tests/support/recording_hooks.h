@@ -1,28 +1,28 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
 
+#include "formats/sound_catalogue.h"
 #include "formats/ui_hooks.h"
 
 namespace echodelve::test {
 
 // Keeps what the library asked of the user and answers questions from a queue
-// (No once the queue is empty).
+// (no once the queue is empty).
 class RecordingHooks : public UiHooks {
   public:
-    struct Message {
-        std::string title;
-        std::string text;
+    struct Question {
+        std::int64_t number;
+        std::string name;
+        std::filesystem::path archive;
     };
 
     void PumpEvents() override { ++pumps; }
-    void ShowWarning(std::string_view title, std::string_view text) override {
-        warnings.push_back({std::string(title), std::string(text)});
-    }
-    bool AskYesNo(std::string_view title, std::string_view text) override {
-        questions.push_back({std::string(title), std::string(text)});
+    bool SaveSoundThatIsNotRiff(const SoundQuery& sound) override {
+        questions.push_back({sound.number, sound.entry.name, sound.archive});
         if (answers.empty()) {
             return false;
         }
@@ -32,8 +32,7 @@ class RecordingHooks : public UiHooks {
     }
 
     int pumps = 0;
-    std::vector<Message> warnings;
-    std::vector<Message> questions;
+    std::vector<Question> questions;
     std::deque<bool> answers;
 };
 

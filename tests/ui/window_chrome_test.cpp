@@ -11,14 +11,14 @@ TEST(WindowChromeTest, DraggingTheTitleKeepsThePressedPointUnderThePointer) {
     frmMain main;
     main.move(100, 100);
     main.show();
-    QTest::mousePress(main.title, Qt::RightButton, {}, QPoint(150, 5));
-    EXPECT_TRUE(main.Dragging);
-    QTest::mouseMove(main.title, QPoint(180, 15));
+    QTest::mousePress(main.title(), Qt::RightButton, {}, QPoint(150, 5));
+    EXPECT_TRUE(main.Dragging());
+    QTest::mouseMove(main.title(), QPoint(180, 15));
     EXPECT_EQ(main.pos(), QPoint(130, 110));
-    QTest::mouseMove(main.title, QPoint(140, 5));  // relative to the title's new place
+    QTest::mouseMove(main.title(), QPoint(140, 5));  // relative to the title's new place
     EXPECT_EQ(main.pos(), QPoint(120, 110));
-    QTest::mouseRelease(main.title, Qt::RightButton, {}, QPoint(140, 5));
-    EXPECT_FALSE(main.Dragging);
+    QTest::mouseRelease(main.title(), Qt::RightButton, {}, QPoint(140, 5));
+    EXPECT_FALSE(main.Dragging());
     main.title_MouseMove(Qt::NoButton, QPointF(190, 10));
     EXPECT_EQ(main.pos(), QPoint(120, 110));
 }
@@ -26,8 +26,9 @@ TEST(WindowChromeTest, DraggingTheTitleKeepsThePressedPointUnderThePointer) {
 TEST(WindowChromeTest, LabelButtonsShiftWhilePressedAndReturnToTheirRest) {
     frmMain main;
     main.show();
-    const std::vector<std::pair<ClickLabel*, QPointF>> buttons = {
-        {main.Label1, {3480, 3660}}, {main.Label4, {3870, 3660}}, {main.Label5, {3450, 3630}}};
+    const std::vector<std::pair<ClickLabel*, QPointF>> buttons = {{main.Label1(), {3480, 3660}},
+                                                                  {main.Label4(), {3870, 3660}},
+                                                                  {main.Label5(), {3450, 3630}}};
     for (const auto& [label, rest] : buttons) {
         EXPECT_EQ(label->TwipsPos(), rest);
         for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
@@ -40,10 +41,10 @@ TEST(WindowChromeTest, LabelButtonsShiftWhilePressedAndReturnToTheirRest) {
         }
     }
     // The rest is fixed, not wherever the label was before the press.
-    main.Label1->MoveTwips(0, 0);
-    QTest::mousePress(main.Label1, Qt::LeftButton, {}, QPoint(1, 1));
-    QTest::mouseRelease(main.Label1, Qt::LeftButton, {}, QPoint(1, 1));
-    EXPECT_EQ(main.Label1->TwipsPos(), QPointF(3480, 3660));
+    main.Label1()->MoveTwips(0, 0);
+    QTest::mousePress(main.Label1(), Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseRelease(main.Label1(), Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_EQ(main.Label1()->TwipsPos(), QPointF(3480, 3660));
 }
 
 TEST(WindowChromeTest, UnderlinedLettersPressTheButtonsOfThePanelInView) {
@@ -53,11 +54,11 @@ TEST(WindowChromeTest, UnderlinedLettersPressTheButtonsOfThePanelInView) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     int ok = 0;
     int stop = 0;
-    QObject::connect(main.Label1, &ClickLabel::Click, [&ok] { ++ok; });
-    QObject::connect(main.Label5, &ClickLabel::Click, [&stop] { ++stop; });
+    QObject::connect(main.Label1(), &ClickLabel::Click, [&ok] { ++ok; });
+    QObject::connect(main.Label5(), &ClickLabel::Click, [&stop] { ++stop; });
     QTest::keyClick(&main, Qt::Key_O, Qt::AltModifier);  // both panels out of view
     EXPECT_EQ(ok, 0);
-    main.BrowseDlg->SetLeftUnits(frmMain::kPanelIn);
+    main.BrowseDlg()->SetLeftUnits(BrowsePanel::kPanelIn);
     QTest::keyClick(&main, Qt::Key_O, Qt::AltModifier);
     QTest::keyClick(&main, Qt::Key_S, Qt::AltModifier);
     EXPECT_EQ(ok, 1);

@@ -31,13 +31,13 @@ TEST(WindowsTest, MainWindowAtStartShowsOnlyTheTitleRowAndStripes) {
     EXPECT_EQ(main.size(), QSize(352, 332));
     EXPECT_TRUE(main.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(main.windowTitle(), QStringLiteral("Echo Delve"));
-    for (const Panel* panel : {main.MainPicBox, main.BrowseDlg}) {
+    for (const Panel* panel : {main.MainPicBox(), main.BrowseDlg()}) {
         EXPECT_DOUBLE_EQ(panel->LeftUnits(), 350);
         EXPECT_GE(panel->x(), main.width());
         EXPECT_EQ(panel->y(), 34);
     }
-    EXPECT_EQ(main.Port->topLevelItemCount(), 0);
-    EXPECT_EQ(main.Status->text(), QString());
+    EXPECT_EQ(main.Port()->topLevelItemCount(), 0);
+    EXPECT_EQ(main.Status()->text(), QString());
 
     // Stripes: a line every other pixel row from y 16 to y 314, across the window.
     for (int y : {16, 100, 200, 314}) {
@@ -53,7 +53,7 @@ TEST(WindowsTest, MainWindowAtStartShowsOnlyTheTitleRowAndStripes) {
     }
     EXPECT_GT(titlePixels, 40);
     // Each glyph leaves silver pixels in its box; the picture is not plain grey.
-    for (const GlyphLabel* glyph : {main.mnulabel, main.Label3, main.Label2}) {
+    for (const GlyphLabel* glyph : {main.mnulabel(), main.Label3(), main.Label2()}) {
         int lit = 0;
         const QRect box = glyph->geometry();
         for (int x = box.left(); x <= box.right(); ++x) {
@@ -69,19 +69,19 @@ TEST(WindowsTest, MainWindowAtStartShowsOnlyTheTitleRowAndStripes) {
 
 TEST(WindowsTest, PanelsKeepExactUnitsAndSlideIntoView) {
     frmMain main;
-    main.MainPicBox->SetLeftUnits(19.4);
-    EXPECT_DOUBLE_EQ(main.MainPicBox->LeftUnits(), 19.4);
-    EXPECT_EQ(main.MainPicBox->x(), 22);  // 19.4 units of 17.09 twips
-    main.MainPicBox->SetLeftUnits(frmMain::kPanelIn);
-    main.MainPicBox->setGeometry(main.MainPicBox->geometry());
+    main.MainPicBox()->SetLeftUnits(19.4);
+    EXPECT_DOUBLE_EQ(main.MainPicBox()->LeftUnits(), 19.4);
+    EXPECT_EQ(main.MainPicBox()->x(), 22);  // 19.4 units of 17.09 twips
+    main.MainPicBox()->SetLeftUnits(BrowsePanel::kPanelIn);
+    main.MainPicBox()->setGeometry(main.MainPicBox()->geometry());
     main.show();
     const QImage grab = main.grab().toImage();
     grab.save(QStringLiteral(ECHODELVE_ARTIFACTS_DIR) + QStringLiteral("/frmMain-list.png"));
-    EXPECT_EQ(main.MainPicBox->geometry(), QRect(23, 34, 304, 261));
+    EXPECT_EQ(main.MainPicBox()->geometry(), QRect(23, 34, 304, 261));
     EXPECT_TRUE(IsGrey(grab.pixel(23 + 150, 34 + 5)));  // the panel covers the stripes
-    EXPECT_EQ(main.Port->geometry(), TwipsRect(150, 420, 4195, 3135));
-    EXPECT_EQ(main.Port->columnWidth(0), 180);
-    EXPECT_TRUE(main.Port->isHeaderHidden());
+    EXPECT_EQ(main.Port()->geometry(), TwipsRect(150, 420, 4195, 3135));
+    EXPECT_EQ(main.Port()->columnWidth(0), 180);
+    EXPECT_TRUE(main.Port()->isHeaderHidden());
 }
 
 TEST(WindowsTest, MenusHoldTheirItemsInOrder) {

@@ -1,4 +1,4 @@
-#include "app/program.h"
+#include "program/program.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "support/temp_dir.h"
 
-namespace echodelve::app {
+namespace echodelve::program {
 namespace {
 
 // The controls reach their handlers as a person uses them.
@@ -27,7 +27,7 @@ class ProgramTest : public ::testing::Test {
 
 TEST_F(ProgramTest, MenuGlyphOpensTheMainMenuAtTheSamePlaceWherePressed) {
     for (const QPoint at : {QPoint(3, 3), QPoint(10, 8)}) {
-        QTest::mouseClick(main.mnulabel, Qt::LeftButton, {}, at);
+        QTest::mouseClick(main.mnulabel(), Qt::LeftButton, {}, at);
         ASSERT_TRUE(app.Menus().mnuMain->isVisible());
         EXPECT_EQ(app.Menus().mnuMain->pos(), main.mapToGlobal(QPoint(6, 5)));
         app.Menus().mnuMain->hide();
@@ -35,20 +35,20 @@ TEST_F(ProgramTest, MenuGlyphOpensTheMainMenuAtTheSamePlaceWherePressed) {
 }
 
 TEST_F(ProgramTest, RightPressOnTheFolderListOpensTheFolderMenuUnderThePointer) {
-    QTest::mousePress(main.DirList->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    QTest::mousePress(main.DirList()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
     EXPECT_FALSE(app.Menus().mnuDirControl->isVisible());
-    QTest::mousePress(main.DirList->viewport(), Qt::RightButton, {}, QPoint(20, 5));
+    QTest::mousePress(main.DirList()->viewport(), Qt::RightButton, {}, QPoint(20, 5));
     ASSERT_TRUE(app.Menus().mnuDirControl->isVisible());
     EXPECT_EQ(app.Menus().mnuDirControl->pos(),
-              main.DirList->viewport()->mapToGlobal(QPoint(20, 5)));
+              main.DirList()->viewport()->mapToGlobal(QPoint(20, 5)));
     app.Menus().mnuDirControl->hide();
 }
 
 TEST_F(ProgramTest, CloseGlyphRunsTheExitSequenceWithoutAScratchFolder) {
-    QTest::mouseClick(main.Label2, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(main.Label2(), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(std::filesystem::exists(program / "temp"));
 }
 
 }  // namespace
-}  // namespace echodelve::app
+}  // namespace echodelve::program

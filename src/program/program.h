@@ -8,7 +8,7 @@
 #include "ui/frm_main.h"
 #include "ui/frm_menus.h"
 
-namespace echodelve::app {
+namespace echodelve::program {
 
 // The running program: the sound service, the windows, the library's hooks,
 // the dispatcher, and every control and menu item connected to its command.
@@ -18,7 +18,7 @@ class Program {
 
     ui::frmMain& Main() { return main_; }
     ui::frmMenus& Menus() { return menus_; }
-    Procedures& Dispatcher() { return procedures_; }
+    app::Procedures& Dispatcher() { return procedures_; }
     app::Preview& PreviewOf() { return preview_; }
     platform::SoundService& Sound() { return sound_; }
     commands::CommandContext& Context() { return context_; }
@@ -32,10 +32,10 @@ class Program {
     platform::SoundService sound_;
     ui::frmMain main_{&sound_};
     ui::frmMenus menus_;
-    QtUiHooks hooks_{&main_};
-    Procedures procedures_{main_, hooks_};
-    Preview preview_{main_, procedures_, sound_};
+    app::QtUiHooks hooks_{&main_};
+    app::Procedures procedures_{main_, hooks_};
+    app::Preview preview_{main_, procedures_, sound_};
     commands::CommandContext context_;
 };
 
-}  // namespace echodelve::app
+}  // namespace echodelve::program

@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <QFont>
 
-#include "app/program.h"
 #include "echodelve_version.h"
 #include "formats/atomic_file.h"
+#include "program/program.h"
 
 int main(int argc, char** argv) {
     echodelve::RemoveFilesInFlightOnSignals();
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromLatin1(echodelve::kVersionText));
     // The windows are laid out for an 8 pt sans-serif face.
     QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
-    echodelve::app::Program program;
+    echodelve::program::Program program;
     program.Main().show();
     return QApplication::exec();
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QLatin1StringView>
+#include <QString>
+#include <optional>
+
+#include "formats/archive_decoder.h"
+
+// The procedure codes the commands store and the dispatcher runs, compared
+// exactly, spelt once.
+namespace echodelve::app::codes {
+
+inline constexpr QLatin1StringView kSfxFile{"sfxfile"};
+inline constexpr QLatin1StringView kWadFile{"wadfile"};
+inline constexpr QLatin1StringView kSaveFile{"savefile"};
+inline constexpr QLatin1StringView kSaveAllFile{"saveallfile"};
+
+// The archive kind a listing code opens; nullopt for any other code.
+inline std::optional<ArchiveKind> ListingKind(const QString& code) {
+    if (code == kSfxFile) {
+        return ArchiveKind::Sfx;
+    }
+    if (code == kWadFile) {
+        return ArchiveKind::Wad;
+    }
+    return std::nullopt;
+}
+
+// "savefile" and "saveallfile": the codes after which a folder may be shown.
+inline bool IsSave(const QString& code) {
+    return code == kSaveFile || code == kSaveAllFile;
+}
+
+}  // namespace echodelve::app::codes

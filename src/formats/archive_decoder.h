@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "byte_source.h"
+#include "sound_catalogue.h"
+#include "ui_hooks.h"
+
+namespace echodelve {
+
+enum class ArchiveKind { Sfx, Wad };
+
+// How a decode that did not fail ended.
+struct DecodeOutcome {
+    // The scan stopped at the format's limit (the WAD directory's 80000
+    // bytes) and the catalogue holds what was found before it.
+    bool cutAtLimit = false;
+};
+
+// What every archive format offers: decode into a catalogue, read it, and
+// extract its sounds. Each decoder holds the catalogue of its last decode.
+class ArchiveDecoder {
+  public:
+    explicit ArchiveDecoder(UiHooks& ui) : ui_(ui) {}
+    virtual ~ArchiveDecoder() = default;
+    ArchiveDecoder(const ArchiveDecoder&) = delete;
+    ArchiveDecoder& operator=(const ArchiveDecoder&) = delete;
+
+    virtual ArchiveKind Kind() const = 0;
+    // Replaces the catalogue when the decode completes; a decode that throws
+    // ArchiveError leaves the catalogue (source, count and slots) as it was.
+    virtual DecodeOutcome Decode(std::shared_ptr<const ByteSource> source) = 0;
+    // The same for an archive file, opened anew for every step of the decode.
+    DecodeOutcome Decode(const std::filesystem::path& archive);
+
+    std::int32_t Count() const { return catalogue_.count; }
+    // Throws ArchiveError for a number outside 1..1000.
+    const SoundEntry& Entry(std::int64_t number) const { return catalogue_.Slot(number); }
+    // See ExtractCataloguedSound.
+    bool Extract(const std::filesystem::path& output, std::int64_t number);
+    const SoundCatalogue& Catalogue() const { return catalogue_; }
+
+  protected:
+    UiHooks& Ui() { return ui_; }
+    // Called by a decode that completed.
+    void Replace(SoundCatalogue decoded) { catalogue_ = std::move(decoded); }
+
+  private:
+    UiHooks& ui_;
+    SoundCatalogue catalogue_;
+};
+
+// The decoder of an archive kind: the one place that chooses between them.
+std::unique_ptr<ArchiveDecoder> MakeDecoder(ArchiveKind kind, UiHooks& ui);
+
+// "sfx" or "wad".
+const char* KindName(ArchiveKind kind);
+
+}  // namespace echodelve

@@ -1,0 +1,102 @@
+#include "program/program.h"
+
+#include <QApplication>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "commands/about_command.h"
+#include "commands/confirm_browse.h"
+#include "commands/exit_command.h"
+#include "commands/folder_command.h"
+#include "commands/open_commands.h"
+#include "commands/save_commands.h"
+#include "formats/atomic_file.h"
+#include "platform/folder_browser.h"
+#include "ui/units.h"
+
+namespace echodelve::program {
+
+namespace {
+
+[[noreturn]] void EndProgram() {
+    // At once: Exit may come while a procedure's loop or a slide lets events
+    // run, and returning into that loop would go on writing sounds, open the
+    // file browser or show messages after the window has gone. Nothing is
+    // written at this moment but a file in flight would be removed all the same.
+    RemoveFilesInFlight();
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+}  // namespace
+
+Program::Program()
+    : context_{main_,
+               procedures_,
+               preview_,
+               sound_,
+               [](const QString& folder) { platform::OpenFolderInFileBrowser(folder); },
+               EndProgram} {
+    Connect();
+}
+
+QPoint Program::MainMenuPosition() const {
+    return main_.mapToGlobal(QPoint(static_cast<int>(std::lround(ui::MainUnitsToPixelsX(5))),
+                                    static_cast<int>(std::lround(ui::MainUnitsToPixelsY(5)))));
+}
+
+void Program::Connect() {
+    using namespace commands;
+    // While a procedure runs every command is refused, quietly, but for Exit
+    // (and the close, minimize and menu glyphs, which run no procedure).
+    const auto unlessBusy = [this](void (*command)(CommandContext&)) {
+        return [this, command] {
+            if (!main_.ProcedureRunning()) {
+                command(context_);
+            }
+        };
+    };
+    using Command = void (*)(CommandContext&);
+    const std::array<std::pair<QAction*, Command>, 6> items = {
+        {{menus_.mnuSfxOpen, mnuSfxOpen_Click},
+         {menus_.mnuWadOpen, mnuWadOpen_Click},
+         {menus_.mnuSaveAs, mnuSaveAs_Click},
+         {menus_.mnuSaveAll, mnuSaveAll_Click},
+         {menus_.mnuAbout, mnuAbout_Click},
+         {menus_.mnuCreateFolder, mnuCreateFolder_Click}}};
+    for (const auto& [item, command] : items) {
+        QObject::connect(item, &QAction::triggered, &main_, unlessBusy(command));
+    }
+    QObject::connect(menus_.mnuExit, &QAction::triggered, &main_,
+                     [this] { mnuExit_Click(context_); });
+    QObject::connect(&main_, &ui::frmMain::CloseRequested, &main_,
+                     [this] { mnuExit_Click(context_); });
+    QObject::connect(&main_, &ui::frmMain::MenuRequested, &main_,
+                     [this] { menus_.mnuMain->popup(MainMenuPosition()); });
+
+    QObject::connect(&main_, &ui::frmMain::ConfirmRequested, &main_, unlessBusy(ConfirmBrowse));
+    QObject::connect(&main_, &ui::frmMain::PreviewRequested, &main_, [this] {
+        if (!main_.ProcedureRunning()) {
+            preview_.Port_DblClick();
+        }
+    });
+    QObject::connect(&main_, &ui::frmMain::RowClicked, &main_, [this](QTreeWidgetItem* item) {
+        if (!main_.ProcedureRunning()) {
+            preview_.Port_ItemClick(item);
+        }
+    });
+    QObject::connect(&main_, &ui::frmMain::StopSoundRequested, &main_, [this] {
+        if (!main_.ProcedureRunning()) {
+            preview_.Label5_Click();
+        }
+    });
+    QObject::connect(&main_, &ui::frmMain::FolderMenuRequested, &main_, [this](QPoint at) {
+        if (!main_.ProcedureRunning()) {
+            menus_.mnuDirControl->popup(at);
+        }
+    });
+}
+
+}  // namespace echodelve::program
