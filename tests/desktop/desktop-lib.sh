@@ -3,10 +3,8 @@
 # coordinates. Source it, then call start_display and start_program.
 set -euo pipefail
 work=$(mktemp -d /tmp/echodelve-desktop.XXXXXX)
-busy=()
 cleanup() {
     [ -n "${app:-}" ] && kill -CONT "$app" 2>/dev/null && kill "$app" 2>/dev/null
-    for pid in "${busy[@]}"; do kill "$pid" 2>/dev/null; done
     [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
     wait 2>/dev/null || true
     rm -rf "$work"
@@ -30,7 +28,7 @@ start_display() {
 
 # start_program PROGRAM FOLDER [PREFIX...]: runs a copy of PROGRAM (so its
 # scratch folder is $work/bin/temp) in FOLDER, optionally behind a command
-# such as taskset; waits for its window and sets X, Y from its geometry.
+# such as env; waits for its window and sets X, Y from its geometry.
 start_program() {
     local program=$1 folder=$2
     shift 2
@@ -50,13 +48,12 @@ click() {
     xdotool click --repeat "${3:-1}" --delay 120 1
 }
 
-# slow_down: busy loops share the first core with the program started
-# behind `taskset -c 0`, so its long runs give the test time to act.
-slow_down() {
-    for _ in 1 2 3 4; do
-        taskset -c 0 sh -c 'while :; do :; done' &
-        busy+=($!)
-    done
+# on_slow_medium SHIM MILLISECONDS: sets `slowed`, the prefix for start_program
+# that preloads SHIM so that each output file the program commits takes that
+# long, as on a slow medium, and its long runs give the test time to act.
+on_slow_medium() {
+    slowed=(env LD_PRELOAD="$1" ECHODELVE_SLOW_MEDIUM_MS="$2"
+            ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
 }
 
 # pause_program / resume_program, and run_until [BURSTS] CONDITION...: lets
