@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <sndfile.h>
+
 #include "formats/archive_writers.h"
 #include "formats/little_endian.h"
 
@@ -51,7 +53,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* name : {"decode_sfx", "decode_wad", "extract"}) {
+    for (const char* name : {"decode_sfx", "decode_wad", "extract", "sound_read"}) {
         fs::create_directories(root / name);
     }
     const fs::path scratch = root / "scratch.bin";
@@ -76,6 +78,27 @@ int main(int argc, char** argv) {
         Save(root / "decode_wad" / ("seed" + id), 0, wad, false);
         Save(root / "extract" / ("sfx" + id), 1, sfx, true);
         Save(root / "extract" / ("wad" + id), 0, wad, true);
+    }
+    // A short tone in each encoding libsndfile writes into WAV files.
+    for (const int format : {SF_FORMAT_PCM_U8, SF_FORMAT_PCM_16, SF_FORMAT_PCM_24, SF_FORMAT_PCM_32,
+                             SF_FORMAT_FLOAT, SF_FORMAT_DOUBLE, SF_FORMAT_ULAW, SF_FORMAT_ALAW,
+                             SF_FORMAT_IMA_ADPCM, SF_FORMAT_MS_ADPCM, SF_FORMAT_GSM610}) {
+        const int channels = format == SF_FORMAT_GSM610 ? 1 : 2;
+        SF_INFO info{};
+        info.samplerate = 8000;
+        info.channels = channels;
+        info.format = SF_FORMAT_WAV | format;
+        SNDFILE* file = sf_open(scratch.c_str(), SFM_WRITE, &info);
+        if (file == nullptr) {
+            continue;
+        }
+        std::vector<float> tone(std::size_t{200} * static_cast<std::size_t>(channels));
+        for (std::size_t i = 0; i < tone.size(); ++i) {
+            tone[i] = static_cast<float>((i % 40) < 20 ? 0.4 : -0.4);
+        }
+        sf_writef_float(file, tone.data(), 200);
+        sf_close(file);
+        Save(root / "sound_read" / ("format" + std::to_string(format)), 0, ReadAll(scratch), false);
     }
     fs::remove(scratch);
     return 0;

@@ -48,7 +48,10 @@ Preview::Preview(ui::frmMain& main, Procedures& procedures, platform::SoundServi
     : main_(main),
       procedures_(procedures),
       sound_(sound),
-      scratch_([&main] { return main.ProgramFolder(); }) {}
+      scratch_([&main] { return main.ProgramFolder(); }) {
+    main_.Port()->SetToolTips(
+        [this](std::int32_t number) { return DescribeSound(procedures_.ListedDetails(number)); });
+}
 
 void Preview::Port_DblClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -81,6 +84,20 @@ void Preview::Port_ItemClick(QTreeWidgetItem* item) const {
 
 void Preview::Label5_Click() {
     StopSound(sound_);
+}
+
+QString DescribeSound(const DetailsOrProblem& sound) {
+    if (!sound.details) {
+        return QStringLiteral("Cannot tell what this sound is: ") +
+               QString::fromStdString(sound.problem);
+    }
+    const SoundDetails& d = *sound.details;
+    const QString channels = d.channels == 1   ? QStringLiteral("mono")
+                             : d.channels == 2 ? QStringLiteral("stereo")
+                                               : QStringLiteral("%1 channels").arg(d.channels);
+    return QString::fromStdString(d.encoding) + QStringLiteral(", ") + GroupedNumber(d.sampleRate) +
+           QStringLiteral(" Hz, ") + channels + QStringLiteral(", ") +
+           QLocale::system().toString(d.seconds, 'f', 2) + QStringLiteral(" s");
 }
 
 void StopSound(platform::SoundService& sound) {

@@ -59,6 +59,10 @@ class Preview {
     QStringList written_;
 };
 
+// A sound's details in a line, for the sound list's tooltip:
+// "IMA ADPCM, 22,050 Hz, mono, 1.42 s", or why they cannot be told.
+QString DescribeSound(const DetailsOrProblem& sound);
+
 // Ends any sound that is playing, a looped preview included.
 void StopSound(platform::SoundService& sound);
 

@@ -35,6 +35,7 @@ bool IsUserInput(QEvent::Type type) {
         case QEvent::ShortcutOverride:
         case QEvent::Shortcut:
         case QEvent::ContextMenu:
+        case QEvent::ToolTip:  // a row's details would describe the archive being replaced
         case QEvent::DragEnter:
         case QEvent::DragMove:
         case QEvent::Drop:

@@ -32,6 +32,9 @@ class Procedures {
     // false when the user declined to save a sound that is not RIFF.
     bool ExtractSound(const QString& target, qint64 index);
 
+    // What sound `index` of the listed archive is, or why that cannot be told.
+    DetailsOrProblem ListedDetails(qint64 index) { return Listed().Details(index); }
+
     // Each kind's decoder, holding the catalogue of its last decode.
     const ArchiveDecoder& Decoder(ArchiveKind kind) const;
     // The progress window while a listing or a Save All runs, else null.

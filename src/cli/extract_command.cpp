@@ -8,6 +8,7 @@
 #include "cli/console_hooks.h"
 #include "formats/errors.h"
 #include "formats/output_names.h"
+#include "formats/sound_extractor.h"
 
 namespace echodelve::cli {
 
@@ -22,7 +23,11 @@ const std::string_view kExtractHelp =
     "  --kind sfx|wad  the archive's kind (by default taken from its extension)\n"
     "  --yes           write sounds that do not begin with \"RIFF\" without asking\n"
     "  --no            skip them without asking\n"
-    "                  (neither: ask on a terminal, otherwise skip)\n";
+    "                  (neither: ask on a terminal, otherwise skip)\n"
+    "  --to pcm16|flac|ogg\n"
+    "                  write each sound decoded and encoded anew (16-bit PCM WAV,\n"
+    "                  FLAC or Ogg Vorbis), its extension changed to match; a sound\n"
+    "                  that cannot be decoded is reported and skipped\n";
 
 namespace {
 
@@ -33,6 +38,23 @@ std::int64_t ParseSoundNumber(const std::string& text) {
         throw UsageError("'" + text + "' is not a sound number");
     }
     return number;
+}
+
+std::optional<ConvertTo> ConversionFrom(const ParsedArgs& parsed) {
+    const std::optional<std::string> to = parsed.Value("--to");
+    if (!to) {
+        return std::nullopt;
+    }
+    if (*to == "pcm16") {
+        return ConvertTo::Pcm16Wav;
+    }
+    if (*to == "flac") {
+        return ConvertTo::Flac;
+    }
+    if (*to == "ogg") {
+        return ConvertTo::OggVorbis;
+    }
+    throw UsageError("--to must be pcm16, flac or ogg, not '" + *to + "'");
 }
 
 AnswerPolicy PolicyFrom(const ParsedArgs& parsed) {
@@ -48,7 +70,8 @@ AnswerPolicy PolicyFrom(const ParsedArgs& parsed) {
 }  // namespace
 
 int RunExtract(std::span<const std::string> args, Console& console) {
-    const ParsedArgs parsed = ParseArgs(args, {"--yes", "--no"}, {"--kind", "-o"});
+    const ParsedArgs parsed = ParseArgs(args, {"--yes", "--no"}, {"--kind", "-o", "--to"});
+    const std::optional<ConvertTo> conversion = ConversionFrom(parsed);
     const std::optional<std::string> folderArg = parsed.Value("-o");
     if (!folderArg || folderArg->empty()) {
         throw UsageError("no output folder given (-o FOLDER)");
@@ -102,9 +125,16 @@ int RunExtract(std::span<const std::string> args, Console& console) {
             ++failed;
             continue;
         }
-        const std::string name = names.Claim(archive->Entry(number).name, number);
+        const std::string& stored = archive->Entry(number).name;
+        const std::string name =
+            conversion
+                ? names.Claim(ReplaceExtension(stored, ConvertedExtension(*conversion)), number)
+                : names.Claim(stored, number);
         try {
-            if (archive->Extract(folder / name, number)) {
+            if (conversion) {
+                ConvertCataloguedSound(archive->Catalogue(), number, folder / name, *conversion);
+                ++written;
+            } else if (archive->Extract(folder / name, number)) {
                 ++written;
             } else {
                 ++skipped;

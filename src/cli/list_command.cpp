@@ -1,3 +1,5 @@
+#include <ios>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <sstream>
@@ -12,12 +14,15 @@
 namespace echodelve::cli {
 
 const std::string_view kListHelp =
-    "Usage: echodelve-cli list [--kind sfx|wad] [--json] ARCHIVE\n"
+    "Usage: echodelve-cli list [--kind sfx|wad] [--details] [--json] ARCHIVE\n"
     "Prints one line per sound: number, name, size in bytes and offset in the\n"
     "archive, separated by tabs. Control characters in a name are written as \\xNN.\n"
     "\n"
     "  --kind sfx|wad  the archive's kind (by default taken from its extension)\n"
-    "  --json          print the listing as a JSON object instead\n";
+    "  --details       add what each sound is: encoding, sample rate, channels,\n"
+    "                  bits per sample and duration in seconds (\"-\" where unknown)\n"
+    "  --json          print the listing as a JSON object instead, details\n"
+    "                  included (null where unknown, with the reason as \"problem\")\n";
 
 namespace {
 
@@ -68,10 +73,52 @@ std::string JsonString(std::string_view text) {
     return json + "\"";
 }
 
+template <typename T>
+std::string Or(const std::optional<T>& value, const std::string& otherwise) {
+    if (!value) {
+        return otherwise;
+    }
+    std::ostringstream text;
+    text << *value;
+    return text.str();
+}
+
+std::string Seconds(double seconds) {
+    std::ostringstream text;
+    text.setf(std::ios::fixed);
+    text.precision(3);
+    text << seconds;
+    return text.str();
+}
+
+// The details as tab-separated columns, "-" where unknown.
+std::string DetailColumns(const DetailsOrProblem& sound) {
+    if (!sound.details) {
+        return "-\t-\t-\t-\t-";
+    }
+    const SoundDetails& d = *sound.details;
+    return EscapeControls(d.encoding) + '\t' + std::to_string(d.sampleRate) + '\t' +
+           std::to_string(d.channels) + '\t' + Or(d.bits, "-") + '\t' + Seconds(d.seconds);
+}
+
+// The details as JSON fields, null where unknown, with the reason.
+std::string DetailFields(const DetailsOrProblem& sound) {
+    if (!sound.details) {
+        return R"(, "encoding": null, "rate": null, "channels": null, "bits": null, )"
+               R"("frames": null, "duration": null, "problem": )" +
+               JsonString(sound.problem);
+    }
+    const SoundDetails& d = *sound.details;
+    return R"(, "encoding": )" + JsonString(d.encoding) + R"(, "rate": )" +
+           std::to_string(d.sampleRate) + R"(, "channels": )" + std::to_string(d.channels) +
+           R"(, "bits": )" + Or(d.bits, "null") + R"(, "frames": )" + std::to_string(d.frames) +
+           R"(, "duration": )" + Seconds(d.seconds) + R"(, "problem": null)";
+}
+
 }  // namespace
 
 int RunList(std::span<const std::string> args, Console& console) {
-    const ParsedArgs parsed = ParseArgs(args, {"--json"}, {"--kind"});
+    const ParsedArgs parsed = ParseArgs(args, {"--json", "--details"}, {"--kind"});
     if (parsed.positionals.size() != 1) {
         throw UsageError(parsed.positionals.empty() ? "no archive given"
                                                     : "give exactly one archive");
@@ -92,14 +139,19 @@ int RunList(std::span<const std::string> args, Console& console) {
                 const SoundEntry& entry = archive.Entry(i);
                 listing << (i > 1 ? ",\n  " : "\n  ") << "{\"number\": " << i
                         << ", \"name\": " << JsonString(entry.name) << ", \"size\": " << entry.size
-                        << ", \"offset\": " << entry.offset << "}";
+                        << ", \"offset\": " << entry.offset << DetailFields(archive.Details(i))
+                        << "}";
             }
             listing << (archive.Count() > 0 ? "\n]}\n" : "]}\n");
         } else {
             for (std::int32_t i = 1; i <= archive.Count(); ++i) {
                 const SoundEntry& entry = archive.Entry(i);
                 listing << i << '\t' << EscapeControls(entry.name) << '\t' << entry.size << '\t'
-                        << entry.offset << '\n';
+                        << entry.offset;
+                if (parsed.Has("--details")) {
+                    listing << '\t' << DetailColumns(archive.Details(i));
+                }
+                listing << '\n';
             }
         }
     } catch (const ArchiveError& error) {

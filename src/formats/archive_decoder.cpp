@@ -14,6 +14,14 @@ bool ArchiveDecoder::Extract(const std::filesystem::path& output, std::int64_t n
     return ExtractCataloguedSound(catalogue_, number, output, ui_);
 }
 
+DetailsOrProblem ArchiveDecoder::Details(std::int64_t number) const {
+    const SoundEntry& entry = catalogue_.Slot(number);
+    if (!catalogue_.source) {
+        return {std::nullopt, "no archive has been opened"};
+    }
+    return ReadSoundDetails(catalogue_.source, entry.offset, entry.size);
+}
+
 std::unique_ptr<ArchiveDecoder> MakeDecoder(ArchiveKind kind, UiHooks& ui) {
     if (kind == ArchiveKind::Sfx) {
         return std::make_unique<SfxDecoder>(ui);

@@ -7,6 +7,7 @@
 
 #include "byte_source.h"
 #include "sound_catalogue.h"
+#include "sound_stream.h"
 #include "ui_hooks.h"
 
 namespace echodelve {
@@ -41,6 +42,9 @@ class ArchiveDecoder {
     const SoundEntry& Entry(std::int64_t number) const { return catalogue_.Slot(number); }
     // See ExtractCataloguedSound.
     bool Extract(const std::filesystem::path& output, std::int64_t number);
+    // What sound `number` is (encoding, rate, channels, length), or why that
+    // cannot be told. Reads the sound's bytes in the archive; writes nothing.
+    DetailsOrProblem Details(std::int64_t number) const;
     const SoundCatalogue& Catalogue() const { return catalogue_; }
 
   protected:

@@ -52,6 +52,12 @@ std::string Compose(std::string_view name, std::string_view suffix) {
 
 }  // namespace
 
+std::string ReplaceExtension(std::string_view name, std::string_view extension) {
+    std::string replaced(name.substr(0, ExtensionStart(name)));
+    replaced += extension;
+    return replaced;
+}
+
 std::string SafeOutputName(std::string_view name, std::int64_t number) {
     std::string safe;
     safe.reserve(name.size());

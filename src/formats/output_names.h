@@ -17,6 +17,10 @@ inline constexpr std::size_t kMaxOutputNameBytes = 255;
 // character before its extension, which stays. Nothing else changes.
 std::string SafeOutputName(std::string_view name, std::int64_t number);
 
+// The name with its extension (from the last ".", unless that is its first
+// character) replaced by `extension` (".flac"), or `extension` appended.
+std::string ReplaceExtension(std::string_view name, std::string_view extension);
+
 // The file names of one save-all run. A name the run has already written gets
 // " (2)", " (3)" ... before its last extension (the name cut to make room), so
 // equal catalogue names never replace each other. Names are compared ignoring

@@ -12,6 +12,9 @@
 #include "atomic_file.h"
 #include "errors.h"
 #include "file_io.h"
+#include "sound_stream.h"
+
+#include <sndfile.h>
 
 namespace echodelve {
 
@@ -28,18 +31,36 @@ bool StartsWithRiff(ByteReader& archive, std::int64_t offset, std::int64_t size)
     return head == std::array<std::uint8_t, 4>{'R', 'I', 'F', 'F'};
 }
 
-}  // namespace
+// What every way of writing a sound out checks first: a sound that can be
+// written, to a file that is not the archive. Opens the archive for the step.
+class SoundToWrite {
+  public:
+    SoundToWrite(const SoundCatalogue& catalogue, std::int64_t number,
+                 const std::filesystem::path& output);
+    const SoundEntry& entry;
+    const ByteSource& source;
+    std::string name;  // "Sound N of 'archive'", for messages
+    // The archive, opened; a sound larger than all of it is refused here.
+    std::unique_ptr<ByteReader> Open() const;
 
-bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
-                            const std::filesystem::path& output, UiHooks& ui) {
-    const SoundEntry& entry = catalogue.Slot(number);
+  private:
+    static const ByteSource& SourceOf(const SoundCatalogue& catalogue, std::int64_t number);
+};
+
+const ByteSource& SoundToWrite::SourceOf(const SoundCatalogue& catalogue, std::int64_t number) {
     if (!catalogue.source) {
         throw ArchiveError("There is no sound " + std::to_string(number) +
                            ": no archive has been opened.");
     }
-    const ByteSource& source = *catalogue.source;
-    const std::string soundName =
-        "Sound " + std::to_string(number) + " of '" + source.Describe() + "'";
+    return *catalogue.source;
+}
+
+SoundToWrite::SoundToWrite(const SoundCatalogue& catalogue, std::int64_t number,
+                           const std::filesystem::path& output)
+    : entry(catalogue.Slot(number)),
+      source(SourceOf(catalogue, number)),
+      name("Sound " + std::to_string(number) + " of '" + source.Describe() + "'") {
+    const std::string& soundName = name;
     if (entry.size < 0) {
         throw ArchiveError(soundName + " declares a negative size (" + std::to_string(entry.size) +
                            " bytes), so it cannot be extracted.");
@@ -56,28 +77,37 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
         throw ArchiveError(soundName + " was not written: '" + output.string() +
                            "' is the archive itself.");
     }
-    const auto open = [&] {
-        std::unique_ptr<ByteReader> reader = source.Open();
-        // Bytes past the end are written as zeros, which a truncated last sound
-        // needs; but a sound larger than its whole archive cannot be real, and
-        // a few hundred bytes of directory could otherwise fill a disk.
-        const std::optional<std::int64_t> archiveSize = reader->Size();
-        if (archiveSize && entry.size > *archiveSize) {
-            throw ArchiveError(soundName + " declares " + std::to_string(entry.size) +
-                               " bytes, more than the whole archive holds (" +
-                               std::to_string(*archiveSize) + "), so it cannot be extracted.");
-        }
-        return reader;
-    };
+}
 
-    auto archive = open();
+std::unique_ptr<ByteReader> SoundToWrite::Open() const {
+    std::unique_ptr<ByteReader> reader = source.Open();
+    // Bytes past the end are written as zeros, which a truncated last sound
+    // needs; but a sound larger than its whole archive cannot be real, and a
+    // few hundred bytes of directory could otherwise fill a disk.
+    const std::optional<std::int64_t> archiveSize = reader->Size();
+    if (archiveSize && entry.size > *archiveSize) {
+        throw ArchiveError(name + " declares " + std::to_string(entry.size) +
+                           " bytes, more than the whole archive holds (" +
+                           std::to_string(*archiveSize) + "), so it cannot be extracted.");
+    }
+    return reader;
+}
+
+}  // namespace
+
+bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
+                            const std::filesystem::path& output, UiHooks& ui) {
+    const SoundToWrite sound(catalogue, number, output);
+    const SoundEntry& entry = sound.entry;
+    const std::string& soundName = sound.name;
+    auto archive = sound.Open();
     if (!StartsWithRiff(*archive, entry.offset, entry.size)) {
         // The archive is closed while the question waits for the user.
         archive.reset();
-        if (!ui.SaveSoundThatIsNotRiff({number, entry, source.Path()})) {
+        if (!ui.SaveSoundThatIsNotRiff({number, entry, sound.source.Path()})) {
             return false;
         }
-        archive = open();
+        archive = sound.Open();
     }
 
     AtomicFile out(output);
@@ -105,6 +135,68 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
     }
     out.Commit();
     return true;
+}
+
+std::string ConvertedExtension(ConvertTo to) {
+    switch (to) {
+        case ConvertTo::Pcm16Wav:
+            return ".wav";
+        case ConvertTo::Flac:
+            return ".flac";
+        case ConvertTo::OggVorbis:
+            return ".ogg";
+    }
+    return ".wav";
+}
+
+void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
+                            const std::filesystem::path& output, ConvertTo to) {
+    const SoundToWrite sound(catalogue, number, output);
+    sound.Open();  // the same refusals as extraction, before anything is decoded
+    std::unique_ptr<SoundStream> stream;
+    try {
+        stream = SoundStream::OpenRange(catalogue.source, sound.entry.offset, sound.entry.size);
+    } catch (const UndecodableSound& error) {
+        throw UndecodableSound(sound.name, error.Reason());
+    }
+
+    SF_INFO info{};
+    info.samplerate = stream->SampleRate();
+    info.channels = stream->Channels();
+    info.format = to == ConvertTo::Flac        ? SF_FORMAT_FLAC | SF_FORMAT_PCM_16
+                  : to == ConvertTo::OggVorbis ? SF_FORMAT_OGG | SF_FORMAT_VORBIS
+                                               : SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    if (sf_format_check(&info) == 0) {
+        throw UndecodableSound(sound.name, "it has " + std::to_string(info.channels) +
+                                               " channels at " + std::to_string(info.samplerate) +
+                                               " Hz, which " + ConvertedExtension(to).substr(1) +
+                                               " cannot hold");
+    }
+    AtomicFile out(output);
+    // libsndfile writes through the temporary file's descriptor, seeking back
+    // for headers; nothing is buffered on the stdio side.
+    SNDFILE* file = sf_open_fd(fileno(out.Handle()), SFM_WRITE, &info, SF_FALSE);
+    if (file == nullptr) {
+        throw ArchiveError("Could not write '" + output.string() + "': " + sf_strerror(nullptr) +
+                           ".");
+    }
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    std::vector<float> block(std::size_t{4096} * static_cast<std::size_t>(info.channels));
+    std::string failure;
+    while (const std::size_t frames = stream->ReadFrames(block)) {
+        if (sf_writef_float(file, block.data(), static_cast<sf_count_t>(frames)) !=
+            static_cast<sf_count_t>(frames)) {
+            failure = sf_strerror(file);
+            break;
+        }
+    }
+    if (sf_close(file) != 0 && failure.empty()) {
+        failure = "the encoder could not finish the file";
+    }
+    if (!failure.empty()) {
+        throw ArchiveError("Could not write '" + output.string() + "': " + failure + ".");
+    }
+    out.Commit();
 }
 
 }  // namespace echodelve

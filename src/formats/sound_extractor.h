@@ -2,7 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <string_view>
+#include <string>
 
 #include "sound_catalogue.h"
 #include "ui_hooks.h"
@@ -18,5 +18,18 @@ namespace echodelve {
 // archive itself, and any failure to read or write.
 bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
                             const std::filesystem::path& output, UiHooks& ui);
+
+// What a sound can be converted to.
+enum class ConvertTo { Pcm16Wav, Flac, OggVorbis };
+// ".wav", ".flac" or ".ogg".
+std::string ConvertedExtension(ConvertTo to);
+
+// Writes sound `number` decoded and encoded anew by libsndfile, for tools
+// that do not read the encoding it is stored in. Refuses what extraction
+// refuses; throws UndecodableSound, writing nothing, for a sound libsndfile
+// cannot decode (one that does not begin with "RIFF" included), and
+// ArchiveError for a failure to read or write. Never leaves a half file.
+void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
+                            const std::filesystem::path& output, ConvertTo to);
 
 }  // namespace echodelve

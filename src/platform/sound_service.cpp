@@ -7,58 +7,42 @@
 #include <QMediaDevices>
 #include <QThread>
 #include <algorithm>
-#include <cstring>
+#include <span>
 
-#include "platform/wav_clip.h"
+#include "formats/errors.h"
+#include "formats/sound_stream.h"
+#include "platform/paths.h"
 
 namespace echodelve::platform {
 
-// Hands the clip's samples to the audio output, from the start again at the
-// end when looping.
-class ClipDevice : public QIODevice {
+// Hands a decoded sound to the audio output as it asks for it: a block at a
+// time, in whole frames, so a sound of any length is never held whole.
+class FeederDevice : public QIODevice {
   public:
-    // `samples` hold whole frames of `frameBytes` each.
-    ClipDevice(QByteArray samples, qsizetype frameBytes, bool loop)
-        : samples_(std::move(samples)),
-          frameBytes_(std::max<qsizetype>(1, frameBytes)),
-          loop_(loop) {
+    explicit FeederDevice(std::unique_ptr<PcmFeeder> feeder) : feeder_(std::move(feeder)) {
         open(QIODevice::ReadOnly);
     }
 
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override {
-        return (loop_ ? samples_.size() : samples_.size() - position_) +
-               QIODevice::bytesAvailable();
+        // The sound's length is only known once it is decoded; what matters to
+        // the output is whether anything is left.
+        return (ended_ ? 0 : kBlockBytes) + QIODevice::bytesAvailable();
     }
 
   protected:
     qint64 readData(char* data, qint64 maxSize) override {
-        // Only whole frames: an output handed part of a frame fails, and a
-        // failed output must never be reached again.
-        maxSize -= maxSize % frameBytes_;
-        qint64 copied = 0;
-        while (copied < maxSize && !samples_.isEmpty()) {
-            if (position_ == samples_.size()) {
-                if (!loop_) {
-                    break;
-                }
-                position_ = 0;
-            }
-            const qint64 n = std::min(maxSize - copied, samples_.size() - position_);
-            std::memcpy(data + copied, samples_.constData() + position_,
-                        static_cast<std::size_t>(n));
-            copied += n;
-            position_ += n;
-        }
-        return copied;
+        const std::size_t n = feeder_->Read(
+            std::span(reinterpret_cast<std::uint8_t*>(data), static_cast<std::size_t>(maxSize)));
+        ended_ = ended_ || (n == 0 && maxSize >= static_cast<qint64>(feeder_->FrameBytes()));
+        return static_cast<qint64>(n);
     }
     qint64 writeData(const char* /*data*/, qint64 /*size*/) override { return -1; }
 
   private:
-    QByteArray samples_;
-    qsizetype frameBytes_;
-    bool loop_;
-    qint64 position_ = 0;
+    static constexpr qint64 kBlockBytes = qint64{64} * 1024;
+    std::unique_ptr<PcmFeeder> feeder_;
+    bool ended_ = false;
 };
 
 namespace {
@@ -79,34 +63,32 @@ class SoundOutput : public QObject {
 
   private:
     std::unique_ptr<QAudioSink> sink_;
-    std::unique_ptr<ClipDevice> device_;
+    std::unique_ptr<FeederDevice> device_;
 };
 
 void SoundOutput::Play(const QString& path, bool loop) {
     Stop();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > SoundService::kMaxFileBytes) {
-        return;
-    }
-    const std::optional<WavClip> clip = ParseWav(file.readAll());
-    if (!clip || clip->samples.isEmpty()) {
-        return;
+    std::unique_ptr<SoundStream> stream;
+    try {
+        stream = SoundStream::OpenWaveFile(ToFsPath(path));
+    } catch (const ArchiveError&) {
+        return;  // a sound that cannot be decoded plays nothing, and says nothing
     }
     const QAudioDevice output = QMediaDevices::defaultAudioOutput();
     if (output.isNull()) {
         return;
     }
-    QByteArray samples = clip->samples;
-    if (!loop) {
-        // The output starts a stream only once it holds a minimum of samples,
-        // and at the end it keeps back a tail shorter than that; silence
-        // after the sound pushes the whole sound through.
-        const auto padding = clip->format.bytesForDuration(kTailPaddingMicroseconds);
-        samples.append(QByteArray(
-            padding, clip->format.sampleFormat() == QAudioFormat::UInt8 ? '\x80' : '\0'));
-    }
-    device_ = std::make_unique<ClipDevice>(std::move(samples), clip->format.bytesPerFrame(), loop);
-    sink_ = std::make_unique<QAudioSink>(output, clip->format);
+    QAudioFormat format;
+    format.setSampleRate(stream->SampleRate());
+    format.setChannelCount(stream->Channels());
+    format.setSampleFormat(QAudioFormat::Float);
+    // The output starts a stream only once it holds a minimum of samples,
+    // and at the end it keeps back a tail shorter than that; silence after
+    // the sound pushes the whole sound through.
+    const auto tail = format.framesForDuration(kTailPaddingMicroseconds);
+    device_ =
+        std::make_unique<FeederDevice>(std::make_unique<PcmFeeder>(std::move(stream), loop, tail));
+    sink_ = std::make_unique<QAudioSink>(output, format);
     QAudioSink* sink = sink_.get();
     connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
         // A single playback ends when its samples run out; an error ends it too.

@@ -11,8 +11,10 @@ namespace echodelve::platform {
 class SoundOutput;
 
 // Plays WAV files in the background, one at a time: a new request ends the
-// sound that is playing. A path that names no file, a file it cannot play, or
-// a machine without an audio output plays nothing and reports nothing.
+// sound that is playing. Any encoding libsndfile decodes plays, streamed a
+// block at a time whatever its length. A path that names no file, a file it
+// cannot decode, or a machine without an audio output plays nothing and
+// reports nothing.
 //
 // The audio output lives on a thread of its own and every request is handed
 // to it without waiting, so nothing the output does (a sound server that stops
@@ -27,9 +29,6 @@ class SoundService : public QObject {
 
     void Play(const QString& path, bool loop);
     void Stop();
-
-    // Sounds larger than this are not loaded (about 25 minutes of CD audio).
-    static constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
 
   signals:
     // Every request, whether or not it makes a sound; observers such as tests

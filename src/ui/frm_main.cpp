@@ -165,9 +165,7 @@ std::optional<SoundRow> frmMain::SelectedSound() const {
         return std::nullopt;
     }
     const QTreeWidgetItem* row = selected.front();
-    bool ok = false;
-    const qint32 number = row->data(0, kRowKeyRole).toString().mid(1).toInt(&ok);
-    return SoundRow{ok ? number : 0, row->text(0), row->text(1)};
+    return SoundRow{SoundList::NumberOf(row), row->text(0), row->text(1)};
 }
 
 void frmMain::SetSoundListVisible(bool visible) {

@@ -1,12 +1,35 @@
 #include "ui/sound_list.h"
 
+#include <QHelpEvent>
+#include <QToolTip>
+
 namespace echodelve::ui {
 
 SoundList::SoundList(QWidget* parent) : QTreeWidget(parent) {}
 
+std::int32_t SoundList::NumberOf(const QTreeWidgetItem* row) {
+    bool ok = false;
+    const std::int32_t number = row->data(0, kRowKeyRole).toString().mid(1).toInt(&ok);
+    return ok ? number : 0;
+}
+
 void SoundList::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeWidget::mouseDoubleClickEvent(event);
     emit DblClick();
+}
+
+bool SoundList::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && toolTips_) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (const QTreeWidgetItem* row = itemAt(help->pos())) {
+            QToolTip::showText(help->globalPos(), toolTips_(NumberOf(row)), viewport(),
+                               visualItemRect(row));
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
 }
 
 }  // namespace echodelve::ui

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QTreeWidget>
+#include <cstdint>
+#include <functional>
 
 namespace echodelve::ui {
 
@@ -13,12 +15,24 @@ class SoundList : public QTreeWidget {
   public:
     explicit SoundList(QWidget* parent);
 
+    // What the tooltip of the row of sound `number` says, asked for only when
+    // the pointer rests on that row.
+    using ToolTips = std::function<QString(std::int32_t number)>;
+    void SetToolTips(ToolTips toolTips) { toolTips_ = std::move(toolTips); }
+
+    // The sound number of a row, from its key; 0 for a row without one.
+    static std::int32_t NumberOf(const QTreeWidgetItem* row);
+
   signals:
     // A double-click anywhere in the list, on a row or on the empty area below.
     void DblClick();
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+  private:
+    ToolTips toolTips_;
 };
 
 }  // namespace echodelve::ui

@@ -1,8 +1,11 @@
 #include "app/preview.h"
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
+#include <QHelpEvent>
 #include <QSignalSpy>
+#include <QToolTip>
 
 #include "formats/archive_writers.h"
 #include "program/program.h"
@@ -151,6 +154,28 @@ TEST_F(PreviewTest, ClickShowsNameAndGroupedSize) {
     main.Port()->topLevelItem(0)->setText(1, QStringLiteral("0"));
     preview.Port_ItemClick(main.Port()->topLevelItem(0));
     EXPECT_EQ(main.Status()->text(), QStringLiteral("'door.wav'   Bytes"));
+}
+
+// Hovering a row shows what its sound is, read from the archive itself.
+TEST_F(PreviewTest, HoveringARowShowsWhatItsSoundIs) {
+    List({PackMember::FromBytes("tone.wav", test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050,
+                                                          2, 1.42, 440, 0.5)),
+          PackMember::FromBytes("text.wav", test::Bytes(80, 'x'))});
+    main.show();
+    const auto hover = [this](int row) {
+        QWidget* viewport = main.Port()->viewport();
+        const QPoint at = main.Port()->visualItemRect(main.Port()->topLevelItem(row)).center();
+        QHelpEvent event(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &event);
+        return QToolTip::text();
+    };
+    const QString separator = QLocale::system().groupSeparator();
+    const QString point = QLocale::system().decimalPoint();
+    EXPECT_EQ(hover(0).toStdString(),
+              (QStringLiteral("PCM 16-bit, 22") + separator + QStringLiteral("050 Hz, stereo, 1") +
+               point + QStringLiteral("42 s"))
+                  .toStdString());
+    EXPECT_EQ(hover(1).toStdString(), "Cannot tell what this sound is: it is not a RIFF/WAVE file");
 }
 
 TEST_F(PreviewTest, StopSoundLabelStopsTheSound) {

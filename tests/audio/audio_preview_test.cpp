@@ -22,6 +22,7 @@ namespace {
 using tools::kRate;
 constexpr int kWindow = kRate / 100;  // 10 ms
 constexpr double kSilence = 0.02;     // RMS below this is silence
+constexpr double kHysteresis = 0.05;  // of a wave's crossing of zero
 
 test::Bytes SineWav(double hz, double seconds, double amplitude) {
     std::vector<double> samples(static_cast<std::size_t>(seconds * kRate));
@@ -81,14 +82,20 @@ class Recorder {
         const auto first = static_cast<std::size_t>(from * kRate);
         int crossings = 0;
         int loud = 0;
+        int side = 0;  // -1 or 1 once the wave is clearly below or above zero
         for (std::size_t w = 0; w < windows.size(); ++w) {
             if (windows[w] < 0.1) {
+                side = 0;
                 continue;
             }
             ++loud;
             const std::size_t start = first + w * kWindow;
-            for (std::size_t i = std::max<std::size_t>(start, 1); i < start + kWindow; ++i) {
-                crossings += (samples_[i - 1] < 0) != (samples_[i] < 0);
+            // A crossing counts once the wave is clearly on the other side,
+            // so the noise of the lossy codecs near zero adds none.
+            for (std::size_t i = start; i < start + kWindow; ++i) {
+                const int now = samples_[i] > kHysteresis ? 1 : samples_[i] < -kHysteresis ? -1 : 0;
+                crossings += side != 0 && now != 0 && now != side;
+                side = now != 0 ? now : side;
             }
         }
         return loud == 0 ? 0 : crossings / 2.0 / (loud * 0.01);
@@ -126,6 +133,32 @@ bool Sounding(const std::vector<double>& windows) {
            std::all_of(windows.begin(), windows.end(), [](double rms) { return rms > 0.2; });
 }
 
+// What was heard of one sound: how long it sounded, how loud its middle was,
+// at what pitch.
+struct Heard {
+    double seconds = 0;
+    double level = 0;  // mean RMS of the 10 ms windows, the first and last 0.1 s left out
+    double hz = 0;
+};
+
+Heard Measure(Recorder& recorder, double from) {
+    const std::vector<double> windows = recorder.Windows(from, recorder.Now());
+    const auto loud = [](double rms) { return rms > kSilence; };
+    const auto first = std::find_if(windows.begin(), windows.end(), loud);
+    const auto last = std::find_if(windows.rbegin(), windows.rend(), loud);
+    if (first == windows.end() || std::distance(first, last.base()) <= 20) {
+        return {};
+    }
+    Heard heard;
+    heard.seconds = static_cast<double>(std::distance(first, last.base())) / 100;
+    const std::vector<double> middle(first + 10, last.base() - 10);
+    for (double rms : middle) {
+        heard.level += rms / static_cast<double>(middle.size());
+    }
+    heard.hz = recorder.Frequency(from, recorder.Now());
+    return heard;
+}
+
 class AudioPreviewTest : public ::testing::Test {
   protected:
     AudioPreviewTest() { main.SetProgramFolder(QString::fromStdString(program.path().string())); }
@@ -149,23 +182,105 @@ TEST_F(AudioPreviewTest, PreviewSoundsAtItsLevelForItsLength) {
     const double start = recorder.Now();
     app.PreviewOf().Port_DblClick();
     recorder.RecordFor(1.5);
-    const std::vector<double> windows = recorder.Windows(start, recorder.Now());
-    const auto first =
-        std::find_if(windows.begin(), windows.end(), [](double rms) { return rms > kSilence; });
-    const auto last =
-        std::find_if(windows.rbegin(), windows.rend(), [](double rms) { return rms > kSilence; });
-    ASSERT_NE(first, windows.end()) << "nothing was heard";
-    ASSERT_GT(std::distance(first, last.base()), 20);
-    const double seconds = static_cast<double>(std::distance(first, last.base())) / 100;
-    EXPECT_NEAR(seconds, 0.5, 0.06);  // the whole sound, its tail included
-    // A sine of amplitude 0.5 has an RMS of 0.354.
-    const std::vector<double> middle(first + 10, last.base() - 10);
-    double sum = 0;
-    for (double rms : middle) {
-        sum += rms;
+    const Heard heard = Measure(recorder, start);
+    EXPECT_NEAR(heard.seconds, 0.5, 0.06);  // the whole sound, its tail included
+    EXPECT_NEAR(heard.level, 0.354, 0.06);  // a sine of amplitude 0.5 has an RMS of 0.354
+    EXPECT_NEAR(heard.hz, 440, 30);
+}
+
+// Runs a program of the machine's, failing the test if it does not succeed.
+void RunTool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    ASSERT_TRUE(process.waitForFinished(30000)) << program.toStdString();
+    ASSERT_EQ(process.exitCode(), 0)
+        << program.toStdString() << ": " << process.readAllStandardError().toStdString();
+}
+
+TEST_F(AudioPreviewTest, EveryEncodingOldGamesStoredPlaysAtItsLevelLengthAndPitch) {
+    struct Encoding {
+        const char* name;
+        const char* soxOptions;  // space-separated
+        int rate;
+        double levelTolerance;  // the lossy codecs lose a little
+    };
+    const std::vector<Encoding> encodings = {
+        {"u8", "-e unsigned-integer -b 8", 22050, 0.06},
+        {"s16", "-e signed-integer -b 16", 22050, 0.06},
+        {"s24", "-e signed-integer -b 24", 44100, 0.06},
+        {"s32", "-e signed-integer -b 32", 44100, 0.06},
+        {"f32", "-e floating-point -b 32", 22050, 0.06},
+        {"f64", "-e floating-point -b 64", 22050, 0.06},
+        {"ulaw", "-e mu-law", 8000, 0.07},
+        {"alaw", "-e a-law", 8000, 0.07},
+        {"ima", "-e ima-adpcm", 22050, 0.08},
+        {"ms", "-e ms-adpcm", 22050, 0.08},
+        {"gsm", "-e gsm-full-rate", 8000, 0.1},
+    };
+    // Made by sox, packed into one archive by the command-line tool.
+    QStringList files;
+    for (const Encoding& encoding : encodings) {
+        const QString file =
+            QString::fromStdString((dir / (std::string(encoding.name) + ".wav")).string());
+        RunTool(
+            QStringLiteral("sox"),
+            QStringList{QStringLiteral("-n"), QStringLiteral("-r"), QString::number(encoding.rate),
+                        QStringLiteral("-c"), QStringLiteral("1")} +
+                QString::fromLatin1(encoding.soxOptions).split(u' ') +
+                QStringList{file, QStringLiteral("synth"), QStringLiteral("0.5"),
+                            QStringLiteral("sine"), QStringLiteral("440"), QStringLiteral("vol"),
+                            QStringLiteral("0.5")});
+        files << file;
     }
-    EXPECT_NEAR(sum / static_cast<double>(middle.size()), 0.354, 0.06);
-    EXPECT_NEAR(recorder.Frequency(start, recorder.Now()), 440, 30);
+    const QString archive = QString::fromStdString((dir / "encodings.wad").string());
+    RunTool(QStringLiteral(ECHODELVE_CLI_PATH),
+            QStringList{QStringLiteral("pack"), QStringLiteral("-o"), archive} + files);
+    app.Dispatcher().RunProcedure(QStringLiteral("wadfile"), archive, 0);
+    ASSERT_EQ(main.SoundCount(), static_cast<int>(encodings.size()));
+
+    Recorder recorder;
+    for (int row = 0; row < main.SoundCount(); ++row) {
+        SCOPED_TRACE(encodings[static_cast<std::size_t>(row)].name);
+        main.Port()->clearSelection();
+        main.Port()->topLevelItem(row)->setSelected(true);
+        const double start = recorder.Now();
+        app.PreviewOf().Port_DblClick();
+        recorder.RecordFor(0.9);
+        const Heard heard = Measure(recorder, start);
+        EXPECT_NEAR(heard.seconds, 0.5, 0.06);
+        EXPECT_NEAR(heard.level, 0.354, encodings[static_cast<std::size_t>(row)].levelTolerance);
+        EXPECT_NEAR(heard.hz, 440, 30);
+    }
+}
+
+TEST_F(AudioPreviewTest, DamagedSoundsPlayNothingAndLeaveTheOutputWorking) {
+    const test::Bytes good = SineWav(440, 0.4, 0.5);
+    test::Bytes lyingFormat = good;
+    lyingFormat[22] = 0;  // no channels
+    test::Bytes wildRate = good;
+    StoreLittleEndian(std::span(wildRate).subspan(24, 4), 0xFFFFFFFFU);  // a rate of 4 GHz
+    test::Bytes pastTheEnd = good;
+    StoreLittleEndian(std::span(pastTheEnd).subspan(40, 4), 0x7FFFFFF0U);  // data past the end
+    pastTheEnd.resize(100);
+    Recorder recorder;
+    for (const auto& [name, wav] :
+         {std::pair{"lying.wav", lyingFormat}, std::pair{"rate.wav", wildRate},
+          std::pair{"short.wav", pastTheEnd}}) {
+        SCOPED_TRACE(name);
+        ListAndSelect(std::string(name) + ".wad", name, wav);
+        QElapsedTimer clock;
+        clock.start();
+        const double start = recorder.Now();
+        app.PreviewOf().Port_DblClick();
+        EXPECT_LT(clock.elapsed(), 1000) << "the preview held up the window";
+        recorder.RecordFor(0.6);
+        EXPECT_TRUE(Silent(recorder.Windows(start, recorder.Now())));
+    }
+    ListAndSelect("good.wad", "good.wav", good);
+    const double start = recorder.Now();
+    app.PreviewOf().Port_DblClick();
+    recorder.RecordFor(0.9);
+    EXPECT_NEAR(Measure(recorder, start).hz, 440, 30) << "the output stopped working";
 }
 
 TEST_F(AudioPreviewTest, LoopedPreviewGoesOnUntilStopSound) {

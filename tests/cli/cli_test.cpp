@@ -6,6 +6,8 @@
 
 #include <sstream>
 
+#include <sndfile.h>
+
 #include "formats/archive_writers.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
@@ -92,7 +94,7 @@ TEST_F(CliTest, ListAsJson) {
     EXPECT_NE(r.out.find("\"kind\": \"wad\""), std::string::npos);
     EXPECT_NE(
         r.out.find(
-            "{\"number\": 4, \"name\": \"../up\\u0001.wav\", \"size\": 60, \"offset\": 1372}"),
+            "{\"number\": 4, \"name\": \"../up\\u0001.wav\", \"size\": 60, \"offset\": 1372, "),
         std::string::npos)
         << r.out;
 }
@@ -186,6 +188,55 @@ TEST_F(CliTest, ExtractReportsEachFailingSoundAndGoesOn) {
     EXPECT_NE(r.err.find("sound 9: there is no such sound"), std::string::npos);
     EXPECT_EQ(test::FileNames(dir / "out"), std::vector<std::string>{"ok.wav"});
     EXPECT_EQ(ReadBytes(dir / "out" / "ok.wav"), wav);
+}
+
+TEST_F(CliTest, ListDetailsSayWhatEachSoundIs) {
+    WriteWadArchive(
+        dir / "d.wad",
+        {PackMember::FromBytes("tone.wav", test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 22050,
+                                                         2, 0.5, 440, 0.5)),
+         PackMember::FromBytes("text.wav", Bytes(80, 'x'))});
+    const Result r = Run({"list", "--details", Path("d.wad")});
+    EXPECT_EQ(r.code, 0) << r.err;
+    const auto lines = [&r] {
+        std::vector<std::string> out;
+        std::istringstream in(r.out);
+        for (std::string line; std::getline(in, line);) {
+            out.push_back(line);
+        }
+        return out;
+    }();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("\tIMA ADPCM\t22050\t2\t4\t0.5"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 10), "\t-\t-\t-\t-\t-");
+
+    const Result json = Run({"list", "--json", Path("d.wad")});
+    EXPECT_NE(json.out.find(R"("encoding": "IMA ADPCM", "rate": 22050, "channels": 2, "bits": 4)"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find(
+                  R"("encoding": null, "rate": null, "channels": null, "bits": null, )"
+                  R"("frames": null, "duration": null, "problem": "it is not a RIFF/WAVE file")"),
+              std::string::npos)
+        << json.out;
+}
+
+TEST_F(CliTest, ExtractToFlacConvertsWhatDecodesAndReportsTheRest) {
+    WriteWadArchive(
+        dir / "c.wad",
+        {PackMember::FromBytes("door.wav", test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 22050,
+                                                         1, 0.3, 440, 0.5)),
+         PackMember::FromBytes(
+             "door.wav", test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 1, 0.3, 440, 0.5)),
+         PackMember::FromBytes("text.wav", Bytes(80, 'x'))});
+    const Result r = Run({"extract", "--to", "flac", "-o", Path("out"), Path("c.wad")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("text.flac: Sound 3 of '"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("cannot be decoded: it is not a RIFF/WAVE file"), std::string::npos);
+    // Names as in a plain extraction, the extension changed, equal names kept apart.
+    EXPECT_EQ(test::FileNames(dir / "out"),
+              (std::vector<std::string>{"door (2).flac", "door.flac"}));
+    EXPECT_EQ(Run({"extract", "--to", "mp3", "-o", Path("x"), Path("c.wad")}).code, 2);
 }
 
 TEST_F(CliTest, PackedArchivesListAndExtractBackToTheSameFiles) {

@@ -1,9 +1,14 @@
 #include "fixtures.h"
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <numbers>
+#include <random>
 #include <stdexcept>
+
+#include <sndfile.h>
 
 #include "formats/little_endian.h"
 
@@ -13,6 +18,33 @@ Bytes Le32(std::uint32_t value) {
     Bytes field(4);
     StoreLittleEndian(field, value);
     return field;
+}
+
+Bytes ToneWav(int format, int rate, int channels, double seconds, double hz, double amplitude) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("echodelve-tone-" + std::to_string(std::random_device{}()) + ".wav");
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) {
+        throw std::runtime_error(std::string("could not make a tone: ") + sf_strerror(nullptr));
+    }
+    const auto frames = static_cast<std::size_t>(seconds * rate);
+    std::vector<double> samples(frames * static_cast<std::size_t>(channels));
+    for (std::size_t i = 0; i < frames; ++i) {
+        const double value =
+            amplitude * std::sin(2 * std::numbers::pi * hz * static_cast<double>(i) / rate);
+        for (int c = 0; c < channels; ++c) {
+            samples[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)] = value;
+        }
+    }
+    sf_writef_double(file, samples.data(), static_cast<sf_count_t>(frames));
+    sf_close(file);
+    Bytes bytes = ReadBytes(path);
+    std::filesystem::remove(path);
+    return bytes;
 }
 
 Bytes MakeWav(std::size_t size, std::uint8_t seed) {

@@ -13,6 +13,11 @@ using Bytes = std::vector<std::uint8_t>;
 // header and data bytes derived from `seed`, so different sounds differ.
 Bytes MakeWav(std::size_t size, std::uint8_t seed = 1);
 
+// A sine tone of `seconds` at `hz` and `amplitude` (a fraction of full
+// scale) on every channel, as a WAV file that libsndfile encodes in `format`
+// (SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, ...).
+Bytes ToneWav(int format, int rate, int channels, double seconds, double hz, double amplitude);
+
 // Four bytes, little-endian.
 Bytes Le32(std::uint32_t value);
 

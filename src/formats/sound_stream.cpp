@@ -1,0 +1,296 @@
+#include "sound_stream.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "errors.h"
+#include "little_endian.h"
+
+namespace echodelve {
+
+// A range of an archive, read through libsndfile's virtual I/O: `size` bytes
+// from `offset`, bytes past the archive's end as zeros.
+struct SoundStream::Input {
+    std::shared_ptr<const ByteSource> source;  // the reader reads from it
+    std::unique_ptr<ByteReader> reader;
+    std::int64_t offset = 0;
+    std::int64_t size = 0;
+    std::int64_t position = 0;
+};
+
+namespace {
+
+sf_count_t Length(void* data) {
+    return static_cast<SoundStream::Input*>(data)->size;
+}
+
+sf_count_t Seek(sf_count_t offset, int whence, void* data) {
+    auto& input = *static_cast<SoundStream::Input*>(data);
+    sf_count_t target = offset;
+    if (whence == SEEK_CUR) {
+        target += input.position;
+    } else if (whence == SEEK_END) {
+        target += input.size;
+    }
+    if (target < 0) {
+        return -1;
+    }
+    input.position = std::min<sf_count_t>(target, input.size);
+    return input.position;
+}
+
+sf_count_t Read(void* destination, sf_count_t count, void* data) {
+    auto& input = *static_cast<SoundStream::Input*>(data);
+    const sf_count_t n = std::clamp<sf_count_t>(count, 0, input.size - input.position);
+    if (n == 0) {
+        return 0;
+    }
+    try {
+        input.reader->ReadAt(
+            input.offset + input.position,
+            std::span(static_cast<std::uint8_t*>(destination), static_cast<std::size_t>(n)));
+    } catch (const ArchiveError&) {
+        return 0;  // libsndfile sees the end; the decode stops there
+    }
+    input.position += n;
+    return n;
+}
+
+sf_count_t Write(const void* /*source*/, sf_count_t /*count*/, void* /*data*/) {
+    return 0;  // read only
+}
+
+sf_count_t Tell(void* data) {
+    return static_cast<SoundStream::Input*>(data)->position;
+}
+
+// "Error in WAV file. No 'fmt ' chunk marker." -> "error in WAV file: no 'fmt ' chunk marker"
+std::string Reason(SNDFILE* file) {
+    std::string text = sf_strerror(file);
+    while (!text.empty() && (text.back() == '.' || text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+struct Encoding {
+    int subtype;
+    const char* name;
+    int bits;  // 0 where a bit depth means nothing
+};
+
+constexpr std::array<Encoding, 24> kEncodings = {{
+    {SF_FORMAT_PCM_S8, "PCM 8-bit", 8},
+    {SF_FORMAT_PCM_U8, "PCM 8-bit", 8},
+    {SF_FORMAT_PCM_16, "PCM 16-bit", 16},
+    {SF_FORMAT_PCM_24, "PCM 24-bit", 24},
+    {SF_FORMAT_PCM_32, "PCM 32-bit", 32},
+    {SF_FORMAT_FLOAT, "Float 32-bit", 32},
+    {SF_FORMAT_DOUBLE, "Float 64-bit", 64},
+    {SF_FORMAT_ULAW, "\xC2\xB5-law", 8},
+    {SF_FORMAT_ALAW, "A-law", 8},
+    {SF_FORMAT_IMA_ADPCM, "IMA ADPCM", 4},
+    {SF_FORMAT_MS_ADPCM, "MS ADPCM", 4},
+    {SF_FORMAT_GSM610, "GSM 6.10", 0},
+    {SF_FORMAT_VOX_ADPCM, "OKI ADPCM", 4},
+    {SF_FORMAT_NMS_ADPCM_16, "NMS ADPCM", 0},
+    {SF_FORMAT_NMS_ADPCM_24, "NMS ADPCM", 0},
+    {SF_FORMAT_NMS_ADPCM_32, "NMS ADPCM", 0},
+    {SF_FORMAT_G721_32, "G.721 ADPCM", 4},
+    {SF_FORMAT_G723_24, "G.723 ADPCM", 3},
+    {SF_FORMAT_G723_40, "G.723 ADPCM", 5},
+    {SF_FORMAT_DWVW_12, "DWVW 12-bit", 12},
+    {SF_FORMAT_DWVW_16, "DWVW 16-bit", 16},
+    {SF_FORMAT_DWVW_24, "DWVW 24-bit", 24},
+    {SF_FORMAT_MPEG_LAYER_III, "MPEG Layer III", 0},
+    {SF_FORMAT_VORBIS, "Vorbis", 0},
+}};
+
+// Walks the chunks after "RIFF....WAVE" to the data chunk. A walk that finds
+// none within a reasonable number of chunks leaves the verdict to libsndfile.
+bool DataChunkRunsPastTheEnd(ByteReader& reader, std::int64_t offset, std::int64_t size) {
+    constexpr int kChunksWalked = 256;
+    std::int64_t position = 12;
+    for (int i = 0; i < kChunksWalked && position + 8 <= size; ++i) {
+        std::array<std::uint8_t, 8> header{};
+        reader.ReadAt(offset + position, header);
+        const auto length = static_cast<std::int64_t>(
+            LoadLittleEndian(std::span<const std::uint8_t>(header).subspan(4)));
+        if (std::equal(header.begin(), header.begin() + 4, "data")) {
+            return position + 8 + length > size;
+        }
+        position += 8 + length + (length & 1);  // chunks are padded to an even length
+    }
+    return false;
+}
+
+}  // namespace
+
+SoundStream::SoundStream(std::unique_ptr<Input> input, const std::string& name)
+    : input_(std::move(input)) {
+    const std::string subject = "'" + name + "'";
+    SF_INFO info{};
+    if (input_) {
+        SF_VIRTUAL_IO io{Length, Seek, Read, Write, Tell};
+        file_ = sf_open_virtual(&io, SFM_READ, &info, input_.get());
+    } else {
+        file_ = sf_open(name.c_str(), SFM_READ, &info);
+    }
+    if (file_ == nullptr) {
+        throw UndecodableSound(subject, Reason(nullptr));
+    }
+    if (info.channels <= 0 || info.samplerate <= 0) {
+        sf_close(file_);
+        throw UndecodableSound(subject, "it declares " + std::to_string(info.channels) +
+                                            " channels at " + std::to_string(info.samplerate) +
+                                            " Hz");
+    }
+    channels_ = info.channels;
+    sampleRate_ = info.samplerate;
+    frames_ = info.frames;
+    format_ = info.format;
+}
+
+SoundStream::~SoundStream() {
+    if (file_ != nullptr) {
+        sf_close(file_);
+    }
+}
+
+std::unique_ptr<SoundStream> SoundStream::OpenFile(const std::filesystem::path& path) {
+    return std::unique_ptr<SoundStream>(new SoundStream(nullptr, path.string()));
+}
+
+std::unique_ptr<SoundStream> SoundStream::OpenWaveFile(const std::filesystem::path& path) {
+    auto source = std::make_shared<FileSource>(path);
+    const std::optional<std::int64_t> size = source->Open()->Size();
+    if (!size) {
+        throw UndecodableSound("'" + path.string() + "'", "the file is not there");
+    }
+    return OpenRange(std::move(source), 0, *size);
+}
+
+std::unique_ptr<SoundStream> SoundStream::OpenRange(std::shared_ptr<const ByteSource> source,
+                                                    std::int64_t offset, std::int64_t size) {
+    const std::string name = source->Describe();
+    if (offset < 0 || size < 0) {
+        throw UndecodableSound("'" + name + "'", std::string("the sound declares a negative ") +
+                                                     (size < 0 ? "size" : "offset"));
+    }
+    auto input = std::make_unique<Input>();
+    input->reader = source->Open();
+    input->source = std::move(source);
+    input->offset = offset;
+    input->size = size;
+    // libsndfile also reads other kinds of file; only a RIFF/WAVE file counts here.
+    std::array<std::uint8_t, 12> head{};
+    input->reader->ReadAt(
+        offset, std::span(head).first(static_cast<std::size_t>(std::min<std::int64_t>(size, 12))));
+    if (size < 12 || !std::equal(head.begin(), head.begin() + 4, "RIFF") ||
+        !std::equal(head.begin() + 8, head.end(), "WAVE")) {
+        throw UndecodableSound("'" + name + "'", "it is not a RIFF/WAVE file");
+    }
+    // libsndfile plays what there is of a data chunk cut short; a sound cut
+    // short is damaged, and plays nothing rather than a fragment.
+    if (DataChunkRunsPastTheEnd(*input->reader, offset, size)) {
+        throw UndecodableSound("'" + name + "'", "its data chunk runs past the end of the sound");
+    }
+    return std::unique_ptr<SoundStream>(new SoundStream(std::move(input), name));
+}
+
+std::size_t SoundStream::ReadFrames(std::span<float> out) {
+    const auto frames = static_cast<sf_count_t>(out.size() / static_cast<std::size_t>(channels_));
+    if (frames == 0) {
+        return 0;
+    }
+    const sf_count_t got = sf_readf_float(file_, out.data(), frames);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
+bool SoundStream::Rewind() {
+    return sf_seek(file_, 0, SEEK_SET) == 0;
+}
+
+PcmFeeder::PcmFeeder(std::unique_ptr<SoundStream> stream, bool loop, std::int64_t tailFrames)
+    : stream_(std::move(stream)), loop_(loop), tailLeft_(loop ? 0 : tailFrames) {}
+
+std::size_t PcmFeeder::Read(std::span<std::uint8_t> out) {
+    const std::size_t frameBytes = FrameBytes();
+    const std::size_t wanted = out.size() / frameBytes;
+    if (wanted == 0) {
+        return 0;
+    }
+    // Decoded straight into the output: whole frames of floats.
+    std::vector<float> block(wanted * static_cast<std::size_t>(Channels()));
+    std::size_t frames = 0;
+    bool rewound = false;
+    while (frames < wanted && !ended_) {
+        const std::size_t got = stream_->ReadFrames(
+            std::span(block).subspan(frames * static_cast<std::size_t>(Channels())));
+        frames += got;
+        if (got > 0) {
+            rewound = false;
+            continue;
+        }
+        // The end of the sound: again from the start, unless that gave nothing.
+        if (loop_ && !rewound && stream_->Rewind()) {
+            rewound = true;
+            continue;
+        }
+        ended_ = true;
+    }
+    if (ended_ && frames < wanted && tailLeft_ > 0) {
+        const auto silent =
+            std::min<std::int64_t>(tailLeft_, static_cast<std::int64_t>(wanted - frames));
+        std::fill_n(block.begin() +
+                        static_cast<std::ptrdiff_t>(frames * static_cast<std::size_t>(Channels())),
+                    static_cast<std::size_t>(silent) * static_cast<std::size_t>(Channels()), 0.0F);
+        frames += static_cast<std::size_t>(silent);
+        tailLeft_ -= silent;
+    }
+    std::memcpy(out.data(), block.data(), frames * frameBytes);
+    return frames * frameBytes;
+}
+
+SoundDetails DescribeSound(const SoundStream& stream) {
+    SoundDetails details;
+    const int subtype = stream.Format() & SF_FORMAT_SUBMASK;
+    const auto* const known =
+        std::find_if(kEncodings.begin(), kEncodings.end(),
+                     [subtype](const Encoding& e) { return e.subtype == subtype; });
+    if (known != kEncodings.end()) {
+        details.encoding = known->name;
+        if (known->bits > 0) {
+            details.bits = known->bits;
+        }
+    } else {
+        SF_FORMAT_INFO info{};
+        info.format = subtype;
+        details.encoding = sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) == 0
+                               ? info.name
+                               : "an encoding of its own";
+    }
+    details.sampleRate = stream.SampleRate();
+    details.channels = stream.Channels();
+    details.frames = stream.Frames();
+    details.seconds = static_cast<double>(stream.Frames()) / stream.SampleRate();
+    return details;
+}
+
+DetailsOrProblem ReadSoundDetails(std::shared_ptr<const ByteSource> source, std::int64_t offset,
+                                  std::int64_t size) {
+    try {
+        const auto stream = SoundStream::OpenRange(std::move(source), offset, size);
+        return {DescribeSound(*stream), {}};
+    } catch (const UndecodableSound& error) {
+        return {std::nullopt, error.Reason()};
+    } catch (const ArchiveError& error) {
+        return {std::nullopt, error.what()};
+    }
+}
+
+}  // namespace echodelve

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "byte_source.h"
+#include "errors.h"
+
+struct sf_private_tag;
+
+namespace echodelve {
+
+// A sound that cannot be decoded; Reason() says why in a few words ("it is
+// not a RIFF/WAVE file", libsndfile's own description of what is wrong).
+class UndecodableSound : public ArchiveError {
+  public:
+    // `subject` names the sound: "'door.wav'", "Sound 3 of 'game.wad'".
+    UndecodableSound(const std::string& subject, std::string reason)
+        : ArchiveError(subject + " cannot be decoded: " + reason + "."),
+          reason_(std::move(reason)) {}
+    const std::string& Reason() const { return reason_; }
+
+  private:
+    std::string reason_;
+};
+
+// A sound file decoded by libsndfile: any encoding it reads inside a WAV file
+// (PCM of 8 to 32 bits, float, µ-law, A-law, IMA and MS ADPCM, GSM 6.10 ...),
+// read as interleaved 32-bit float frames, a block at a time, so a sound of
+// any length is never held whole.
+class SoundStream {
+  public:
+    // Opens a file, or `size` bytes of `source` from `offset` (bytes past the
+    // source's end read as zeros, as extraction writes them). Throws
+    // UndecodableSound saying why the sound cannot be decoded: not RIFF/WAVE,
+    // no fmt chunk, an encoding libsndfile does not read, damaged; and
+    // ArchiveError when the archive cannot be read.
+    static std::unique_ptr<SoundStream> OpenFile(const std::filesystem::path& path);
+    // A file that must be RIFF/WAVE, checked as a range of an archive is.
+    static std::unique_ptr<SoundStream> OpenWaveFile(const std::filesystem::path& path);
+    static std::unique_ptr<SoundStream> OpenRange(std::shared_ptr<const ByteSource> source,
+                                                  std::int64_t offset, std::int64_t size);
+    ~SoundStream();
+    SoundStream(const SoundStream&) = delete;
+    SoundStream& operator=(const SoundStream&) = delete;
+
+    int Channels() const { return channels_; }
+    int SampleRate() const { return sampleRate_; }
+    // The frames the file declares; a damaged file may hold fewer.
+    std::int64_t Frames() const { return frames_; }
+    // libsndfile's format code (SF_FORMAT_*).
+    int Format() const { return format_; }
+
+    // Fills `out` with whole frames (out.size() / Channels() of them at most)
+    // and returns how many frames it read; 0 at the end.
+    std::size_t ReadFrames(std::span<float> out);
+    // Back to the first frame; false if the file cannot seek.
+    bool Rewind();
+
+    // Where the bytes come from (a file or a range of an archive); for
+    // libsndfile's callbacks.
+    struct Input;
+
+  private:
+    SoundStream(std::unique_ptr<Input> input, const std::string& name);
+
+    std::unique_ptr<Input> input_;
+    sf_private_tag* file_ = nullptr;
+    int channels_ = 0;
+    int sampleRate_ = 0;
+    std::int64_t frames_ = 0;
+    int format_ = 0;
+};
+
+// Hands a stream to an audio output as bytes of 32-bit float samples, in whole
+// frames only (an output handed part of a frame fails): from the start again
+// at the end when looping; otherwise followed by `tailFrames` frames of
+// silence, since an output keeps back the last few milliseconds it is given.
+class PcmFeeder {
+  public:
+    PcmFeeder(std::unique_ptr<SoundStream> stream, bool loop, std::int64_t tailFrames);
+
+    int Channels() const { return stream_->Channels(); }
+    int SampleRate() const { return stream_->SampleRate(); }
+    std::size_t FrameBytes() const { return sizeof(float) * static_cast<std::size_t>(Channels()); }
+    // Fills `out` with as many whole frames as fit and returns the bytes
+    // written; 0 once the sound (and its tail) is over, or when a looped
+    // sound holds no frames at all.
+    std::size_t Read(std::span<std::uint8_t> out);
+
+  private:
+    std::unique_ptr<SoundStream> stream_;
+    bool loop_;
+    std::int64_t tailLeft_;
+    bool ended_ = false;
+};
+
+// What a sound is, as far as libsndfile can tell without playing it.
+struct SoundDetails {
+    std::string encoding;  // a short name: "PCM 16-bit", "IMA ADPCM", "GSM 6.10"
+    int sampleRate = 0;    // frames per second
+    int channels = 0;
+    std::optional<int> bits;  // bits per sample where that means something
+    std::int64_t frames = 0;
+    double seconds = 0;
+};
+
+// The details of an open stream.
+SoundDetails DescribeSound(const SoundStream& stream);
+
+// The details of `size` bytes of `source` from `offset`, or why they cannot
+// be told (the sentence SoundStream would throw). Reads only what
+// libsndfile needs to open the sound; writes nothing.
+struct DetailsOrProblem {
+    std::optional<SoundDetails> details;
+    std::string problem;  // empty when details are there
+};
+DetailsOrProblem ReadSoundDetails(std::shared_ptr<const ByteSource> source, std::int64_t offset,
+                                  std::int64_t size);
+
+}  // namespace echodelve
