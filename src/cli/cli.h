@@ -13,6 +13,7 @@ struct Console {
     std::ostream& err;
     bool inIsTerminal = false;
     bool errIsTerminal = false;
+    bool outIsTerminal = false;
 };
 
 inline constexpr int kExitOk = 0;

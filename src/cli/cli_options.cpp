@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include <getopt.h>
+
 namespace echodelve::cli {
 
 namespace {
@@ -12,10 +14,6 @@ std::string Lower(std::string_view text) {
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return lower;
-}
-
-bool Contains(std::initializer_list<std::string_view> names, std::string_view name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 }  // namespace
@@ -28,42 +26,75 @@ std::optional<std::string> ParsedArgs::Value(std::string_view option) const {
     return found->second;
 }
 
-ParsedArgs ParseArgs(std::span<const std::string> args,
-                     std::initializer_list<std::string_view> flags,
-                     std::initializer_list<std::string_view> valued) {
+ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const Option> options) {
+    // getopt_long permutes the argument vector it is given: a copy of ours.
+    std::vector<std::string> words{"echodelve-cli"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+
+    // A leading ':' makes a missing value ':' rather than '?'. Long options
+    // return 256 + their index, above any short option's character.
+    constexpr int kLongBase = 256;
+    std::string shortOptions = ":";
+    std::vector<option> longOptions;
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const Option& spec = options[i];
+        longOptions.push_back({spec.longName, spec.takesValue ? required_argument : no_argument,
+                               nullptr, kLongBase + static_cast<int>(i)});
+        if (spec.shortName != 0) {
+            shortOptions += spec.shortName;
+            shortOptions += spec.takesValue ? ":" : "";
+        }
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+
+    // optind 0 makes glibc's getopt start afresh: the tool's tests parse many
+    // command lines in one process.
+    optind = 0;
+    opterr = 0;
     ParsedArgs parsed;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            parsed.positionals.push_back(arg);
-            continue;
+    const auto argc = static_cast<int>(words.size());
+    for (;;) {
+        const int found =
+            getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr);
+        if (found == -1) {
+            break;
         }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
+        if (found == '?' || found == ':') {
+            // The word at fault: "-x" for a short option, else the word itself.
+            std::string word = optopt != 0 && optopt < kLongBase
+                                   ? std::string{'-', static_cast<char>(optopt)}
+                                   : std::string(argv[static_cast<std::size_t>(optind) - 1]);
+            word = word.substr(0, word.find('='));
+            throw UsageError(found == '?' ? "unknown option '" + word + "'"
+                                          : "option '" + word + "' needs a value");
         }
-        const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        if (Contains(valued, name)) {
-            if (equals != std::string::npos) {
-                parsed.values[name] = arg.substr(equals + 1);
-            } else if (i + 1 < args.size()) {
-                parsed.values[name] = args[++i];
-            } else {
-                throw UsageError("option '" + name + "' needs a value");
+        const Option* spec = nullptr;
+        for (std::size_t i = 0; i < options.size() && spec == nullptr; ++i) {
+            if (found == options[i].shortName || found == kLongBase + static_cast<int>(i)) {
+                spec = &options[i];
             }
-        } else if (Contains(flags, arg)) {
-            parsed.flags.insert(arg);
-        } else {
-            throw UsageError("unknown option '" + arg + "'");
         }
+        const std::string name = std::string("--") + spec->longName;
+        if (spec->takesValue) {
+            parsed.values[name] = optarg;
+        } else {
+            parsed.flags.insert(name);
+        }
+    }
+    for (auto i = static_cast<std::size_t>(optind); i < words.size(); ++i) {
+        parsed.positionals.emplace_back(argv[i]);
     }
     return parsed;
 }
 
 ArchiveKind ResolveKind(const std::optional<std::string>& given,
-                        const std::filesystem::path& archive) {
+                        const std::filesystem::path& archive, bool mustExist) {
     if (given) {
         const std::string kind = Lower(*given);
         if (kind == "sfx") {
@@ -81,8 +112,13 @@ ArchiveKind ResolveKind(const std::optional<std::string>& given,
     if (extension == ".wad") {
         return ArchiveKind::Wad;
     }
-    throw UsageError("cannot tell the kind of '" + archive.string() +
-                     "' from its name; give --kind sfx or --kind wad");
+    if (mustExist) {
+        if (const std::optional<ArchiveKind> shown = DetectKind(FileSource(archive))) {
+            return *shown;
+        }
+    }
+    throw UsageError("cannot tell the kind of '" + archive.string() + "' from its name" +
+                     (mustExist ? " or its content" : "") + "; give --kind sfx or --kind wad");
 }
 
 }  // namespace echodelve::cli

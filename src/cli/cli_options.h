@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <set>
@@ -22,6 +23,14 @@ class UsageError : public std::runtime_error {
 
 using echodelve::ArchiveKind;
 
+// An option a command takes: "--output" with "-o" as its short form, say.
+struct Option {
+    const char* longName;  // without the leading "--"
+    char shortName;        // 0 when there is none
+    bool takesValue;
+};
+
+// The options found, each under its long name ("--output"), and the rest.
 struct ParsedArgs {
     std::set<std::string, std::less<>> flags;
     std::map<std::string, std::string, std::less<>> values;
@@ -31,14 +40,16 @@ struct ParsedArgs {
     std::optional<std::string> Value(std::string_view option) const;
 };
 
-// Splits arguments into the known flags, options that take a value ("-o X",
-// "--kind X" or "--kind=X") and positionals; "--" ends the options.
-ParsedArgs ParseArgs(std::span<const std::string> args,
-                     std::initializer_list<std::string_view> flags,
-                     std::initializer_list<std::string_view> valued);
+// Parses with getopt_long, as the usual tools do: "-o DIR", "-oDIR",
+// "--output DIR", "--output=DIR", a unique prefix of a long name, short flags
+// run together ("-qn"), options after the positionals, and "--" ending the
+// options. Throws UsageError for an unknown option or a missing value.
+ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const Option> options);
 
-// The kind given with --kind, or else the one the file's extension names.
+// The kind given with --kind, or else the one the file's extension names, or
+// else the one its content shows (see DetectKind); `mustExist` false for an
+// archive about to be written, whose kind only its name can tell.
 ArchiveKind ResolveKind(const std::optional<std::string>& given,
-                        const std::filesystem::path& archive);
+                        const std::filesystem::path& archive, bool mustExist = true);
 
 }  // namespace echodelve::cli

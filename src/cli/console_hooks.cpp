@@ -27,19 +27,21 @@ bool ConsoleHooks::SaveSoundThatIsNotRiff(const SoundQuery& sound) {
     return yes;
 }
 
-std::unique_ptr<ArchiveDecoder> DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
-                                              const std::filesystem::path& archive) {
+OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
+                            const std::filesystem::path& archive) {
     std::error_code ec;
     if (!std::filesystem::exists(archive, ec)) {
         throw ArchiveError("The archive '" + archive.string() + "' does not exist.");
     }
-    std::unique_ptr<ArchiveDecoder> decoder = MakeDecoder(kind, hooks);
-    if (decoder->Decode(archive).cutAtLimit) {
-        console.err << "echodelve-cli: warning: the directory of '" << archive.string()
+    OpenedArchive opened{MakeDecoder(kind, hooks)};
+    opened.cutAtLimit = opened.decoder->Decode(archive).cutAtLimit;
+    if (opened.cutAtLimit) {
+        console.err << "echodelve-cli: the directory of '" << archive.string()
                     << "' runs past 80000 bytes (or the archive is damaged); only the "
-                    << decoder->Count() << " sounds found before that are listed.\n";
+                    << opened.decoder->Count() << " sounds found before that are listed.\n";
     }
-    return decoder;
+    opened.size = opened.decoder->Catalogue().source->Open()->Size().value_or(0);
+    return opened;
 }
 
 std::string DescribeSound(std::int64_t number, const std::string& name) {

@@ -29,11 +29,18 @@ class ConsoleHooks : public UiHooks {
     AnswerPolicy policy_;
 };
 
+// A decoded archive, and what the command reports about it.
+struct OpenedArchive {
+    std::unique_ptr<ArchiveDecoder> decoder;
+    bool cutAtLimit = false;  // said on stderr already; the command then fails
+    std::int64_t size = 0;    // the archive's bytes
+};
+
 // Decodes the archive with the decoder of its kind. On the command line a
 // missing archive is a mistake rather than an empty WAD; a directory cut at
 // its limit is reported on stderr. Throws ArchiveError as the decoders do.
-std::unique_ptr<ArchiveDecoder> DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
-                                              const std::filesystem::path& archive);
+OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
+                            const std::filesystem::path& archive);
 
 // "sound 3 'door.wav'", for messages about one sound.
 std::string DescribeSound(std::int64_t number, const std::string& name);

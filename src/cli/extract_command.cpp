@@ -1,4 +1,4 @@
-#include <charconv>
+#include <array>
 #include <ostream>
 #include <system_error>
 #include <vector>
@@ -6,6 +6,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
+#include "cli/selection.h"
 #include "formats/errors.h"
 #include "formats/output_names.h"
 #include "formats/sound_extractor.h"
@@ -13,32 +14,49 @@
 namespace echodelve::cli {
 
 const std::string_view kExtractHelp =
-    "Usage: echodelve-cli extract [--kind sfx|wad] [--yes|--no] -o FOLDER ARCHIVE [NUMBER...]\n"
-    "Writes the numbered sounds (all when none are given) into FOLDER, made if\n"
+    "Usage: echodelve-cli extract [OPTIONS] -o FOLDER ARCHIVE [SOUND...]\n"
+    "       echodelve-cli extract [OPTIONS] --stdout ARCHIVE [SOUND...]\n"
+    "Writes the chosen sounds (all when none are given) into FOLDER, made if\n"
     "missing, each under its name in the archive. Characters that cannot stand in\n"
     "a file name become \"_\"; a name written twice in one run gets \" (2)\", \" (3)\"...\n"
-    "Files already in FOLDER under those names are replaced.\n"
+    "Files already in FOLDER under those names are replaced, unless -n is given.\n"
+    "A SOUND is a number (7), a range (5-9) or a pattern matched against the\n"
+    "names like a shell glob, ignoring case ('door*', '*.wav').\n"
     "\n"
-    "  -o FOLDER       where the sounds are written\n"
-    "  --kind sfx|wad  the archive's kind (by default taken from its extension)\n"
-    "  --yes           write sounds that do not begin with \"RIFF\" without asking\n"
-    "  --no            skip them without asking\n"
-    "                  (neither: ask on a terminal, otherwise skip)\n"
-    "  --to pcm16|flac|ogg\n"
-    "                  write each sound decoded and encoded anew (16-bit PCM WAV,\n"
-    "                  FLAC or Ogg Vorbis), its extension changed to match; a sound\n"
-    "                  that cannot be decoded is reported and skipped\n";
+    "  -o, --output=FOLDER  where the sounds are written\n"
+    "  -p, --stdout         write the sounds' bytes to standard output instead\n"
+    "                       (refused when it is a terminal)\n"
+    "  -n, --no-overwrite   keep files already in FOLDER, saying which\n"
+    "  -q, --quiet          say nothing but failures\n"
+    "  -v, --verbose        name each file as it is written\n"
+    "  --kind=sfx|wad       the archive's kind (by default taken from its\n"
+    "                       extension, or else its content)\n"
+    "  --yes                write sounds that do not begin with \"RIFF\" without asking\n"
+    "  --no                 skip them without asking\n"
+    "                       (neither: ask on a terminal, otherwise skip)\n"
+    "  --to=pcm16|flac|ogg  write each sound decoded and encoded anew (16-bit PCM\n"
+    "                       WAV, FLAC or Ogg Vorbis), its extension changed to\n"
+    "                       match; a sound that cannot be decoded is reported and\n"
+    "                       skipped\n"
+    "\n"
+    "Exit status: 0 when every chosen sound was written whole; 1 when any was\n"
+    "missing, skipped, failed or lies partly past the archive's end (written\n"
+    "padded with zeros); 2 for a mistake in the command line.\n";
 
 namespace {
 
-std::int64_t ParseSoundNumber(const std::string& text) {
-    std::int64_t number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size() || number < 1) {
-        throw UsageError("'" + text + "' is not a sound number");
-    }
-    return number;
-}
+constexpr std::array<Option, 10> kExtractOptions = {{
+    {"output", 'o', true},
+    {"stdout", 'p', false},
+    {"no-overwrite", 'n', false},
+    {"quiet", 'q', false},
+    {"verbose", 'v', false},
+    {"kind", 0, true},
+    {"yes", 0, false},
+    {"no", 0, false},
+    {"to", 0, true},
+    {"help", 'h', false},
+}};
 
 std::optional<ConvertTo> ConversionFrom(const ParsedArgs& parsed) {
     const std::optional<std::string> to = parsed.Value("--to");
@@ -67,39 +85,75 @@ AnswerPolicy PolicyFrom(const ParsedArgs& parsed) {
     return parsed.Has("--no") ? AnswerPolicy::No : AnswerPolicy::Ask;
 }
 
+// The chosen sounds' bytes, one after another, to standard output.
+int WriteToStdout(const ArchiveDecoder& archive, const Selection& selection, Console& console) {
+    int failed = 0;
+    for (const std::int32_t number : selection.numbers) {
+        try {
+            CopyCataloguedSound(archive.Catalogue(), number,
+                                [&console](std::span<const std::uint8_t> piece) {
+                                    console.out.write(reinterpret_cast<const char*>(piece.data()),
+                                                      static_cast<std::streamsize>(piece.size()));
+                                });
+        } catch (const ArchiveError& error) {
+            console.err << "echodelve-cli extract: " << error.what() << '\n';
+            ++failed;
+        }
+    }
+    console.out.flush();
+    if (!console.out) {
+        console.err << "echodelve-cli extract: could not write to standard output.\n";
+        return kExitFailure;
+    }
+    return failed > 0 ? kExitFailure : kExitOk;
+}
+
 }  // namespace
 
 int RunExtract(std::span<const std::string> args, Console& console) {
-    const ParsedArgs parsed = ParseArgs(args, {"--yes", "--no"}, {"--kind", "-o", "--to"});
+    const ParsedArgs parsed = ParseArgs(args, kExtractOptions);
     const std::optional<ConvertTo> conversion = ConversionFrom(parsed);
-    const std::optional<std::string> folderArg = parsed.Value("-o");
-    if (!folderArg || folderArg->empty()) {
+    const std::optional<std::string> folderArg = parsed.Value("--output");
+    const bool toStdout = parsed.Has("--stdout");
+    if (toStdout && (folderArg || conversion)) {
+        throw UsageError("--stdout writes the sounds as they are, to no folder");
+    }
+    if (!toStdout && (!folderArg || folderArg->empty())) {
         throw UsageError("no output folder given (-o FOLDER)");
+    }
+    if (toStdout && console.outIsTerminal) {
+        throw UsageError("--stdout will not write sounds to a terminal; redirect it to a file");
     }
     if (parsed.positionals.empty()) {
         throw UsageError("no archive given");
     }
+    const bool quiet = parsed.Has("--quiet");
+    const bool verbose = parsed.Has("--verbose") && !quiet;
+    const bool keepExisting = parsed.Has("--no-overwrite");
     const std::filesystem::path archivePath = parsed.positionals[0];
     const ArchiveKind kind = ResolveKind(parsed.Value("--kind"), archivePath);
-    std::vector<std::int64_t> numbers;
-    for (std::size_t i = 1; i < parsed.positionals.size(); ++i) {
-        numbers.push_back(ParseSoundNumber(parsed.positionals[i]));
-    }
+    CheckSelection(std::span(parsed.positionals).subspan(1));
     ConsoleHooks hooks(console, PolicyFrom(parsed));
-    const std::filesystem::path folder = *folderArg;
 
-    std::unique_ptr<ArchiveDecoder> archive;
+    OpenedArchive opened;
     try {
-        archive = DecodeArchive(hooks, console, kind, archivePath);
+        opened = DecodeArchive(hooks, console, kind, archivePath);
     } catch (const ArchiveError& error) {
         console.err << "echodelve-cli extract: " << error.what() << '\n';
         return kExitFailure;
     }
-    if (numbers.empty()) {
-        for (std::int32_t i = 1; i <= archive->Count(); ++i) {
-            numbers.push_back(i);
-        }
+    ArchiveDecoder& archive = *opened.decoder;
+    const Selection selection = SelectSounds(std::span(parsed.positionals).subspan(1), archive);
+    for (const std::string& missing : selection.missing) {
+        console.err << "echodelve-cli extract: " << missing << '\n';
     }
+    const bool incomplete = opened.cutAtLimit || !selection.missing.empty();
+    if (toStdout) {
+        const int status = WriteToStdout(archive, selection, console);
+        return incomplete ? kExitFailure : status;
+    }
+
+    const std::filesystem::path folder = *folderArg;
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec) {
@@ -108,56 +162,72 @@ int RunExtract(std::span<const std::string> args, Console& console) {
         return kExitFailure;
     }
 
+    const bool progress = console.errIsTerminal && !quiet && !verbose;
+    const auto newLine = [&progress] { return progress ? "\n" : ""; };
     SaveAllNames names;
     int written = 0;
     int skipped = 0;
     int failed = 0;
-    for (std::size_t done = 0; done < numbers.size(); ++done) {
-        const std::int64_t number = numbers[done];
-        if (console.errIsTerminal) {
-            console.err << "\rExtracting " << done + 1 << " of " << numbers.size() << "..."
-                        << std::flush;
+    int kept = 0;
+    int padded = 0;
+    const std::size_t total = selection.numbers.size();
+    for (std::size_t done = 0; done < total; ++done) {
+        const std::int32_t number = selection.numbers[done];
+        if (progress) {
+            console.err << "\rExtracting " << done + 1 << " of " << total << "..." << std::flush;
         }
-        if (number > archive->Count()) {
-            console.err << (console.errIsTerminal ? "\n" : "") << "sound " << number
-                        << ": there is no such sound; the archive holds " << archive->Count()
-                        << ".\n";
-            ++failed;
-            continue;
-        }
-        const std::string& stored = archive->Entry(number).name;
+        const SoundEntry& entry = archive.Entry(number);
         const std::string name =
             conversion
-                ? names.Claim(ReplaceExtension(stored, ConvertedExtension(*conversion)), number)
-                : names.Claim(stored, number);
+                ? names.Claim(ReplaceExtension(entry.name, ConvertedExtension(*conversion)), number)
+                : names.Claim(entry.name, number);
+        const std::filesystem::path target = folder / name;
+        if (keepExisting && std::filesystem::exists(std::filesystem::symlink_status(target, ec))) {
+            console.err << newLine() << "kept '" << target.string()
+                        << "', which was already there\n";
+            ++kept;
+            continue;
+        }
         try {
-            if (conversion) {
-                ConvertCataloguedSound(archive->Catalogue(), number, folder / name, *conversion);
-                ++written;
-            } else if (archive->Extract(folder / name, number)) {
-                ++written;
-            } else {
+            const bool wrote =
+                conversion
+                    ? (ConvertCataloguedSound(archive.Catalogue(), number, target, *conversion),
+                       true)
+                    : archive.Extract(target, number);
+            if (!wrote) {
                 ++skipped;
+                continue;
+            }
+            ++written;
+            if (verbose) {
+                console.err << target.string() << '\n';
+            }
+            if (const std::string problem = PlaceProblem(number, entry, opened.size);
+                !problem.empty() && !conversion) {
+                console.err << newLine() << problem << "; written padded with zeros\n";
+                ++padded;
             }
         } catch (const ArchiveError& error) {
-            console.err << (console.errIsTerminal ? "\n" : "") << name << ": " << error.what()
-                        << '\n';
+            console.err << newLine() << name << ": " << error.what() << '\n';
             ++failed;
         }
     }
-    if (console.errIsTerminal && !numbers.empty()) {
+    if (progress && total > 0) {
         console.err << '\n';
     }
-    console.err << "Wrote " << written << " of " << numbers.size() << " sounds to '"
-                << folder.string() << "'";
-    if (skipped > 0) {
-        console.err << ", " << skipped << " skipped";
+    if (!quiet) {
+        console.err << "Wrote " << written << " of " << total << " sounds to '" << folder.string()
+                    << "'";
+        for (const auto& [count, what] :
+             {std::pair{padded, "padded with zeros"}, std::pair{kept, "kept"},
+              std::pair{skipped, "skipped"}, std::pair{failed, "failed"}}) {
+            if (count > 0) {
+                console.err << ", " << count << " " << what;
+            }
+        }
+        console.err << ".\n";
     }
-    if (failed > 0) {
-        console.err << ", " << failed << " failed";
-    }
-    console.err << ".\n";
-    return failed > 0 ? kExitFailure : kExitOk;
+    return failed + skipped + padded > 0 || incomplete ? kExitFailure : kExitOk;
 }
 
 }  // namespace echodelve::cli

@@ -1,3 +1,4 @@
+#include <array>
 #include <ios>
 #include <optional>
 #include <ostream>
@@ -7,6 +8,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
+#include "cli/selection.h"
 #include "formats/errors.h"
 #include "formats/hex_mod.h"
 #include "formats/text_encoding.h"
@@ -14,11 +16,12 @@
 namespace echodelve::cli {
 
 const std::string_view kListHelp =
-    "Usage: echodelve-cli list [--kind sfx|wad] [--details] [--json] ARCHIVE\n"
+    "Usage: echodelve-cli list [--kind=sfx|wad] [--details] [--json] ARCHIVE\n"
     "Prints one line per sound: number, name, size in bytes and offset in the\n"
     "archive, separated by tabs. Control characters in a name are written as \\xNN.\n"
     "\n"
-    "  --kind sfx|wad  the archive's kind (by default taken from its extension)\n"
+    "  --kind=sfx|wad  the archive's kind (by default taken from its extension,\n"
+    "                  or else its content)\n"
     "  --details       add what each sound is: encoding, sample rate, channels,\n"
     "                  bits per sample and duration in seconds (\"-\" where unknown)\n"
     "  --json          print the listing as a JSON object instead, details\n"
@@ -115,10 +118,17 @@ std::string DetailFields(const DetailsOrProblem& sound) {
            R"(, "duration": )" + Seconds(d.seconds) + R"(, "problem": null)";
 }
 
+constexpr std::array<Option, 4> kListOptions = {{
+    {"kind", 0, true},
+    {"json", 0, false},
+    {"details", 0, false},
+    {"help", 'h', false},
+}};
+
 }  // namespace
 
 int RunList(std::span<const std::string> args, Console& console) {
-    const ParsedArgs parsed = ParseArgs(args, {"--json", "--details"}, {"--kind"});
+    const ParsedArgs parsed = ParseArgs(args, kListOptions);
     if (parsed.positionals.size() != 1) {
         throw UsageError(parsed.positionals.empty() ? "no archive given"
                                                     : "give exactly one archive");
@@ -128,10 +138,18 @@ int RunList(std::span<const std::string> args, Console& console) {
 
     ConsoleHooks hooks(console, AnswerPolicy::No);
     std::ostringstream listing;  // nothing reaches stdout unless the decode finished
+    std::vector<std::string> problems;
+    bool cut = false;
     try {
-        const std::unique_ptr<ArchiveDecoder> decoded =
-            DecodeArchive(hooks, console, kind, archivePath);
-        const ArchiveDecoder& archive = *decoded;
+        const OpenedArchive opened = DecodeArchive(hooks, console, kind, archivePath);
+        const ArchiveDecoder& archive = *opened.decoder;
+        cut = opened.cutAtLimit;
+        for (std::int32_t i = 1; i <= archive.Count(); ++i) {
+            if (std::string problem = PlaceProblem(i, archive.Entry(i), opened.size);
+                !problem.empty()) {
+                problems.push_back(std::move(problem));
+            }
+        }
         if (parsed.Has("--json")) {
             listing << R"({"archive": )" << JsonString(archivePath.string()) << R"(, "kind": ")"
                     << KindName(kind) << R"(", "sounds": [)";
@@ -159,7 +177,10 @@ int RunList(std::span<const std::string> args, Console& console) {
         return kExitFailure;
     }
     console.out << listing.str() << std::flush;
-    return kExitOk;
+    for (const std::string& problem : problems) {
+        console.err << "echodelve-cli list: " << problem << ".\n";
+    }
+    return cut || !problems.empty() ? kExitFailure : kExitOk;
 }
 
 }  // namespace echodelve::cli

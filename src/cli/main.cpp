@@ -17,7 +17,11 @@ int main(int argc, char** argv) {
     echodelve::RemoveFilesInFlightOnSignals();
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    echodelve::cli::Console console{std::cin, std::cout, std::cerr, ECHODELVE_ISATTY(stdin),
-                                    ECHODELVE_ISATTY(stderr)};
+    echodelve::cli::Console console{std::cin,
+                                    std::cout,
+                                    std::cerr,
+                                    ECHODELVE_ISATTY(stdin),
+                                    ECHODELVE_ISATTY(stderr),
+                                    ECHODELVE_ISATTY(stdout)};
     return echodelve::cli::RunCli(args, console);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "byte_source.h"
@@ -59,6 +60,13 @@ class ArchiveDecoder {
 
 // The decoder of an archive kind: the one place that chooses between them.
 std::unique_ptr<ArchiveDecoder> MakeDecoder(ArchiveKind kind, UiHooks& ui);
+
+// The kind an archive's content shows, for a file named without .sfx or
+// .wad: "RIFF" at its start is an SFX archive; a first record that names a
+// sound (a "." before its zero byte) whose bytes begin after the record and
+// end within the archive is a WAD archive; anything else, nullopt. Throws
+// ArchiveError when the file cannot be read.
+std::optional<ArchiveKind> DetectKind(const ByteSource& source);
 
 // "sfx" or "wad".
 const char* KindName(ArchiveKind kind);

@@ -73,7 +73,8 @@ SoundToWrite::SoundToWrite(const SoundCatalogue& catalogue, std::int64_t number,
     // A sound named like its archive, saved into the archive's folder, would
     // otherwise be renamed over the archive it is still being read from.
     std::error_code ec;
-    if (!source.Path().empty() && std::filesystem::equivalent(output, source.Path(), ec)) {
+    if (!output.empty() && !source.Path().empty() &&
+        std::filesystem::equivalent(output, source.Path(), ec)) {
         throw ArchiveError(soundName + " was not written: '" + output.string() +
                            "' is the archive itself.");
     }
@@ -93,7 +94,36 @@ std::unique_ptr<ByteReader> SoundToWrite::Open() const {
     return reader;
 }
 
+// Hands bytes `done` onwards of a sound to `sink` through a bounded buffer.
+void CopyInPieces(ByteReader& archive, const SoundEntry& entry, std::int64_t done,
+                  const std::string& soundName,
+                  const std::function<void(std::span<const std::uint8_t>)>& sink) {
+    const auto chunkSize = static_cast<std::size_t>(
+        std::min<std::int64_t>(entry.size - done, static_cast<std::int64_t>(kChunkBytes)));
+    std::vector<std::uint8_t> chunk;
+    try {
+        chunk.resize(chunkSize);
+    } catch (const std::bad_alloc&) {
+        throw ArchiveError("Not enough memory to extract " + soundName + ".");
+    }
+    while (done < entry.size) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(entry.size - done, static_cast<std::int64_t>(chunkSize)));
+        const std::span<std::uint8_t> piece(chunk.data(), n);
+        archive.ReadAt(entry.offset + done, piece);
+        sink(piece);
+        done += static_cast<std::int64_t>(n);
+    }
+}
+
 }  // namespace
+
+void CopyCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
+                         const std::function<void(std::span<const std::uint8_t>)>& sink) {
+    const SoundToWrite sound(catalogue, number, {});
+    const auto archive = sound.Open();
+    CopyInPieces(*archive, sound.entry, 0, sound.name, sink);
+}
 
 bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
                             const std::filesystem::path& output, UiHooks& ui) {
@@ -117,22 +147,8 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
                                                       static_cast<std::uint64_t>(entry.size)));
     }
     // What the kernel did not copy: the rest of a short archive (as zeros) or everything.
-    const auto chunkSize = static_cast<std::size_t>(
-        std::min<std::int64_t>(entry.size - done, static_cast<std::int64_t>(kChunkBytes)));
-    std::vector<std::uint8_t> chunk;
-    try {
-        chunk.resize(chunkSize);
-    } catch (const std::bad_alloc&) {
-        throw ArchiveError("Not enough memory to extract " + soundName + ".");
-    }
-    while (done < entry.size) {
-        const auto n = static_cast<std::size_t>(
-            std::min<std::int64_t>(entry.size - done, static_cast<std::int64_t>(chunkSize)));
-        const std::span<std::uint8_t> piece(chunk.data(), n);
-        archive->ReadAt(entry.offset + done, piece);
-        out.Write(piece);
-        done += static_cast<std::int64_t>(n);
-    }
+    CopyInPieces(*archive, entry, done, soundName,
+                 [&out](std::span<const std::uint8_t> piece) { out.Write(piece); });
     out.Commit();
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <span>
 #include <string>
 
 #include "sound_catalogue.h"
@@ -18,6 +20,13 @@ namespace echodelve {
 // archive itself, and any failure to read or write.
 bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
                             const std::filesystem::path& output, UiHooks& ui);
+
+// Hands sound `number`'s bytes to `sink` in bounded pieces, as extraction
+// would write them (bytes past the archive's end as zeros), for a pipe.
+// Refuses what extraction refuses, before any byte is handed on; asks no
+// question. Throws ArchiveError.
+void CopyCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
+                         const std::function<void(std::span<const std::uint8_t>)>& sink);
 
 // What a sound can be converted to.
 enum class ConvertTo { Pcm16Wav, Flac, OggVorbis };

@@ -27,12 +27,12 @@ struct Result {
 
 class CliTest : public ::testing::Test {
   protected:
-    Result Run(std::vector<std::string> args, const std::string& input = "",
-               bool terminal = false) {
+    Result Run(std::vector<std::string> args, const std::string& input = "", bool terminal = false,
+               bool outIsTerminal = false) {
         std::istringstream in(input);
         std::ostringstream out;
         std::ostringstream err;
-        Console console{in, out, err, terminal, terminal};
+        Console console{in, out, err, terminal, terminal, outIsTerminal};
         const int code = RunCli(args, console);
         return {code, out.str(), err.str()};
     }
@@ -104,11 +104,17 @@ TEST_F(CliTest, KindFollowsTheExtensionInAnyCaseUnlessGiven) {
     WriteSfxArchive(dir / "LOUD.SFX", members);
     EXPECT_EQ(Run({"list", Path("LOUD.SFX")}).out, "1\tedsnd001.wav\t100\t0\n");
 
+    // Named otherwise, the content tells: RIFF first is SFX, a sound's record WAD.
     std::filesystem::copy_file(dir / "LOUD.SFX", dir / "sounds.bin");
-    const Result unknown = Run({"list", Path("sounds.bin")});
+    EXPECT_EQ(Run({"list", Path("sounds.bin")}).out, "1\tedsnd001.wav\t100\t0\n");
+    WriteWadArchive(dir / "game.dat", {PackMember::FromBytes("a.wav", MakeWav(100))});
+    EXPECT_EQ(Run({"list", Path("game.dat")}).out, "1\ta.wav\t100\t268\n");
+    test::WriteBytes(dir / "noise.bin", Bytes(600, 0x41));
+    const Result unknown = Run({"list", Path("noise.bin")});
     EXPECT_EQ(unknown.code, 2);
     EXPECT_EQ(std::count(unknown.err.begin(), unknown.err.end(), '\n'), 1);
-    EXPECT_EQ(Run({"list", "--kind", "sfx", Path("sounds.bin")}).out, "1\tedsnd001.wav\t100\t0\n");
+    EXPECT_NE(unknown.err.find("from its name or its content"), std::string::npos);
+    EXPECT_EQ(Run({"list", "--kind", "wad", Path("sounds.bin")}).out, "");
     EXPECT_EQ(Run({"list", "--kind=SFX", Path("sounds.bin")}).code, 0);
 }
 
@@ -116,7 +122,7 @@ TEST_F(CliTest, WadWarningGoesToStderrAndTheListingStillPrints) {
     Bytes bytes = test::WadRecord("a.wav", 10, 1000);  // the stop offset is never met
     test::WriteBytes(dir / "odd.wad", bytes);
     const Result r = Run({"list", Path("odd.wad")});
-    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.code, 1);  // a listing cut short is not a success
     EXPECT_EQ(r.out, "1\ta.wav\t10\t1000\n");
     EXPECT_NE(r.err.find("runs past 80000 bytes"), std::string::npos) << r.err;
 }
@@ -146,7 +152,7 @@ TEST_F(CliTest, FailedDecodePrintsOnlyTheReason) {
 TEST_F(CliTest, ExtractWritesSafeUniqueNamesAndSkipsNonRiffWithoutATerminal) {
     const std::string archive = MixedWad();
     const Result r = Run({"extract", "-o", Path("out"), archive});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.code, 1) << r.err;  // one sound skipped
     EXPECT_EQ(test::FileNames(dir / "out"),
               (std::vector<std::string>{".._up_.wav", "door (2).wav", "door.wav"}));
     EXPECT_EQ(ReadBytes(dir / "out" / "door.wav"), MakeWav(100, 1));
@@ -283,8 +289,11 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
         {"extract", "a.sfx"},
         {"extract", "-o", "out"},
         {"extract", "--yes", "--no", "-o", "out", "a.sfx"},
-        {"extract", "-o", "out", "a.sfx", "two"},
         {"extract", "-o", "out", "a.sfx", "0"},
+        {"extract", "-o", "out", "a.sfx", "9-5"},
+        {"extract", "-oout", "--stdout", "a.sfx"},
+        {"extract", "--output"},
+        {"extract", "-x", "-o", "out", "a.sfx"},
         {"pack", "-o", "a.sfx"},
         {"pack", "a.wav"},
         {"pack", "-o", "archive.zip", "a.wav"},
@@ -305,6 +314,127 @@ TEST_F(CliTest, EachCommandHasHelp) {
         EXPECT_EQ(r.out.rfind("Usage: echodelve-cli " + command, 0), 0u) << r.out;
     }
     EXPECT_NE(Run({"--help"}).out.find("Commands:"), std::string::npos);
+}
+
+// Ten sounds named s1.wav .. s10.wav, the fifth "Door.WAV".
+std::string TenSounds(const std::filesystem::path& dir) {
+    std::vector<PackMember> members;
+    for (int i = 1; i <= 10; ++i) {
+        members.push_back(PackMember::FromBytes(
+            i == 5 ? "Door.WAV" : "s" + std::to_string(i) + ".wav",
+            MakeWav(50 + static_cast<std::size_t>(i), static_cast<std::uint8_t>(i))));
+    }
+    WriteWadArchive(dir / "ten.wad", members);
+    return (dir / "ten.wad").string();
+}
+
+TEST_F(CliTest, OptionsTakeEveryUsualFormAndComeAnywhere) {
+    const std::string archive = TenSounds(dir.path());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"extract", "-o" + Path("a"), archive, "1"},
+          {"extract", "--output=" + Path("b"), archive, "1"},
+          {"extract", "--out", Path("c"), archive, "1"},
+          {"extract", archive, "1", "-qo", Path("d")},
+          {"extract", "-o", Path("e"), "--", archive, "1"}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.code, 0) << ::testing::PrintToString(args) << r.err;
+    }
+    for (const char* folder : {"a", "b", "c", "d", "e"}) {
+        EXPECT_EQ(test::FileNames(dir / folder), (std::vector<std::string>{"s1.wav"})) << folder;
+    }
+}
+
+TEST_F(CliTest, SoundsAreChosenByNumberRangeAndPatternInArchiveOrder) {
+    const std::string archive = TenSounds(dir.path());
+    const Result r = Run({"extract", "-v", "-o", Path("out"), archive, "9", "2-3", "door*", "S1*"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(
+        test::FileNames(dir / "out"),
+        (std::vector<std::string>{"Door.WAV", "s1.wav", "s10.wav", "s2.wav", "s3.wav", "s9.wav"}));
+    // -v names each file, in archive order.
+    EXPECT_EQ(r.err.find(Path("out/s1.wav")), 0u) << r.err;
+    EXPECT_LT(r.err.find("s10.wav"), r.err.find("Wrote 6 of 6"));
+
+    const Result missing = Run({"extract", "-o", Path("more"), archive, "8-12", "*.ogg", "4"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("sounds 11 to 12: there are no such sounds; the archive holds 10."),
+              std::string::npos)
+        << missing.err;
+    EXPECT_NE(missing.err.find("no sound's name matches '*.ogg'"), std::string::npos);
+    EXPECT_EQ(test::FileNames(dir / "more"),
+              (std::vector<std::string>{"s10.wav", "s4.wav", "s8.wav", "s9.wav"}));
+}
+
+TEST_F(CliTest, StdoutCarriesTheChosenSoundsExactlyAndNeverToATerminal) {
+    const std::string archive = TenSounds(dir.path());
+    const Result r = Run({"extract", "-p", archive, "3", "1"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    Bytes both = MakeWav(51, 1);
+    const Bytes third = MakeWav(53, 3);
+    both.insert(both.end(), third.begin(), third.end());
+    EXPECT_EQ(Bytes(r.out.begin(), r.out.end()), both);
+    EXPECT_EQ(r.err, "");
+
+    const Result terminal = Run({"extract", "--stdout", archive, "1"}, "", false, true);
+    EXPECT_EQ(terminal.code, 2);
+    EXPECT_EQ(terminal.out, "");
+}
+
+TEST_F(CliTest, NoOverwriteKeepsWhatIsThereAndSaysSo) {
+    const std::string archive = TenSounds(dir.path());
+    std::filesystem::create_directory(dir / "out");
+    test::WriteBytes(dir / "out" / "s2.wav", Bytes{'m', 'i', 'n', 'e'});
+    const Result r = Run({"extract", "-n", "-o", Path("out"), archive, "1-2"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(ReadBytes(dir / "out" / "s2.wav"), (Bytes{'m', 'i', 'n', 'e'}));
+    EXPECT_EQ(ReadBytes(dir / "out" / "s1.wav"), MakeWav(51, 1));
+    EXPECT_NE(r.err.find("kept '" + Path("out/s2.wav") + "'"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Wrote 1 of 2 sounds to '" + Path("out") + "', 1 kept."),
+              std::string::npos);
+    // Without -n the file is replaced, as the program does; -q says nothing.
+    const Result quiet = Run({"extract", "-q", "-o", Path("out"), archive, "2"});
+    EXPECT_EQ(quiet.code, 0);
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(ReadBytes(dir / "out" / "s2.wav"), MakeWav(52, 2));
+}
+
+// Damaged archives are never a success: each sound at fault is named.
+TEST_F(CliTest, DamageExitsOneAndNamesTheSoundAndWhy) {
+    // A WAD cut short in the middle of its last sound.
+    const std::string archive = TenSounds(dir.path());
+    std::filesystem::resize_file(archive, std::filesystem::file_size(archive) - 20);
+    const Result extract = Run({"extract", "-o", Path("out"), archive});
+    EXPECT_EQ(extract.code, 1);
+    EXPECT_NE(extract.err.find("sound 10 's10.wav': 20 of 60 bytes lie past the end of the "
+                               "archive; written padded with zeros"),
+              std::string::npos)
+        << extract.err;
+    EXPECT_EQ(test::FileNames(dir / "out").size(), 10u);
+    const Result list = Run({"list", archive});
+    EXPECT_EQ(list.code, 1);
+    EXPECT_NE(list.err.find("sound 10 's10.wav': 20 of 60 bytes lie past the end"),
+              std::string::npos);
+
+    // An SFX cut short: the walk ends in its second sound.
+    WriteSfxArchive(dir / "cut.sfx", {PackMember::FromBytes("a", MakeWav(1000, 1)),
+                                      PackMember::FromBytes("b", MakeWav(20000, 2)),
+                                      PackMember::FromBytes("c", MakeWav(1000, 3))});
+    std::filesystem::resize_file(dir / "cut.sfx", 5000);
+    const Result sfx = Run({"list", Path("cut.sfx")});
+    EXPECT_EQ(sfx.code, 1);
+    EXPECT_NE(sfx.err.find("sound 2 'edsnd002.wav': 16,000 of 20,000 bytes lie past the end"),
+              std::string::npos)
+        << sfx.err;
+
+    // Random bytes taken for a WAD declare negative sizes and offsets.
+    Bytes noise(4000);
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<std::uint8_t>(i % 7 == 0 ? '.' : 0x80 + i * 37 % 120);
+    }
+    test::WriteBytes(dir / "noise.wad", noise);
+    const Result random = Run({"list", Path("noise.wad")});
+    EXPECT_EQ(random.code, 1);
+    EXPECT_NE(random.err.find("declares a negative"), std::string::npos) << random.err;
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "formats/archive_decoder.h"
+
+namespace echodelve::cli {
+
+// The sounds a command line picks, in archive order, each once.
+struct Selection {
+    std::vector<std::int32_t> numbers;
+    // What was asked for and is not there ("sound 12: there is no such
+    // sound; the archive holds 10."), one line each.
+    std::vector<std::string> missing;
+};
+
+// Each item is a sound number ("7"), a range of them ("5-9"), or a pattern
+// matched against the names like a shell glob, ignoring case ("door*",
+// "*.wav"); no items pick every sound. Throws UsageError for a range that
+// runs backwards or a number below 1.
+Selection SelectSounds(std::span<const std::string> items, const ArchiveDecoder& archive);
+// The same mistakes, found before the archive is read.
+void CheckSelection(std::span<const std::string> items);
+
+// Where a sound lies against its archive's end, or a negative size or offset:
+// "sound 7 'door.wav': 1,204 of 20,480 bytes lie past the end of the archive".
+// Empty when the sound lies whole within the archive.
+std::string PlaceProblem(std::int32_t number, const SoundEntry& entry, std::int64_t archiveSize);
+
+// 20480 as "20,480".
+std::string Grouped(std::int64_t number);
+
+}  // namespace echodelve::cli
