@@ -1,0 +1,39 @@
+# bash completion for echodelve-cli: commands, each command's options, the
+# values of --kind and --to, and archive files (*.sfx, *.wad) where one is due.
+_echodelve_cli() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+    local command=${COMP_WORDS[1]-}
+    COMPREPLY=()
+    if [ "$COMP_CWORD" -eq 1 ]; then
+        mapfile -t COMPREPLY < <(compgen -W 'list extract pack --help --version' -- "$cur")
+        return
+    fi
+    case $prev in
+        --kind) mapfile -t COMPREPLY < <(compgen -W 'sfx wad' -- "$cur"); return ;;
+        --to) mapfile -t COMPREPLY < <(compgen -W 'pcm16 flac ogg' -- "$cur"); return ;;
+        -o | --output)
+            if [ "$command" = pack ]; then
+                mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+            else
+                mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+            fi
+            return ;;
+    esac
+    if [[ $cur == -* ]]; then
+        local options
+        case $command in
+            list) options='--kind= --details --json --help' ;;
+            extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --help' ;;
+            pack) options='--output= --kind= --help' ;;
+        esac
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+        [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null
+        return
+    fi
+    if [ "$command" = pack ]; then
+        mapfile -t COMPREPLY < <(compgen -f -X '!*.@(wav|WAV)' -- "$cur"; compgen -d -- "$cur")
+    else
+        mapfile -t COMPREPLY < <(compgen -f -X '!*.@(sfx|SFX|wad|WAD)' -- "$cur"; compgen -d -- "$cur")
+    fi
+}
+complete -o filenames -F _echodelve_cli echodelve-cli
