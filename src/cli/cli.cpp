@@ -19,14 +19,16 @@ constexpr std::string_view kToolHelp =
     "  list      list the sounds of an archive\n"
     "  extract   write sounds of an archive as WAV files into a folder\n"
     "  pack      write WAV files into a new SFX or WAD archive\n"
+    "  check     check archives' health: every problem, with the sound it concerns\n"
     "\n"
     "'echodelve-cli COMMAND --help' describes each command;\n"
     "'echodelve-cli --version' prints the version.\n";
 
-const std::array<Command, 3> kCommands = {{
+const std::array<Command, 4> kCommands = {{
     {"list", &kListHelp, RunList},
     {"extract", &kExtractHelp, RunExtract},
     {"pack", &kPackHelp, RunPack},
+    {"check", &kCheckHelp, RunCheck},
 }};
 
 bool AsksForHelp(std::span<const std::string> args) {

@@ -19,9 +19,11 @@ struct Command {
 int RunList(std::span<const std::string> args, Console& console);
 int RunExtract(std::span<const std::string> args, Console& console);
 int RunPack(std::span<const std::string> args, Console& console);
+int RunCheck(std::span<const std::string> args, Console& console);
 
 extern const std::string_view kListHelp;
 extern const std::string_view kExtractHelp;
 extern const std::string_view kPackHelp;
+extern const std::string_view kCheckHelp;
 
 }  // namespace echodelve::cli

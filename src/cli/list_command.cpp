@@ -8,10 +8,9 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
+#include "cli/escaping.h"
 #include "cli/selection.h"
 #include "formats/errors.h"
-#include "formats/hex_mod.h"
-#include "formats/text_encoding.h"
 
 namespace echodelve::cli {
 
@@ -28,53 +27,6 @@ const std::string_view kListHelp =
     "                  included (null where unknown, with the reason as \"problem\")\n";
 
 namespace {
-
-// Two hex digits of a code point below U+0100.
-std::string Hex2(char32_t cp) {
-    const auto byte = static_cast<std::uint8_t>(cp);
-    return HexMod::BytesToHex(std::span(&byte, 1));
-}
-
-// The name with its control characters (C0, DEL and C1) written as \xNN.
-std::string EscapeControls(std::string_view name) {
-    std::string escaped;
-    std::size_t pos = 0;
-    while (pos < name.size()) {
-        const std::size_t start = pos;
-        const auto cp = NextCodePoint(name, pos);
-        if (!cp) {
-            escaped += "\\x" + Hex2(static_cast<unsigned char>(name[pos++]));
-        } else if (IsControlCharacter(*cp)) {
-            escaped += "\\x" + Hex2(*cp);
-        } else {
-            escaped += name.substr(start, pos - start);
-        }
-    }
-    return escaped;
-}
-
-// A JSON string that strict parsers take: controls escaped, and any bytes that
-// are not UTF-8 (an archive path may hold some) replaced by U+FFFD.
-std::string JsonString(std::string_view text) {
-    std::string json = "\"";
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t start = pos;
-        const auto cp = NextCodePoint(text, pos);
-        if (!cp) {
-            ++pos;
-            json += "\\uFFFD";
-        } else if (*cp == '"' || *cp == '\\') {
-            json += '\\';
-            json += static_cast<char>(*cp);
-        } else if (IsControlCharacter(*cp)) {
-            json += "\\u00" + Hex2(*cp);
-        } else {
-            json += text.substr(start, pos - start);
-        }
-    }
-    return json + "\"";
-}
 
 template <typename T>
 std::string Or(const std::optional<T>& value, const std::string& otherwise) {

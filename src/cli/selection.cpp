@@ -8,6 +8,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
+#include "formats/archive_check.h"
 
 namespace echodelve::cli {
 
@@ -108,14 +109,6 @@ std::string PlaceProblem(std::int32_t number, const SoundEntry& entry, std::int6
     }
     return sound + Grouped(past) + " of " + Grouped(entry.size) +
            " bytes lie past the end of the archive";
-}
-
-std::string Grouped(std::int64_t number) {
-    std::string digits = std::to_string(number < 0 ? -number : number);
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
-        digits.insert(static_cast<std::size_t>(at), ",");
-    }
-    return (number < 0 ? "-" : "") + digits;
 }
 
 }  // namespace echodelve::cli

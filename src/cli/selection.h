@@ -30,7 +30,4 @@ void CheckSelection(std::span<const std::string> items);
 // Empty when the sound lies whole within the archive.
 std::string PlaceProblem(std::int32_t number, const SoundEntry& entry, std::int64_t archiveSize);
 
-// 20480 as "20,480".
-std::string Grouped(std::int64_t number);
-
 }  // namespace echodelve::cli

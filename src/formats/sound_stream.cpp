@@ -110,24 +110,6 @@ constexpr std::array<Encoding, 24> kEncodings = {{
     {SF_FORMAT_VORBIS, "Vorbis", 0},
 }};
 
-// Walks the chunks after "RIFF....WAVE" to the data chunk. A walk that finds
-// none within a reasonable number of chunks leaves the verdict to libsndfile.
-bool DataChunkRunsPastTheEnd(ByteReader& reader, std::int64_t offset, std::int64_t size) {
-    constexpr int kChunksWalked = 256;
-    std::int64_t position = 12;
-    for (int i = 0; i < kChunksWalked && position + 8 <= size; ++i) {
-        std::array<std::uint8_t, 8> header{};
-        reader.ReadAt(offset + position, header);
-        const auto length = static_cast<std::int64_t>(
-            LoadLittleEndian(std::span<const std::uint8_t>(header).subspan(4)));
-        if (std::equal(header.begin(), header.begin() + 4, "data")) {
-            return position + 8 + length > size;
-        }
-        position += 8 + length + (length & 1);  // chunks are padded to an even length
-    }
-    return false;
-}
-
 }  // namespace
 
 SoundStream::SoundStream(std::unique_ptr<Input> input, const std::string& name)
@@ -196,7 +178,8 @@ std::unique_ptr<SoundStream> SoundStream::OpenRange(std::shared_ptr<const ByteSo
     }
     // libsndfile plays what there is of a data chunk cut short; a sound cut
     // short is damaged, and plays nothing rather than a fragment.
-    if (DataChunkRunsPastTheEnd(*input->reader, offset, size)) {
+    const WaveLayout layout = ReadWaveLayout(*input->reader, offset, size);
+    if (layout.data && layout.data->offset + layout.data->length > size) {
         throw UndecodableSound("'" + name + "'", "its data chunk runs past the end of the sound");
     }
     return std::unique_ptr<SoundStream>(new SoundStream(std::move(input), name));
@@ -254,6 +237,51 @@ std::size_t PcmFeeder::Read(std::span<std::uint8_t> out) {
     }
     std::memcpy(out.data(), block.data(), frames * frameBytes);
     return frames * frameBytes;
+}
+
+WaveLayout ReadWaveLayout(ByteReader& reader, std::int64_t offset, std::int64_t size) {
+    WaveLayout layout;
+    std::array<std::uint8_t, 12> head{};
+    reader.ReadAt(offset, std::span(head).first(
+                              static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, 12))));
+    layout.riffWave = size >= 12 && std::equal(head.begin(), head.begin() + 4, "RIFF") &&
+                      std::equal(head.begin() + 8, head.end(), "WAVE");
+    if (!layout.riffWave) {
+        return layout;
+    }
+    layout.riffLength = static_cast<std::int64_t>(
+        LoadLittleEndian(std::span<const std::uint8_t>(head).subspan(4, 4)));
+    // A walk that finds no data chunk within this many chunks leaves the
+    // verdict to libsndfile.
+    constexpr int kChunksWalked = 256;
+    std::int64_t position = 12;
+    for (int i = 0; i < kChunksWalked && position + 8 <= size && !layout.data; ++i) {
+        std::array<std::uint8_t, 8> header{};
+        reader.ReadAt(offset + position, header);
+        const WaveLayout::Chunk chunk{
+            position + 8, static_cast<std::int64_t>(
+                              LoadLittleEndian(std::span<const std::uint8_t>(header).subspan(4)))};
+        if (std::equal(header.begin(), header.begin() + 4, "fmt ") && !layout.format) {
+            layout.format = chunk;
+            std::array<std::uint8_t, 16> field{};
+            reader.ReadAt(offset + chunk.offset,
+                          std::span(field).first(static_cast<std::size_t>(
+                              std::clamp<std::int64_t>(chunk.length, 0, 16))));
+            const auto at = [&field](std::size_t from, std::size_t bytes) {
+                return static_cast<std::uint32_t>(
+                    LoadLittleEndian(std::span<const std::uint8_t>(field).subspan(from, bytes)));
+            };
+            layout.formatTag = at(0, 2);
+            layout.channels = at(2, 2);
+            layout.sampleRate = at(4, 4);
+            layout.blockAlign = at(12, 2);
+            layout.bitsPerSample = at(14, 2);
+        } else if (std::equal(header.begin(), header.begin() + 4, "data")) {
+            layout.data = chunk;
+        }
+        position = chunk.offset + chunk.length + (chunk.length & 1);  // chunks are padded to even
+    }
+    return layout;
 }
 
 SoundDetails DescribeSound(const SoundStream& stream) {

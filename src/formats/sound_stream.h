@@ -76,6 +76,25 @@ class SoundStream {
     int format_ = 0;
 };
 
+// Where the chunks of a RIFF/WAVE file lie, read without decoding it: what a
+// health check reports on, and what tells a sound cut short.
+struct WaveLayout {
+    struct Chunk {
+        std::int64_t offset = 0;  // of the chunk's content, from the sound's start
+        std::int64_t length = 0;  // as its header declares
+    };
+    bool riffWave = false;        // "RIFF" .... "WAVE" at the start
+    std::int64_t riffLength = 0;  // the RIFF header's length field
+    std::optional<Chunk> format;  // the first "fmt " chunk, and its fields
+    std::uint32_t formatTag = 0;
+    std::uint32_t channels = 0;
+    std::uint32_t sampleRate = 0;
+    std::uint32_t blockAlign = 0;
+    std::uint32_t bitsPerSample = 0;
+    std::optional<Chunk> data;  // the first "data" chunk
+};
+WaveLayout ReadWaveLayout(ByteReader& reader, std::int64_t offset, std::int64_t size);
+
 // Hands a stream to an audio output as bytes of 32-bit float samples, in whole
 // frames only (an output handed part of a frame fails): from the start again
 // at the end when looping; otherwise followed by `tailFrames` frames of

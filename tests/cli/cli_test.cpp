@@ -297,6 +297,8 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
         {"pack", "-o", "a.sfx"},
         {"pack", "a.wav"},
         {"pack", "-o", "archive.zip", "a.wav"},
+        {"check"},
+        {"check", "--kind=zip", "a.sfx"},
     };
     for (const auto& args : mistakes) {
         const Result r = Run(args);
@@ -435,6 +437,26 @@ TEST_F(CliTest, DamageExitsOneAndNamesTheSoundAndWhy) {
     const Result random = Run({"list", Path("noise.wad")});
     EXPECT_EQ(random.code, 1);
     EXPECT_NE(random.err.find("declares a negative"), std::string::npos) << random.err;
+}
+
+TEST_F(CliTest, CheckNamesEveryProblemWithItsSoundAndExitsByWhatItFound) {
+    const std::string clean = TenSounds(dir.path());
+    const Result good = Run({"check", clean});
+    EXPECT_EQ(good.code, 0);
+    EXPECT_EQ(good.out, clean + ": clean, 10 sounds and no problems found\n");
+
+    const Result mixed = Run({"check", clean, MixedWad(), Path("none.wad")});
+    EXPECT_EQ(mixed.code, 1);
+    EXPECT_EQ(mixed.out, clean + ": clean, 10 sounds and no problems found\n" + Path("mixed.wad") +
+                             ": 3 problems\n"
+                             "  sound 2 'door.wav': sound 1 has the same name; one is written "
+                             "with \" (2)\" added\n"
+                             "  sound 3 'odd.wav': it is not a RIFF/WAVE file\n"
+                             "  sound 4 '../up\\x01.wav': its name cannot stand as a file name; "
+                             "it is written as '.._up_.wav'\n" +
+                             Path("none.wad") +
+                             ": 1 problem\n  the archive: it cannot be read: The archive '" +
+                             Path("none.wad") + "' does not exist.\n");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@ _echodelve_cli() {
     local command=${COMP_WORDS[1]-}
     COMPREPLY=()
     if [ "$COMP_CWORD" -eq 1 ]; then
-        mapfile -t COMPREPLY < <(compgen -W 'list extract pack --help --version' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W 'list extract pack check --help --version' -- "$cur")
         return
     fi
     case $prev in
@@ -25,6 +25,7 @@ _echodelve_cli() {
             list) options='--kind= --details --json --help' ;;
             extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --help' ;;
             pack) options='--output= --kind= --help' ;;
+            check) options='--json --kind= --help' ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null

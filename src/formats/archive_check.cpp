@@ -1,0 +1,165 @@
+#include "archive_check.h"
+
+#include <algorithm>
+#include <map>
+
+#include "output_names.h"
+#include "sound_stream.h"
+#include "wad_decoder.h"
+
+namespace echodelve {
+
+namespace {
+
+// What a sound's fmt and data chunks get wrong, if anything.
+void CheckWave(const WaveLayout& wave, std::int64_t size, std::vector<std::string>& problems) {
+    if (!wave.format) {
+        problems.emplace_back("it has no fmt chunk");
+    } else {
+        if (wave.channels == 0) {
+            problems.emplace_back("its fmt chunk declares no channels");
+        }
+        if (wave.sampleRate == 0) {
+            problems.emplace_back("its fmt chunk declares a sample rate of 0 Hz");
+        }
+        constexpr std::uint32_t kPcm = 1;
+        constexpr std::uint32_t kFloat = 3;
+        const std::uint32_t frameBytes = wave.channels * ((wave.bitsPerSample + 7) / 8);
+        if ((wave.formatTag == kPcm || wave.formatTag == kFloat) && frameBytes != 0 &&
+            wave.blockAlign != frameBytes) {
+            problems.push_back("its fmt chunk's block align is " + std::to_string(wave.blockAlign) +
+                               ", not the " + std::to_string(frameBytes) + " bytes that " +
+                               std::to_string(wave.channels) + " channels of " +
+                               std::to_string(wave.bitsPerSample) + " bits take");
+        }
+    }
+    if (!wave.data) {
+        problems.emplace_back("it has no data chunk");
+    } else if (const std::int64_t missing = wave.data->offset + wave.data->length - size;
+               missing > 0) {
+        problems.push_back("its data chunk runs past the end of the sound (" + Grouped(missing) +
+                           " of its " + Grouped(wave.data->length) + " bytes are missing)");
+    }
+}
+
+struct Extent {
+    std::int64_t begin;
+    std::int64_t end;
+    std::int32_t sound;
+};
+
+std::string ByteRange(std::int64_t begin, std::int64_t end) {
+    return "bytes " + Grouped(begin) + " to " + Grouped(end - 1) + " (" + Grouped(end - begin) +
+           (end - begin == 1 ? " byte)" : " bytes)");
+}
+
+}  // namespace
+
+std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit) {
+    const SoundCatalogue& catalogue = archive.Catalogue();
+    const std::unique_ptr<ByteReader> reader = catalogue.source->Open();
+    const std::int64_t archiveSize = reader->Size().value_or(0);
+    const bool wad = archive.Kind() == ArchiveKind::Wad;
+    std::vector<Finding> findings;
+    std::vector<Extent> extents;
+    std::map<std::string, std::int32_t> firstWithName;
+    for (std::int32_t n = 1; n <= archive.Count(); ++n) {
+        const SoundEntry& entry = archive.Entry(n);
+        std::vector<std::string> problems;
+        if (const std::string safe = SafeOutputName(entry.name, n); safe != entry.name) {
+            problems.push_back("its name cannot stand as a file name; it is written as '" + safe +
+                               "'");
+        }
+        if (const auto [first, isNew] = firstWithName.emplace(entry.name, n); !isNew) {
+            problems.push_back("sound " + std::to_string(first->second) +
+                               " has the same name; one is written with \" (2)\" added");
+        }
+        if (entry.size < 0 || entry.offset < 0) {
+            problems.push_back(
+                entry.size < 0
+                    ? "it declares a negative size (" + std::to_string(entry.size) + " bytes)"
+                    : "it declares a negative offset (" + std::to_string(entry.offset) + ")");
+        } else {
+            const std::int64_t end = entry.offset + entry.size;
+            if (const std::int64_t past = end - std::max<std::int64_t>(archiveSize, entry.offset);
+                entry.size > 0 && past > 0) {
+                problems.push_back((past >= entry.size
+                                        ? "all its " + Grouped(entry.size)
+                                        : Grouped(past) + " of its " + Grouped(entry.size)) +
+                                   " bytes lie past the end of the archive");
+            }
+            if (entry.size > 0 && entry.offset < archiveSize) {
+                extents.push_back({entry.offset, std::min(end, archiveSize), n});
+            }
+            const WaveLayout wave = ReadWaveLayout(*reader, entry.offset, entry.size);
+            if (!wave.riffWave) {
+                problems.emplace_back("it is not a RIFF/WAVE file");
+            } else {
+                if (wad && wave.riffLength + 8 != entry.size) {
+                    problems.push_back("its RIFF header declares " + Grouped(wave.riffLength + 8) +
+                                       " bytes, its record " + Grouped(entry.size));
+                }
+                const std::size_t before = problems.size();
+                CheckWave(wave, entry.size, problems);
+                if (problems.size() == before) {
+                    if (const DetailsOrProblem details = archive.Details(n); !details.details) {
+                        problems.push_back("it cannot be decoded: " + details.problem);
+                    }
+                }
+            }
+        }
+        for (std::string& problem : problems) {
+            findings.push_back({n, std::move(problem)});
+        }
+    }
+
+    // The archive as a whole: what its sounds and directory leave unclaimed
+    // or claim twice. A WAD's directory ends where its first sound begins.
+    std::int64_t directoryEnd = 0;
+    if (wad) {
+        directoryEnd = cutAtLimit || archive.Count() == 0
+                           ? std::min(archiveSize, wad::kDirectoryLimit + wad::kRecordBytes)
+                           : std::clamp<std::int64_t>(archive.Entry(1).offset, 0, archiveSize);
+    }
+    std::sort(extents.begin(), extents.end(),
+              [](const Extent& a, const Extent& b) { return a.begin < b.begin; });
+    std::int64_t claimed = directoryEnd;
+    const Extent* furthest = nullptr;
+    for (const Extent& extent : extents) {
+        if (extent.begin < directoryEnd) {
+            findings.push_back({extent.sound, "it begins inside the archive's directory"});
+        } else if (furthest != nullptr && extent.begin < furthest->end) {
+            findings.push_back(
+                {extent.sound, "it overlaps sound " + std::to_string(furthest->sound) + " by " +
+                                   Grouped(std::min(extent.end, furthest->end) - extent.begin) +
+                                   " bytes"});
+        } else if (extent.begin > claimed) {
+            findings.push_back({0, ByteRange(claimed, extent.begin) + " belong to no sound"});
+        }
+        if (furthest == nullptr || extent.end > furthest->end) {
+            furthest = &extent;
+        }
+        claimed = std::max(claimed, extent.end);
+    }
+    if (claimed < archiveSize) {
+        findings.push_back({0, ByteRange(claimed, archiveSize) + " at the end belong to no sound"});
+    }
+    if (cutAtLimit) {
+        findings.push_back({0, "its directory runs past the " + Grouped(wad::kDirectoryLimit) +
+                                   " bytes that are read; sounds after that are not listed"});
+    }
+    std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
+        return (a.sound == 0 ? INT32_MAX : a.sound) < (b.sound == 0 ? INT32_MAX : b.sound);
+    });
+    return findings;
+}
+
+std::string Grouped(std::int64_t number) {
+    std::string digits = std::to_string(number < 0 ? -number : number);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), ",");
+    }
+    return (number < 0 ? "-" : "") + digits;
+}
+
+}  // namespace echodelve
