@@ -12,7 +12,7 @@
 namespace echodelve::cli {
 
 const std::string_view kCheckHelp =
-    "Usage: echodelve-cli check [--json] [--kind=sfx|wad] ARCHIVE...\n"
+    "Usage: echodelve-cli check [--json] [--kind=sfx|wad] [--no-limits] ARCHIVE...\n"
     "Checks each archive's health, reading it without writing anything, and\n"
     "names every problem found with the sound it concerns: a sound that is not\n"
     "RIFF/WAVE, or whose RIFF length disagrees with its record (WAD); a fmt chunk\n"
@@ -24,6 +24,8 @@ const std::string_view kCheckHelp =
     "  --json          print one JSON document: {\"archives\": [{\"archive\", \"kind\",\n"
     "                  \"sounds\", \"clean\", \"problems\": [{\"sound\", \"name\",\n"
     "                  \"problem\"}]}]}, \"sound\" and \"name\" null for the archive\n"
+    "  --no-limits     read past the program's limits (1000 SFX sounds, an\n"
+    "                  80000-byte WAD directory)\n"
     "  --kind=sfx|wad  the archives' kind (by default taken from each one's\n"
     "                  extension, or else its content)\n"
     "\n"
@@ -32,7 +34,8 @@ const std::string_view kCheckHelp =
 
 namespace {
 
-constexpr std::array<Option, 3> kCheckOptions = {{
+constexpr std::array<Option, 4> kCheckOptions = {{
+    {"no-limits", 0, false},
     {"json", 0, false},
     {"kind", 0, true},
     {"help", 'h', false},
@@ -46,16 +49,16 @@ struct Checked {
     std::vector<std::string> names;  // of the sounds, for the findings
 };
 
-Checked CheckOne(const std::string& path, const std::optional<std::string>& kindArg,
-                 Console& console) {
+Checked CheckOne(const std::string& path, const ParsedArgs& parsed, Console& console) {
     Checked checked;
     checked.archive = path;
     try {
-        const ArchiveKind kind = ResolveKind(kindArg, path);
+        const ArchiveKind kind = ResolveKind(parsed.Value("--kind"), path);
         ConsoleHooks hooks(console, AnswerPolicy::No);
         std::ostringstream quiet;  // the limit is a finding here, not a warning
         Console silent{console.in, quiet, quiet};
-        const OpenedArchive opened = DecodeArchive(hooks, silent, kind, path);
+        const OpenedArchive opened =
+            DecodeArchive(hooks, silent, kind, path, !parsed.Has("--no-limits"));
         checked.kind = KindName(kind);
         checked.sounds = opened.decoder->Count();
         checked.findings = CheckArchive(*opened.decoder, opened.cutAtLimit);
@@ -121,7 +124,7 @@ int RunCheck(std::span<const std::string> args, Console& console) {
         console.out << R"({"archives": [)";
     }
     for (std::size_t i = 0; i < parsed.positionals.size(); ++i) {
-        const Checked checked = CheckOne(parsed.positionals[i], parsed.Value("--kind"), console);
+        const Checked checked = CheckOne(parsed.positionals[i], parsed, console);
         clean = clean && checked.findings.empty();
         if (json) {
             console.out << (i > 0 ? ",\n  " : "\n  ");

@@ -28,17 +28,21 @@ bool ConsoleHooks::SaveSoundThatIsNotRiff(const SoundQuery& sound) {
 }
 
 OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
-                            const std::filesystem::path& archive) {
+                            const std::filesystem::path& archive, bool limits) {
     std::error_code ec;
     if (!std::filesystem::exists(archive, ec)) {
         throw ArchiveError("The archive '" + archive.string() + "' does not exist.");
     }
     OpenedArchive opened{MakeDecoder(kind, hooks)};
+    opened.decoder->SetLimits(limits);
     opened.cutAtLimit = opened.decoder->Decode(archive).cutAtLimit;
     if (opened.cutAtLimit) {
         console.err << "echodelve-cli: the directory of '" << archive.string()
-                    << "' runs past 80000 bytes (or the archive is damaged); only the "
-                    << opened.decoder->Count() << " sounds found before that are listed.\n";
+                    << (limits ? "' runs past 80000 bytes (or the archive is damaged; "
+                                 "--no-limits reads on)"
+                               : "' does not end before the archive does (it is damaged)")
+                    << "; only the " << opened.decoder->Count()
+                    << " sounds found before that are listed.\n";
     }
     opened.size = opened.decoder->Catalogue().source->Open()->Size().value_or(0);
     return opened;

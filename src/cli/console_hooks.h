@@ -36,11 +36,12 @@ struct OpenedArchive {
     std::int64_t size = 0;    // the archive's bytes
 };
 
-// Decodes the archive with the decoder of its kind. On the command line a
-// missing archive is a mistake rather than an empty WAD; a directory cut at
-// its limit is reported on stderr. Throws ArchiveError as the decoders do.
+// Decodes the archive with the decoder of its kind, within the program's
+// limits unless `limits` is false. On the command line a missing archive is a
+// mistake rather than an empty WAD; a directory cut short is reported on
+// stderr. Throws ArchiveError as the decoders do.
 OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
-                            const std::filesystem::path& archive);
+                            const std::filesystem::path& archive, bool limits = true);
 
 // "sound 3 'door.wav'", for messages about one sound.
 std::string DescribeSound(std::int64_t number, const std::string& name);

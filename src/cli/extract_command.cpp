@@ -29,6 +29,8 @@ const std::string_view kExtractHelp =
     "  -n, --no-overwrite   keep files already in FOLDER, saying which\n"
     "  -q, --quiet          say nothing but failures\n"
     "  -v, --verbose        name each file as it is written\n"
+    "  --no-limits          read past the program's limits (1000 SFX sounds, an\n"
+    "                       80000-byte WAD directory)\n"
     "  --kind=sfx|wad       the archive's kind (by default taken from its\n"
     "                       extension, or else its content)\n"
     "  --yes                write sounds that do not begin with \"RIFF\" without asking\n"
@@ -45,7 +47,8 @@ const std::string_view kExtractHelp =
 
 namespace {
 
-constexpr std::array<Option, 10> kExtractOptions = {{
+constexpr std::array<Option, 11> kExtractOptions = {{
+    {"no-limits", 0, false},
     {"output", 'o', true},
     {"stdout", 'p', false},
     {"no-overwrite", 'n', false},
@@ -137,7 +140,7 @@ int RunExtract(std::span<const std::string> args, Console& console) {
 
     OpenedArchive opened;
     try {
-        opened = DecodeArchive(hooks, console, kind, archivePath);
+        opened = DecodeArchive(hooks, console, kind, archivePath, !parsed.Has("--no-limits"));
     } catch (const ArchiveError& error) {
         console.err << "echodelve-cli extract: " << error.what() << '\n';
         return kExitFailure;

@@ -15,7 +15,7 @@
 namespace echodelve::cli {
 
 const std::string_view kListHelp =
-    "Usage: echodelve-cli list [--kind=sfx|wad] [--details] [--json] ARCHIVE\n"
+    "Usage: echodelve-cli list [--kind=sfx|wad] [--details] [--json] [--no-limits] ARCHIVE\n"
     "Prints one line per sound: number, name, size in bytes and offset in the\n"
     "archive, separated by tabs. Control characters in a name are written as \\xNN.\n"
     "\n"
@@ -23,6 +23,8 @@ const std::string_view kListHelp =
     "                  or else its content)\n"
     "  --details       add what each sound is: encoding, sample rate, channels,\n"
     "                  bits per sample and duration in seconds (\"-\" where unknown)\n"
+    "  --no-limits     list past the program's limits (1000 SFX sounds, an\n"
+    "                  80000-byte WAD directory)\n"
     "  --json          print the listing as a JSON object instead, details\n"
     "                  included (null where unknown, with the reason as \"problem\")\n";
 
@@ -70,7 +72,8 @@ std::string DetailFields(const DetailsOrProblem& sound) {
            R"(, "duration": )" + Seconds(d.seconds) + R"(, "problem": null)";
 }
 
-constexpr std::array<Option, 4> kListOptions = {{
+constexpr std::array<Option, 5> kListOptions = {{
+    {"no-limits", 0, false},
     {"kind", 0, true},
     {"json", 0, false},
     {"details", 0, false},
@@ -93,7 +96,8 @@ int RunList(std::span<const std::string> args, Console& console) {
     std::vector<std::string> problems;
     bool cut = false;
     try {
-        const OpenedArchive opened = DecodeArchive(hooks, console, kind, archivePath);
+        const OpenedArchive opened =
+            DecodeArchive(hooks, console, kind, archivePath, !parsed.Has("--no-limits"));
         const ArchiveDecoder& archive = *opened.decoder;
         cut = opened.cutAtLimit;
         for (std::int32_t i = 1; i <= archive.Count(); ++i) {

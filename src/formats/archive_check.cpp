@@ -117,8 +117,10 @@ std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit
     // or claim twice. A WAD's directory ends where its first sound begins.
     std::int64_t directoryEnd = 0;
     if (wad) {
+        const std::int64_t scanned =
+            archive.Limited() ? wad::kDirectoryLimit + wad::kRecordBytes : archiveSize;
         directoryEnd = cutAtLimit || archive.Count() == 0
-                           ? std::min(archiveSize, wad::kDirectoryLimit + wad::kRecordBytes)
+                           ? std::min(archiveSize, scanned)
                            : std::clamp<std::int64_t>(archive.Entry(1).offset, 0, archiveSize);
     }
     std::sort(extents.begin(), extents.end(),
@@ -145,8 +147,11 @@ std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit
         findings.push_back({0, ByteRange(claimed, archiveSize) + " at the end belong to no sound"});
     }
     if (cutAtLimit) {
-        findings.push_back({0, "its directory runs past the " + Grouped(wad::kDirectoryLimit) +
-                                   " bytes that are read; sounds after that are not listed"});
+        findings.push_back(
+            {0, archive.Limited()
+                    ? "its directory runs past the " + Grouped(wad::kDirectoryLimit) +
+                          " bytes that are read; sounds after that are not listed"
+                    : std::string("its directory does not end before the archive does")});
     }
     std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
         return (a.sound == 0 ? INT32_MAX : a.sound) < (b.sound == 0 ? INT32_MAX : b.sound);

@@ -18,7 +18,8 @@ enum class ArchiveKind { Sfx, Wad };
 // How a decode that did not fail ended.
 struct DecodeOutcome {
     // The scan stopped at the format's limit (the WAD directory's 80000
-    // bytes) and the catalogue holds what was found before it.
+    // bytes), or without limits at the archive's end, before the directory
+    // ended; the catalogue holds what was found before that.
     bool cutAtLimit = false;
 };
 
@@ -32,6 +33,10 @@ class ArchiveDecoder {
     ArchiveDecoder& operator=(const ArchiveDecoder&) = delete;
 
     virtual ArchiveKind Kind() const = 0;
+    // Whether a decode keeps to the program's limits (1000 SFX sounds, an
+    // 80000-byte WAD directory), as it does unless told otherwise.
+    void SetLimits(bool apply) { limits_ = apply; }
+    bool Limited() const { return limits_; }
     // Replaces the catalogue when the decode completes; a decode that throws
     // ArchiveError leaves the catalogue (source, count and slots) as it was.
     virtual DecodeOutcome Decode(std::shared_ptr<const ByteSource> source) = 0;
@@ -56,6 +61,7 @@ class ArchiveDecoder {
   private:
     UiHooks& ui_;
     SoundCatalogue catalogue_;
+    bool limits_ = true;
 };
 
 // The decoder of an archive kind: the one place that chooses between them.

@@ -41,13 +41,14 @@ DecodeOutcome SfxDecoder::Decode(std::shared_ptr<const ByteSource> source) {
         }
         const std::int64_t size =
             static_cast<std::int64_t>(HexMod::ReadArchiveNumber(field)) + sfx::kChunkHeaderBytes;
-        if (decoded.count == sfx::kMaxSounds) {
+        if (Limited() && decoded.count == sfx::kMaxSounds) {
             throw ArchiveError("The archive '" + archive + "' holds more than " +
                                std::to_string(sfx::kMaxSounds) +
                                " sounds (or is damaged), and EchoDelve lists at most " +
                                std::to_string(sfx::kMaxSounds) + ", so it was not opened.");
         }
         ++decoded.count;
+        decoded.ExtendTo(decoded.count);
         SoundEntry& entry = decoded.Slot(decoded.count);
         entry.offset = static_cast<std::int32_t>(position);
         entry.size = size;

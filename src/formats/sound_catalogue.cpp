@@ -1,19 +1,23 @@
 #include "sound_catalogue.h"
 
+#include <algorithm>
+
 #include "errors.h"
 
 namespace echodelve {
 
-namespace {
-
-void CheckSoundNumber(std::int64_t number) {
-    if (number < 1 || number > kCatalogueSlots) {
+void SoundCatalogue::CheckSoundNumber(std::int64_t number) const {
+    if (number < 1 || number > Slots()) {
         throw ArchiveError("There is no sound number " + std::to_string(number) +
-                           ": sounds are numbered 1 to " + std::to_string(kCatalogueSlots) + ".");
+                           ": sounds are numbered 1 to " + std::to_string(Slots()) + ".");
     }
 }
 
-}  // namespace
+void SoundCatalogue::ExtendTo(std::int64_t number) {
+    if (number > Slots()) {
+        slots_.resize(static_cast<std::size_t>(std::max(number, Slots() * 2)));
+    }
+}
 
 SoundEntry& SoundCatalogue::Slot(std::int64_t number) {
     CheckSoundNumber(number);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "byte_source.h"
 
@@ -18,8 +18,9 @@ struct SoundEntry {
     std::int64_t size = 0;    // bytes; an SFX size is a length field + 8, so it may pass 2^31
 };
 
-// The decoded sounds of one archive. Slots are numbered 1 to 1000 and slots
-// 1..count hold the sounds in archive order; higher slots hold nothing.
+// The decoded sounds of one archive. Slots are numbered 1 to 1000 (more when
+// a decode without limits extends them) and slots 1..count hold the sounds in
+// archive order; higher slots hold nothing.
 struct SoundCatalogue {
     // Where the sounds are read from when they are extracted; null before
     // the first decode.
@@ -28,12 +29,17 @@ struct SoundCatalogue {
 
     // The archive's file, empty for bytes in memory or before a decode.
     std::filesystem::path ArchivePath() const;
-    // Throws ArchiveError for a number outside 1..1000.
+    // Throws ArchiveError for a number outside 1..Slots().
     SoundEntry& Slot(std::int64_t number);
     const SoundEntry& Slot(std::int64_t number) const;
+    std::int64_t Slots() const { return static_cast<std::int64_t>(slots_.size()); }
+    // Makes room for sound `number` (for a decode without limits).
+    void ExtendTo(std::int64_t number);
 
   private:
-    std::array<SoundEntry, kCatalogueSlots> slots_{};
+    void CheckSoundNumber(std::int64_t number) const;
+
+    std::vector<SoundEntry> slots_ = std::vector<SoundEntry>(kCatalogueSlots);
 };
 
 }  // namespace echodelve

@@ -26,6 +26,8 @@ DecodeOutcome wadDecoder::Decode(std::shared_ptr<const ByteSource> source) {
     std::int32_t running = 0;
     std::int32_t stopOffset = 0;
     std::array<std::uint8_t, wad::kRecordBytes> record{};
+    // Without the limit the scan ends at the archive's end at the latest.
+    const std::int64_t archiveSize = Limited() ? 0 : source->Open()->Size().value_or(0);
     for (;;) {
         // Opened and closed per record, so the file is never held across PumpEvents.
         source->ReadAt(scan, record);
@@ -37,6 +39,7 @@ DecodeOutcome wadDecoder::Decode(std::shared_ptr<const ByteSource> source) {
         // A "." anywhere in the field marks a sound, even after the terminating zero.
         if (std::find(name.begin(), name.end(), '.') != name.end()) {
             ++running;
+            decoded.ExtendTo(running);
             SoundEntry& entry = decoded.Slot(running);
             const auto end = std::find(name.begin(), name.end(), 0);
             entry.name = Cp1252ToUtf8(std::string(name.begin(), end));
@@ -47,16 +50,16 @@ DecodeOutcome wadDecoder::Decode(std::shared_ptr<const ByteSource> source) {
         if (running == 1) {
             stopOffset = offset;
         }
-        if (scan > wad::kDirectoryLimit) {
+        if (Limited() && scan > wad::kDirectoryLimit) {
             decoded.count = running;
             Replace(std::move(decoded));
             return {.cutAtLimit = true};
         }
         scan += wad::kRecordBytes;
-        if (scan == stopOffset) {
+        if (scan == stopOffset || (!Limited() && scan >= archiveSize)) {
             decoded.count = running;
             Replace(std::move(decoded));
-            return {};
+            return {.cutAtLimit = scan != stopOffset};
         }
         Ui().PumpEvents();
     }

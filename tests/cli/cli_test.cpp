@@ -459,5 +459,48 @@ TEST_F(CliTest, CheckNamesEveryProblemWithItsSoundAndExitsByWhatItFound) {
                              Path("none.wad") + "' does not exist.\n");
 }
 
+TEST_F(CliTest, NoLimitsReadsPastTheProgramsLimitsAndNumbersAgreeWithout) {
+    // 1200 sounds one after another: more than the program lists.
+    Bytes sfx;
+    for (int i = 0; i < 1200; ++i) {
+        const Bytes wav =
+            MakeWav(44 + static_cast<std::size_t>(i % 5), static_cast<std::uint8_t>(i));
+        sfx.insert(sfx.end(), wav.begin(), wav.end());
+    }
+    test::WriteBytes(dir / "many.sfx", sfx);
+    EXPECT_EQ(Run({"list", Path("many.sfx")}).code, 1);
+    const Result all = Run({"list", "--no-limits", Path("many.sfx")});
+    EXPECT_EQ(all.code, 0) << all.err;
+    EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 1200);
+    EXPECT_NE(all.out.find("\n1200\tedsnd1200.wav\t"), std::string::npos);
+    const Result late =
+        Run({"extract", "--no-limits", "-o", Path("out"), Path("many.sfx"), "1199-1200"});
+    EXPECT_EQ(late.code, 0) << late.err;
+    EXPECT_EQ(test::FileNames(dir / "out"),
+              (std::vector<std::string>{"edsnd1199.wav", "edsnd1200.wav"}));
+
+    // A WAD directory of 320 records, longer than the 80000 bytes listed.
+    constexpr std::uint32_t kRecords = 320;
+    Bytes wad;
+    for (std::uint32_t i = 0; i < kRecords; ++i) {
+        const Bytes record =
+            test::WadRecord("s" + std::to_string(i + 1) + ".wav", 50, kRecords * 268 + i * 50);
+        wad.insert(wad.end(), record.begin(), record.end());
+    }
+    for (std::uint32_t i = 0; i < kRecords; ++i) {
+        const Bytes wav = MakeWav(50, static_cast<std::uint8_t>(i));
+        wad.insert(wad.end(), wav.begin(), wav.end());
+    }
+    test::WriteBytes(dir / "long.wad", wad);
+    const Result cut = Run({"list", Path("long.wad")});
+    EXPECT_EQ(cut.code, 1);
+    EXPECT_NE(cut.err.find("--no-limits reads on"), std::string::npos) << cut.err;
+    const Result whole = Run({"list", "--no-limits", Path("long.wad")});
+    EXPECT_EQ(whole.code, 0) << whole.err;
+    EXPECT_EQ(std::count(whole.out.begin(), whole.out.end(), '\n'), kRecords);
+    EXPECT_EQ(Run({"check", "--no-limits", Path("long.wad")}).code, 0);
+    EXPECT_EQ(Run({"check", Path("long.wad")}).code, 1);
+}
+
 }  // namespace
 }  // namespace echodelve::cli

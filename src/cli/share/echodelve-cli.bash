@@ -22,10 +22,10 @@ _echodelve_cli() {
     if [[ $cur == -* ]]; then
         local options
         case $command in
-            list) options='--kind= --details --json --help' ;;
-            extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --help' ;;
+            list) options='--kind= --details --json --no-limits --help' ;;
+            extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --no-limits --help' ;;
             pack) options='--output= --kind= --help' ;;
-            check) options='--json --kind= --help' ;;
+            check) options='--json --kind= --no-limits --help' ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null
