@@ -1,6 +1,12 @@
 #include <array>
+#include <atomic>
+#include <charconv>
+#include <condition_variable>
+#include <mutex>
 #include <ostream>
+#include <sstream>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "cli/cli_commands.h"
@@ -27,6 +33,8 @@ const std::string_view kExtractHelp =
     "  -p, --stdout         write the sounds' bytes to standard output instead\n"
     "                       (refused when it is a terminal)\n"
     "  -n, --no-overwrite   keep files already in FOLDER, saying which\n"
+    "  -j, --jobs=N         write N files at once (default: one per core); messages\n"
+    "                       and names stay as in a run of one\n"
     "  -q, --quiet          say nothing but failures\n"
     "  -v, --verbose        name each file as it is written\n"
     "  --no-limits          read past the program's limits (1000 SFX sounds, an\n"
@@ -47,7 +55,8 @@ const std::string_view kExtractHelp =
 
 namespace {
 
-constexpr std::array<Option, 11> kExtractOptions = {{
+constexpr std::array<Option, 12> kExtractOptions = {{
+    {"jobs", 'j', true},
     {"no-limits", 0, false},
     {"output", 'o', true},
     {"stdout", 'p', false},
@@ -76,6 +85,19 @@ std::optional<ConvertTo> ConversionFrom(const ParsedArgs& parsed) {
         return ConvertTo::OggVorbis;
     }
     throw UsageError("--to must be pcm16, flac or ogg, not '" + *to + "'");
+}
+
+// The number of files written at once: --jobs, or else one per core.
+std::size_t JobsFrom(const ParsedArgs& parsed) {
+    if (const std::optional<std::string> jobs = parsed.Value("--jobs")) {
+        std::size_t count = 0;
+        const auto [end, error] = std::from_chars(jobs->data(), jobs->data() + jobs->size(), count);
+        if (error != std::errc() || end != jobs->data() + jobs->size() || count < 1 || count > 64) {
+            throw UsageError("--jobs must be a number from 1 to 64, not '" + *jobs + "'");
+        }
+        return count;
+    }
+    return std::max(1U, std::thread::hardware_concurrency());
 }
 
 AnswerPolicy PolicyFrom(const ParsedArgs& parsed) {
@@ -136,7 +158,11 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     const std::filesystem::path archivePath = parsed.positionals[0];
     const ArchiveKind kind = ResolveKind(parsed.Value("--kind"), archivePath);
     CheckSelection(std::span(parsed.positionals).subspan(1));
-    ConsoleHooks hooks(console, PolicyFrom(parsed));
+    const AnswerPolicy policy = PolicyFrom(parsed);
+    // A question asked on the terminal needs the sounds one at a time.
+    const bool asks = policy == AnswerPolicy::Ask && console.inIsTerminal;
+    const std::size_t workers = asks ? 1 : JobsFrom(parsed);
+    ConsoleHooks hooks(console, AnswerPolicy::No);  // decoding asks nothing
 
     OpenedArchive opened;
     try {
@@ -167,53 +193,113 @@ int RunExtract(std::span<const std::string> args, Console& console) {
 
     const bool progress = console.errIsTerminal && !quiet && !verbose;
     const auto newLine = [&progress] { return progress ? "\n" : ""; };
+    // Names are claimed in sound order first, so a parallel run names the
+    // files exactly as a serial one would.
     SaveAllNames names;
+    std::vector<std::filesystem::path> targets;
+    for (const std::int32_t number : selection.numbers) {
+        const std::string& stored = archive.Entry(number).name;
+        targets.push_back(
+            folder /
+            (conversion
+                 ? names.Claim(ReplaceExtension(stored, ConvertedExtension(*conversion)), number)
+                 : names.Claim(stored, number)));
+    }
+
+    struct Outcome {
+        enum class Kind { Written, Skipped, Kept, Failed } kind = Kind::Failed;
+        bool padded = false;
+        std::ostringstream messages;  // this sound's lines, printed in sound order
+    };
+    std::vector<Outcome> outcomes(selection.numbers.size());
+    const auto extractOne = [&](std::size_t i, std::ostream& err) {
+        const std::int32_t number = selection.numbers[i];
+        const SoundEntry& entry = archive.Entry(number);
+        const std::filesystem::path& target = targets[i];
+        Outcome& outcome = outcomes[i];
+        std::error_code missing;
+        if (keepExisting &&
+            std::filesystem::exists(std::filesystem::symlink_status(target, missing))) {
+            err << "kept '" << target.string() << "', which was already there\n";
+            outcome.kind = Outcome::Kind::Kept;
+            return;
+        }
+        try {
+            Console soundConsole{
+                console.in,           console.out,           err,
+                console.inIsTerminal, console.errIsTerminal, console.outIsTerminal};
+            ConsoleHooks soundHooks(soundConsole, policy);
+            if (conversion) {
+                ConvertCataloguedSound(archive.Catalogue(), number, target, *conversion);
+            } else if (!ExtractCataloguedSound(archive.Catalogue(), number, target, soundHooks)) {
+                outcome.kind = Outcome::Kind::Skipped;
+                return;
+            }
+            outcome.kind = Outcome::Kind::Written;
+            if (verbose) {
+                err << target.string() << '\n';
+            }
+            if (const std::string problem = PlaceProblem(number, entry, opened.size);
+                !problem.empty() && !conversion) {
+                err << problem << "; written padded with zeros\n";
+                outcome.padded = true;
+            }
+        } catch (const ArchiveError& error) {
+            err << target.filename().string() << ": " << error.what() << '\n';
+        }
+    };
+
+    const std::size_t total = selection.numbers.size();
+    const auto report = [&](std::size_t i) {
+        if (progress) {
+            console.err << "\rExtracting " << i + 1 << " of " << total << "..." << std::flush;
+        }
+        if (const std::string said = outcomes[i].messages.str(); !said.empty()) {
+            console.err << newLine() << said;
+        }
+    };
+    if (workers <= 1) {
+        for (std::size_t i = 0; i < total; ++i) {
+            // Asking: the question and its answer go straight to the terminal.
+            extractOne(i, asks ? console.err : outcomes[i].messages);
+            report(i);
+        }
+    } else {
+        // Files are independent: a small pool writes them while this thread
+        // reports each sound's lines in sound order as soon as it is done.
+        std::mutex mutex;
+        std::condition_variable finished;
+        std::vector<bool> done(total, false);
+        std::atomic<std::size_t> next{0};
+        std::vector<std::jthread> pool;
+        for (std::size_t w = 0; w < std::min(workers, total); ++w) {
+            pool.emplace_back([&] {
+                for (std::size_t i = next++; i < total; i = next++) {
+                    extractOne(i, outcomes[i].messages);
+                    const std::lock_guard lock(mutex);
+                    done[i] = true;
+                    finished.notify_one();
+                }
+            });
+        }
+        for (std::size_t i = 0; i < total; ++i) {
+            std::unique_lock lock(mutex);
+            finished.wait(lock, [&] { return done[i]; });
+            lock.unlock();
+            report(i);
+        }
+    }
     int written = 0;
     int skipped = 0;
     int failed = 0;
     int kept = 0;
     int padded = 0;
-    const std::size_t total = selection.numbers.size();
-    for (std::size_t done = 0; done < total; ++done) {
-        const std::int32_t number = selection.numbers[done];
-        if (progress) {
-            console.err << "\rExtracting " << done + 1 << " of " << total << "..." << std::flush;
-        }
-        const SoundEntry& entry = archive.Entry(number);
-        const std::string name =
-            conversion
-                ? names.Claim(ReplaceExtension(entry.name, ConvertedExtension(*conversion)), number)
-                : names.Claim(entry.name, number);
-        const std::filesystem::path target = folder / name;
-        if (keepExisting && std::filesystem::exists(std::filesystem::symlink_status(target, ec))) {
-            console.err << newLine() << "kept '" << target.string()
-                        << "', which was already there\n";
-            ++kept;
-            continue;
-        }
-        try {
-            const bool wrote =
-                conversion
-                    ? (ConvertCataloguedSound(archive.Catalogue(), number, target, *conversion),
-                       true)
-                    : archive.Extract(target, number);
-            if (!wrote) {
-                ++skipped;
-                continue;
-            }
-            ++written;
-            if (verbose) {
-                console.err << target.string() << '\n';
-            }
-            if (const std::string problem = PlaceProblem(number, entry, opened.size);
-                !problem.empty() && !conversion) {
-                console.err << newLine() << problem << "; written padded with zeros\n";
-                ++padded;
-            }
-        } catch (const ArchiveError& error) {
-            console.err << newLine() << name << ": " << error.what() << '\n';
-            ++failed;
-        }
+    for (const Outcome& outcome : outcomes) {
+        written += outcome.kind == Outcome::Kind::Written ? 1 : 0;
+        skipped += outcome.kind == Outcome::Kind::Skipped ? 1 : 0;
+        kept += outcome.kind == Outcome::Kind::Kept ? 1 : 0;
+        failed += outcome.kind == Outcome::Kind::Failed ? 1 : 0;
+        padded += outcome.padded ? 1 : 0;
     }
     if (progress && total > 0) {
         console.err << '\n';

@@ -87,7 +87,7 @@ void RemoveFilesInFlightOnSignals() {
 }
 
 std::string AtomicFile::RandomTempName() {
-    static std::mt19937_64 generator{std::random_device{}()};
+    thread_local std::mt19937_64 generator{std::random_device{}()};  // extraction runs in a pool
     constexpr std::string_view kAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string suffix(10, 'x');
     for (char& c : suffix) {

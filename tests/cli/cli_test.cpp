@@ -502,5 +502,45 @@ TEST_F(CliTest, NoLimitsReadsPastTheProgramsLimitsAndNumbersAgreeWithout) {
     EXPECT_EQ(Run({"check", Path("long.wad")}).code, 1);
 }
 
+TEST_F(CliTest, ParallelExtractionWritesAndSaysExactlyWhatASerialOneDoes) {
+    std::vector<PackMember> members;
+    for (int i = 0; i < 120; ++i) {
+        Bytes wav = MakeWav(60 + static_cast<std::size_t>(i) * 37, static_cast<std::uint8_t>(i));
+        if (i % 17 == 3) {
+            wav[0] = 'X';  // not RIFF: skipped with --no, and said so
+        }
+        // Equal names, names that are cut to be safe, and names differing in case.
+        const std::string name = i % 3 == 0   ? "same.wav"
+                                 : i % 3 == 1 ? "a/" + std::to_string(i % 7) + ".wav"
+                                              : "Case" + std::to_string(i % 5) + ".WAV";
+        members.push_back(PackMember::FromBytes(name, wav));
+    }
+    WriteWadArchive(dir / "many.wad", members);
+    std::filesystem::resize_file(dir / "many.wad",
+                                 std::filesystem::file_size(dir / "many.wad") - 9);
+
+    const Result serial =
+        Run({"extract", "--no", "-v", "-j", "1", "-o", Path("one"), Path("many.wad")});
+    const Result parallel =
+        Run({"extract", "--no", "-v", "--jobs=8", "-o", Path("eight"), Path("many.wad")});
+    EXPECT_EQ(serial.code, 1);  // skipped and padded sounds
+    EXPECT_EQ(parallel.code, serial.code);
+    const auto names = test::FileNames(dir / "one");
+    ASSERT_EQ(test::FileNames(dir / "eight"), names);
+    for (const std::string& name : names) {
+        EXPECT_EQ(ReadBytes(dir / "eight" / name), ReadBytes(dir / "one" / name)) << name;
+    }
+    // The same lines in the same order, the folder aside.
+    std::string expected = serial.err;
+    for (std::size_t at = expected.find(Path("one")); at != std::string::npos;
+         at = expected.find(Path("one"), at)) {
+        expected.replace(at, Path("one").size(), Path("eight"));
+    }
+    EXPECT_EQ(parallel.err, expected);
+    EXPECT_NE(parallel.err.find("padded with zeros"), std::string::npos);
+    EXPECT_NE(parallel.err.find("skipped, it does not begin"), std::string::npos);
+    EXPECT_EQ(Run({"extract", "-j", "0", "-o", Path("x"), Path("many.wad")}).code, 2);
+}
+
 }  // namespace
 }  // namespace echodelve::cli

@@ -23,7 +23,7 @@ _echodelve_cli() {
         local options
         case $command in
             list) options='--kind= --details --json --no-limits --help' ;;
-            extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --no-limits --help' ;;
+            extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --no-limits --jobs= --help' ;;
             pack) options='--output= --kind= --help' ;;
             check) options='--json --kind= --no-limits --help' ;;
         esac
