@@ -20,6 +20,13 @@ void ConfirmBrowse(CommandContext& context) {
         const std::string name = SafeOutputName(browse.StatusCaption().toStdString(), index);
         path = JoinPath(browse.Folder(), QString::fromStdString(name));
     }
+    ConfirmPath(context, procedure, path, index);
+}
+
+void ConfirmPath(CommandContext& context, const QString& procedure, const QString& path,
+                 qint32 index) {
+    ui::frmMain& main = context.main;
+    ui::BrowsePanel& browse = main.Browse();
     main.SwishDlgOut();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     context.procedures.RunProcedure(procedure, path, index);

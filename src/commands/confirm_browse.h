@@ -9,5 +9,9 @@ namespace echodelve::commands {
 // the stored procedure and brings the sound list back; after a save, shows the
 // folder when "Open Folder When Saved" is ticked.
 void ConfirmBrowse(CommandContext& context);
+// The confirm's steps for a path already chosen: the panel out, the
+// procedure run, the sound list back.
+void ConfirmPath(CommandContext& context, const QString& procedure, const QString& path,
+                 qint32 index);
 
 }  // namespace echodelve::commands

@@ -1,6 +1,12 @@
 #include "commands/open_commands.h"
 
+#include <QFileInfo>
+
 #include "app/procedure_codes.h"
+#include "commands/confirm_browse.h"
+#include "formats/archive_decoder.h"
+#include "formats/errors.h"
+#include "ui/titles.h"
 
 namespace echodelve::commands {
 
@@ -27,6 +33,42 @@ void mnuSfxOpen_Click(CommandContext& context) {
 void mnuWadOpen_Click(CommandContext& context) {
     OpenCommand(context, QString(app::codes::kWadFile), QStringLiteral("*.wad"),
                 QStringLiteral("Browse For *.WAD File"));
+}
+
+void OpenArchive(CommandContext& context, const QString& path) {
+    if (context.main.ProcedureRunning()) {
+        return;
+    }
+    const QFileInfo file(path);
+    std::optional<ArchiveKind> kind;
+    if (file.suffix().compare(QStringLiteral("sfx"), Qt::CaseInsensitive) == 0) {
+        kind = ArchiveKind::Sfx;
+    } else if (file.suffix().compare(QStringLiteral("wad"), Qt::CaseInsensitive) == 0) {
+        kind = ArchiveKind::Wad;
+    } else {
+        try {
+            kind = DetectKind(FileSource(platform::ToFsPath(path)));
+        } catch (const ArchiveError&) {
+            // Read again by the open itself, which says what is wrong.
+            kind = ArchiveKind::Wad;
+        }
+    }
+    if (!kind) {
+        ShowMessage(&context.main, QString(ui::kWarningTitle),
+                    QStringLiteral("'%1' is neither an SFX nor a WAD archive.").arg(path));
+        return;
+    }
+    if (*kind == ArchiveKind::Sfx) {
+        mnuSfxOpen_Click(context);
+    } else {
+        mnuWadOpen_Click(context);
+    }
+    try {
+        context.main.Browse().DirList->SetPath(file.absolutePath());
+    } catch (const std::runtime_error&) {
+        // The panel stays where it was; the open below says what is wrong.
+    }
+    ConfirmPath(context, context.main.OpenProcedure(), file.absoluteFilePath(), 0);
 }
 
 }  // namespace echodelve::commands

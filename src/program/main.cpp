@@ -1,18 +1,84 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFont>
+#include <QTimer>
+#include <cstdio>
 
+#include "commands/open_commands.h"
 #include "echodelve_version.h"
 #include "formats/atomic_file.h"
 #include "program/program.h"
 
+namespace {
+
+// The options, parsed before any window or display is needed, so --help and
+// --version work where there is no display.
+struct CommandLine {
+    QString archive;
+    int exitNow = -1;  // the status to end with at once, when not -1
+};
+
+CommandLine ParseCommandLine(int argc, char** argv) {
+    QStringList words;
+    for (int i = 0; i < argc; ++i) {
+        words << QString::fromLocal8Bit(argv[i]);
+    }
+    QCommandLineParser parser;
+    QCoreApplication::setApplicationName(QStringLiteral("echodelve"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(echodelve::kVersionText));
+    parser.setApplicationDescription(
+        QStringLiteral("Lists, plays and saves the sounds of SFX and WAD game sound archives."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("archive"),
+                                 QStringLiteral("An SFX or WAD archive to open at start."),
+                                 QStringLiteral("[ARCHIVE]"));
+    CommandLine line;
+    if (!parser.parse(words) || parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "echodelve: %s\n",
+                     (parser.errorText().isEmpty() ? QStringLiteral("give at most one archive")
+                                                   : parser.errorText())
+                         .toLocal8Bit()
+                         .constData());
+        line.exitNow = 2;
+    } else if (parser.isSet(help)) {
+        std::fputs(parser.helpText()
+                       .replace(QStringLiteral("<executable_name>"), QStringLiteral("echodelve"))
+                       .toLocal8Bit()
+                       .constData(),
+                   stdout);
+        line.exitNow = 0;
+    } else if (parser.isSet(version)) {
+        std::printf("echodelve %.*s\n", static_cast<int>(echodelve::kVersionText.size()),
+                    echodelve::kVersionText.data());
+        line.exitNow = 0;
+    } else if (!parser.positionalArguments().isEmpty()) {
+        line.archive = parser.positionalArguments().constFirst();
+    }
+    return line;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    const CommandLine line = ParseCommandLine(argc, argv);
+    if (line.exitNow >= 0) {
+        return line.exitNow;
+    }
     echodelve::RemoveFilesInFlightOnSignals();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("EchoDelve"));
     QApplication::setApplicationVersion(QString::fromLatin1(echodelve::kVersionText));
+    QApplication::setDesktopFileName(QStringLiteral("echodelve"));
     // The windows are laid out for an 8 pt sans-serif face.
     QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
     echodelve::program::Program program;
     program.Main().show();
+    if (!line.archive.isEmpty()) {
+        // Once the window is up, as if the user had chosen the archive.
+        QTimer::singleShot(0, &program.Main(), [&program, &line] {
+            echodelve::commands::OpenArchive(program.Context(), line.archive);
+        });
+    }
     return QApplication::exec();
 }

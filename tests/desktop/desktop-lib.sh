@@ -2,6 +2,7 @@
 # started in a work folder of its own, and xdotool helpers in the window's
 # coordinates. Source it, then call start_display and start_program.
 set -euo pipefail
+program_args=()
 work=$(mktemp -d /tmp/echodelve-desktop.XXXXXX)
 cleanup() {
     [ -n "${app:-}" ] && kill -CONT "$app" 2>/dev/null && kill "$app" 2>/dev/null
@@ -27,15 +28,16 @@ start_display() {
 }
 
 # start_program PROGRAM FOLDER [PREFIX...]: runs a copy of PROGRAM (so its
-# scratch folder is $work/bin/temp) in FOLDER, optionally behind a command
-# such as env; waits for its window and sets X, Y from its geometry.
+# scratch folder is $work/bin/temp) in FOLDER with the arguments in
+# program_args, optionally behind a command such as env; waits for its
+# window and sets X, Y from its geometry.
 start_program() {
     local program=$1 folder=$2
     shift 2
     mkdir -p "$work/bin"
     cp "$program" "$work/bin/echodelve"
     [ -d "$(dirname "$program")/data" ] && cp -r "$(dirname "$program")/data" "$work/bin/"
-    (cd "$folder" && exec "$@" "$work/bin/echodelve") >"$work/program.log" 2>&1 &
+    (cd "$folder" && exec "$@" "$work/bin/echodelve" "${program_args[@]}") >"$work/program.log" 2>&1 &
     app=$!
     window=$(timeout 20 xdotool search --sync --name '^Echo Delve$' | head -n 1)
     sleep 0.5
