@@ -23,4 +23,8 @@ inline QString FromFsPath(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }
 
+// An interface sound: in "data" beside the program, or else in the data
+// folder the program was installed with.
+QString InterfaceSoundPath(const QString& programFolder, const QString& name);
+
 }  // namespace echodelve::platform

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("EchoDelve"));
     QApplication::setApplicationVersion(QString::fromLatin1(echodelve::kVersionText));
-    QApplication::setDesktopFileName(QStringLiteral("echodelve"));
+    QApplication::setDesktopFileName(QStringLiteral("org.echodelve.EchoDelve"));
     // The windows are laid out for an 8 pt sans-serif face.
     QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
     echodelve::program::Program program;

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "platform/paths.h"
 #include "platform/volumes.h"
 #include "ui/message_box.h"
 #include "ui/titles.h"
@@ -180,7 +181,7 @@ void BrowsePanel::Label4_Click() {
 }
 
 void BrowsePanel::PlayInterfaceSound(const QString& name) {
-    const QString path = programFolder_() + QStringLiteral("/data/") + name;
+    const QString path = platform::InterfaceSoundPath(programFolder_(), name);
     if (sound_ != nullptr && QFileInfo::exists(path)) {
         sound_->Play(path, false);
     }

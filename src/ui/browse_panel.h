@@ -64,7 +64,8 @@ class BrowsePanel : public QObject {
 
     void DirList_Change();
     void DriveList_Change();
-    // Plays "<program folder>/data/<name>" once, if it exists.
+    // Plays the interface sound `name` once, if it exists (see
+    // platform::InterfaceSoundPath).
     void PlayInterfaceSound(const QString& name);
 
     // The modes the commands put the panel in, once it has slid in: choosing
