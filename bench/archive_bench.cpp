@@ -37,15 +37,25 @@ class QuietHooks : public echodelve::UiHooks {
     bool SaveSoundThatIsNotRiff(const echodelve::SoundQuery& /*sound*/) override { return true; }
 };
 
+// A well-formed 8-bit mono PCM WAV file of exactly `size` bytes (at least 44).
 std::vector<std::uint8_t> Wav(std::size_t size, unsigned seed) {
     std::vector<std::uint8_t> wav(size);
-    const std::uint32_t length = static_cast<std::uint32_t>(size - 8);
-    const char head[] = "RIFF";
-    std::copy(head, head + 4, wav.begin());
-    echodelve::StoreLittleEndian(std::span(wav).subspan(4, 4), length);
-    for (std::size_t i = 8; i < size; ++i) {
+    for (std::size_t i = 44; i < size; ++i) {
         wav[i] = static_cast<std::uint8_t>(seed * 131 + i * 7);
     }
+    const std::span<std::uint8_t> head(wav);
+    std::copy_n("RIFF", 4, wav.begin());
+    echodelve::StoreLittleEndian(head.subspan(4, 4), static_cast<std::uint32_t>(size - 8));
+    std::copy_n("WAVEfmt ", 8, wav.begin() + 8);
+    echodelve::StoreLittleEndian(head.subspan(16, 4), 16U);    // fmt chunk length
+    echodelve::StoreLittleEndian(head.subspan(20, 2), 1U);     // PCM
+    echodelve::StoreLittleEndian(head.subspan(22, 2), 1U);     // mono
+    echodelve::StoreLittleEndian(head.subspan(24, 4), 8000U);  // frames per second
+    echodelve::StoreLittleEndian(head.subspan(28, 4), 8000U);  // bytes per second
+    echodelve::StoreLittleEndian(head.subspan(32, 2), 1U);     // bytes per frame
+    echodelve::StoreLittleEndian(head.subspan(34, 2), 8U);     // bits per sample
+    std::copy_n("data", 4, wav.begin() + 36);
+    echodelve::StoreLittleEndian(head.subspan(40, 4), static_cast<std::uint32_t>(size - 44));
     return wav;
 }
 
