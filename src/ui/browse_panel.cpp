@@ -63,6 +63,19 @@ void BrowsePanel::Build(QWidget* window) {
 
     Label1 = new LabelButton(QStringLiteral("&OK"), BrowseDlg, {3480, 3660});
     Label4 = new LabelButton(QStringLiteral("&Cancel"), BrowseDlg, {3870, 3660});
+    Describe(BrowseStatus, QStringLiteral("Browse status"),
+             QStringLiteral("What the panel asks for, or the sound to be saved"), false);
+    Describe(FileList, QStringLiteral("Files"),
+             QStringLiteral("The files of the chosen kind in the folder; a double-click opens one"),
+             false);
+    Describe(DirList, QStringLiteral("Folders"), QStringLiteral("The folder to look in"), false);
+    Describe(DriveList, QStringLiteral("Drives"), QStringLiteral("The drive to look on"), false);
+    Describe(opendir, QStringLiteral("Open Folder When Saved"),
+             QStringLiteral("Shows the folder in the file browser once the sounds are saved"));
+    Describe(Label1, QStringLiteral("OK"),
+             QStringLiteral("Takes the file or folder chosen (Alt+O)"));
+    Describe(Label4, QStringLiteral("Cancel"),
+             QStringLiteral("Closes the panel without taking anything (Escape)"));
 
     const auto frame = [this](double left, double top, double right, double bottom) {
         BrowseDlg->AddLine(left, top, right, top);

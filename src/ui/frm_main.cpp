@@ -1,5 +1,7 @@
 #include "ui/frm_main.h"
 
+#include <array>
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -63,6 +65,13 @@ frmMain::frmMain(platform::SoundService* sound, QWidget* parent)
     w_.Label2->setGeometry(TwipsRect(5010, 30, 195, 195));
 
     w_.Status = MakeLabel(QString(), this, QRect(Px(60), Px(4755), width() - Px(60), Px(195)));
+    Describe(w_.title, QStringLiteral("Echo Delve"),
+             QStringLiteral("The window's title bar; drag it to move the window"), false);
+    Describe(w_.mnulabel, QStringLiteral("Menu"), QStringLiteral("Opens the main menu (F10)"));
+    Describe(w_.Label3, QStringLiteral("Minimize"), QStringLiteral("Minimizes the window"));
+    Describe(w_.Label2, QStringLiteral("Close"), QStringLiteral("Ends Echo Delve"));
+    Describe(w_.Status, QStringLiteral("Status"),
+             QStringLiteral("The archive's summary, or the sound chosen and its size"), false);
 
     BuildMainPanel();
     browse_ = new BrowsePanel(this, {w_.MainPicBox, w_.Port, w_.loopsnd}, sound,
@@ -101,6 +110,14 @@ void frmMain::BuildMainPanel() {
     w_.loopsnd->setGeometry(TwipsRect(120, 3600, 1275, 285));
 
     w_.Label5 = new LabelButton(QStringLiteral("&Stop Sound"), panel, {3450, 3630});
+    Describe(port, QStringLiteral("Sounds"),
+             QStringLiteral("The archive's sounds with their sizes; Enter or a double-click "
+                            "plays one"),
+             false);
+    Describe(w_.loopsnd, QStringLiteral("Loop Sound"),
+             QStringLiteral("Plays a sound over and over until Stop Sound"));
+    Describe(w_.Label5, QStringLiteral("Stop Sound"),
+             QStringLiteral("Stops the sound playing (Alt+S)"));
 
     // Frame round the heading row and the list, and the heading separators.
     panel->AddLine(135, 180, 135, 3540);
@@ -123,15 +140,26 @@ void frmMain::Connect() {
         new QShortcut(QKeySequence(Qt::Key_Return), w_.Port, nullptr, nullptr, Qt::WidgetShortcut),
         &QShortcut::activated, this, &frmMain::PreviewRequested);
     connect(w_.Port, &QTreeWidget::itemClicked, this, &frmMain::RowClicked);
+    connect(w_.Port, &SoundList::KeyboardMoved, this, &frmMain::RowClicked);
+    // The main menu from the keyboard, where the glyph opens it.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, &frmMain::MenuRequested);
+    }
     connect(w_.Label5, &ClickLabel::Click, this, &frmMain::StopSoundRequested);
     connect(browse_, &BrowsePanel::Confirm, this, &frmMain::ConfirmRequested);
     connect(browse_, &BrowsePanel::FolderMenu, this, &frmMain::FolderMenuRequested);
 
     // The label buttons' underlined letters work from the keyboard (Alt+O,
-    // Alt+C, Alt+S) while the button's panel is in view and no slide runs.
-    for (LabelButton* label : {browse_->Label1, browse_->Label4, w_.Label5}) {
-        auto* key = new QShortcut(QKeySequence::mnemonic(label->Caption()), this);
-        connect(key, &QShortcut::activated, this, [this, label] {
+    // Alt+C, Alt+S), and Escape as "&Cancel", while the button's panel is in
+    // view and no slide runs.
+    const std::array<std::pair<LabelButton*, QKeySequence>, 4> keys = {
+        {{browse_->Label1, QKeySequence::mnemonic(browse_->Label1->Caption())},
+         {browse_->Label4, QKeySequence::mnemonic(browse_->Label4->Caption())},
+         {browse_->Label4, QKeySequence(Qt::Key_Escape)},
+         {w_.Label5, QKeySequence::mnemonic(w_.Label5->Caption())}}};
+    for (const auto& [label, sequence] : keys) {
+        auto* key = new QShortcut(sequence, this);
+        connect(key, &QShortcut::activated, this, [this, label = label] {
             const auto* panel = static_cast<const Panel*>(label->parentWidget());
             if (!browse_->Swishing() && !procedureRunning_ &&
                 panel->LeftUnits() <= BrowsePanel::kPanelIn) {

@@ -47,4 +47,12 @@ void Panel::paintEvent(QPaintEvent* /*event*/) {
     }
 }
 
+void Describe(QWidget* control, const QString& name, const QString& description, bool toolTip) {
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
+    if (toolTip) {
+        control->setToolTip(description);
+    }
+}
+
 }  // namespace echodelve::ui

@@ -37,6 +37,11 @@ class Panel : public QWidget {
 // paths, which must never be read as markup.
 QLabel* MakeLabel(const QString& text, QWidget* parent, QRect geometry);
 
+// Names a control for screen readers and describes it, the description also
+// being its tooltip unless `toolTip` is false.
+void Describe(QWidget* control, const QString& name, const QString& description,
+              bool toolTip = true);
+
 // A list placed larger than its container, so the container hides its border.
 template <typename List>
 List* MakeClippedList(Panel* container, QRect geometry) {

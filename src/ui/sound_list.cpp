@@ -18,6 +18,14 @@ void SoundList::mouseDoubleClickEvent(QMouseEvent* event) {
     emit DblClick();
 }
 
+void SoundList::keyPressEvent(QKeyEvent* event) {
+    QTreeWidgetItem* before = currentItem();
+    QTreeWidget::keyPressEvent(event);
+    if (QTreeWidgetItem* after = currentItem(); after != nullptr && after != before) {
+        emit KeyboardMoved(after);
+    }
+}
+
 bool SoundList::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip && toolTips_) {
         const auto* help = static_cast<QHelpEvent*>(event);

@@ -26,9 +26,12 @@ class SoundList : public QTreeWidget {
   signals:
     // A double-click anywhere in the list, on a row or on the empty area below.
     void DblClick();
+    // The keyboard moved the current row, as a click on it would.
+    void KeyboardMoved(QTreeWidgetItem* row);
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
   private:
