@@ -10,6 +10,8 @@
 #include "app/path_exists.h"
 #include "formats/output_names.h"
 #include "platform/paths.h"
+#include "ui/message_box.h"
+#include "ui/titles.h"
 
 namespace echodelve::app {
 
@@ -84,6 +86,26 @@ void Preview::Port_ItemClick(QTreeWidgetItem* item) const {
 
 void Preview::Label5_Click() {
     StopSound(sound_);
+}
+
+QString Preview::ExtractForDrag(qint32 number, const QString& name) {
+    if (number < 1 || number > main_.SoundCount()) {
+        return {};
+    }
+    scratch_.Prepare();
+    QString file = platform::JoinPath(
+        scratch_.Path(), QString::fromStdString(SafeOutputName(name.toStdString(), number)));
+    try {
+        if (procedures_.ExtractSound(file, number)) {
+            if (!written_.contains(file)) {
+                written_ << file;
+            }
+            return file;
+        }
+    } catch (const std::exception& failure) {
+        ui::ShowMessage(&main_, QString(ui::kWindowCaption), QString::fromUtf8(failure.what()));
+    }
+    return {};
 }
 
 QString DescribeSound(const DetailsOrProblem& sound) {

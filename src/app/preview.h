@@ -44,6 +44,10 @@ class Preview {
     void Port_DblClick();
     void Port_ItemClick(QTreeWidgetItem* item) const;
     void Label5_Click();
+    // Writes sound `number` into the scratch folder under its safe name, as a
+    // preview does (the RIFF question included), for a drag to a file
+    // manager to copy; the file's path, or empty when nothing was written.
+    QString ExtractForDrag(qint32 number, const QString& name);
 
     ScratchFolder& Scratch() { return scratch_; }
     // For the exit sequence: ClearScratchFolder with the files this preview wrote.

@@ -92,6 +92,11 @@ void Program::Connect() {
             preview_.Label5_Click();
         }
     });
+    QObject::connect(&main_, &ui::frmMain::ArchiveDropped, &main_,
+                     [this](const QString& path) { OpenArchive(context_, path); });
+    main_.Port()->SetDragFiles([this](std::int32_t number, const QString& name) {
+        return main_.ProcedureRunning() ? QString() : preview_.ExtractForDrag(number, name);
+    });
     QObject::connect(&main_, &ui::frmMain::FolderMenuRequested, &main_, [this](QPoint at) {
         if (!main_.ProcedureRunning()) {
             menus_.mnuDirControl->popup(at);

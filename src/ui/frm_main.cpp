@@ -1,5 +1,10 @@
 #include "ui/frm_main.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
 #include <array>
 
 #include <QCoreApplication>
@@ -41,6 +46,7 @@ frmMain::frmMain(platform::SoundService* sound, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString(kWindowCaption));
     setWindowIcon(ProgramIcon());
+    setAcceptDrops(true);
     setFixedSize(Px(kClientWidthTwips), Px(kClientHeightTwips));
     SetDarkColours(this);
     setAutoFillBackground(true);
@@ -167,6 +173,33 @@ void frmMain::Connect() {
             }
         });
     }
+}
+
+namespace {
+
+// The one local file a drop carries, or empty.
+QString DroppedFile(const QMimeData* data) {
+    const QList<QUrl> urls = data->urls();
+    return urls.size() == 1 && urls.constFirst().isLocalFile() ? urls.constFirst().toLocalFile()
+                                                               : QString();
+}
+
+}  // namespace
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!procedureRunning_ && event->source() == nullptr &&
+        !DroppedFile(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    const QString file = DroppedFile(event->mimeData());
+    if (procedureRunning_ || event->source() != nullptr || file.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    emit ArchiveDropped(file);
 }
 
 bool frmMain::TakesInputWhileBusy(const QObject* receiver) const {

@@ -99,16 +99,20 @@ class frmMain : public QWidget {
     LabelButton* Label4() const { return browse_->Label4; }
 
   signals:
-    void MenuRequested();                     // the menu glyph
-    void CloseRequested();                    // the close glyph
-    void PreviewRequested();                  // a double-click in the sound list, or Enter
-    void RowClicked(QTreeWidgetItem* item);   // a click on a row of the sound list
-    void StopSoundRequested();                // "&Stop Sound"
-    void ConfirmRequested();                  // "&OK", or a double-click in the file list
-    void FolderMenuRequested(QPoint global);  // a right-button press on the folder list
+    void MenuRequested();                      // the menu glyph
+    void CloseRequested();                     // the close glyph
+    void PreviewRequested();                   // a double-click in the sound list, or Enter
+    void RowClicked(QTreeWidgetItem* item);    // a click on a row of the sound list
+    void StopSoundRequested();                 // "&Stop Sound"
+    void ConfirmRequested();                   // "&OK", or a double-click in the file list
+    void FolderMenuRequested(QPoint global);   // a right-button press on the folder list
+    void ArchiveDropped(const QString& path);  // one local file dropped on the window
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    // One local file may be dropped, unless a procedure runs.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void BuildMainPanel();

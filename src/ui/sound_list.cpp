@@ -1,7 +1,9 @@
 #include "ui/sound_list.h"
 
 #include <QHelpEvent>
+#include <QMimeData>
 #include <QToolTip>
+#include <QUrl>
 
 namespace echodelve::ui {
 
@@ -16,6 +18,31 @@ std::int32_t SoundList::NumberOf(const QTreeWidgetItem* row) {
 void SoundList::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeWidget::mouseDoubleClickEvent(event);
     emit DblClick();
+}
+
+void SoundList::SetDragFiles(DragFiles dragFiles) {
+    dragFiles_ = std::move(dragFiles);
+    // Out to a file manager only, as a copy; nothing is dropped on the list.
+    setDragEnabled(static_cast<bool>(dragFiles_));
+    setDragDropMode(dragFiles_ ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
+    setDefaultDropAction(Qt::CopyAction);
+}
+
+QStringList SoundList::mimeTypes() const {
+    return {QStringLiteral("text/uri-list")};
+}
+
+QMimeData* SoundList::mimeData(const QList<QTreeWidgetItem*>& rows) const {
+    if (rows.isEmpty() || !dragFiles_) {
+        return nullptr;
+    }
+    const QString file = dragFiles_(NumberOf(rows.constFirst()), rows.constFirst()->text(0));
+    if (file.isEmpty()) {
+        return nullptr;
+    }
+    auto* carried = new QMimeData;
+    carried->setUrls({QUrl::fromLocalFile(file)});
+    return carried;
 }
 
 void SoundList::keyPressEvent(QKeyEvent* event) {

@@ -20,6 +20,13 @@ class SoundList : public QTreeWidget {
     using ToolTips = std::function<QString(std::int32_t number)>;
     void SetToolTips(ToolTips toolTips) { toolTips_ = std::move(toolTips); }
 
+    // Where a row dragged out of the list comes from: the file written for
+    // sound `number` called `name`, or empty to drag nothing.
+    using DragFiles = std::function<QString(std::int32_t number, const QString& name)>;
+    void SetDragFiles(DragFiles dragFiles);
+    // What a drag of `rows` carries: the file of the first, as a URL.
+    QMimeData* DragData(const QList<QTreeWidgetItem*>& rows) const { return mimeData(rows); }
+
     // The sound number of a row, from its key; 0 for a row without one.
     static std::int32_t NumberOf(const QTreeWidgetItem* row);
 
@@ -33,9 +40,12 @@ class SoundList : public QTreeWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& rows) const override;
+    QStringList mimeTypes() const override;
 
   private:
     ToolTips toolTips_;
+    DragFiles dragFiles_;
 };
 
 }  // namespace echodelve::ui

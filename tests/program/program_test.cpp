@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
+
+#include "formats/archive_writers.h"
+#include "support/fixtures.h"
 
 #include "support/temp_dir.h"
 
@@ -48,6 +56,59 @@ TEST_F(ProgramTest, CloseGlyphRunsTheExitSequenceWithoutAScratchFolder) {
     QTest::mouseClick(main.Label2(), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(std::filesystem::exists(program / "temp"));
+}
+
+// Drops as the window system delivers them: enter, then drop, of file URLs.
+bool Drop(QWidget& window, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
+
+TEST_F(ProgramTest, AnArchiveDroppedOnTheWindowOpensAsItsKindWouldAndOnlyWhenIdle) {
+    test::TempDir games;
+    WriteWadArchive(games / "Game.WAD", {PackMember::FromBytes("a.wav", test::MakeWav(100, 1)),
+                                         PackMember::FromBytes("b.wav", test::MakeWav(90, 2))});
+    const QUrl archive = QUrl::fromLocalFile(QString::fromStdString((games / "Game.WAD").string()));
+
+    EXPECT_FALSE(Drop(main, {archive, archive}));  // one archive at a time
+    main.SetProcedureRunning(true);
+    EXPECT_FALSE(Drop(main, {archive}));  // refused while a procedure runs
+    main.SetProcedureRunning(false);
+    EXPECT_EQ(main.SoundCount(), 0);
+
+    EXPECT_TRUE(Drop(main, {archive}));
+    EXPECT_EQ(main.SoundCount(), 2);
+    EXPECT_EQ(main.Port()->topLevelItem(1)->text(0), QStringLiteral("b.wav"));
+    EXPECT_EQ(main.OpenProcedure(), QStringLiteral("wadfile"));
+    EXPECT_EQ(main.Browse().Folder(), QString::fromStdString(games.path().string()));
+}
+
+TEST_F(ProgramTest, ARowDraggedOutCarriesItsSoundUnderItsSafeName) {
+    test::TempDir games;
+    const test::Bytes sound = test::MakeWav(120, 3);
+    WriteWadArchive(games / "a.wad", {PackMember::FromBytes("x.wav", test::MakeWav(100, 1)),
+                                      PackMember::FromBytes("../odd\x01.wav", sound)});
+    app.Dispatcher().RunProcedure(QStringLiteral("wadfile"),
+                                  QString::fromStdString((games / "a.wad").string()), 0);
+    ASSERT_EQ(main.SoundCount(), 2);
+    const std::unique_ptr<QMimeData> data(main.Port()->DragData({main.Port()->topLevelItem(1)}));
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data->urls().size(), 1);
+    const QString file = data->urls().constFirst().toLocalFile();
+    EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral(".._odd_.wav"));
+    EXPECT_EQ(test::ReadBytes(file.toStdString()), sound);
+    // Nothing is carried while a procedure runs.
+    main.SetProcedureRunning(true);
+    EXPECT_EQ(main.Port()->DragData({main.Port()->topLevelItem(0)}), nullptr);
+    main.SetProcedureRunning(false);
 }
 
 }  // namespace
