@@ -268,10 +268,11 @@ void frmMain::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.drawImage(0, 0, picture_);
     // The striped background behind the panels: a line every 30 twips.
-    painter.setPen(QPen(kLineColour, 1));
+    std::vector<QLine> stripes;
     for (int y = 240; y <= 4710; y += 30) {
-        painter.drawLine(Px(17), Px(y), Px(5244), Px(y));
+        stripes.emplace_back(Px(17), Px(y), Px(5244), Px(y));
     }
+    DrawGridLines(painter, kLineColour, stripes);
 }
 
 }  // namespace echodelve::ui

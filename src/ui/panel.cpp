@@ -40,11 +40,32 @@ void Panel::paintEvent(QPaintEvent* /*event*/) {
         return;
     }
     QPainter painter(this);
-    painter.setPen(QPen(kLineColour, 1));
+    std::vector<QLine> lines;
+    lines.reserve(lines_.size());
     for (const QLineF& line : lines_) {
-        painter.drawLine(QPoint(Px(line.x1()), Px(line.y1())),
-                         QPoint(Px(line.x2()), Px(line.y2())));
+        lines.emplace_back(Px(line.x1()), Px(line.y1()), Px(line.x2()), Px(line.y2()));
     }
+    DrawGridLines(painter, kLineColour, lines);
+}
+
+void DrawGridLines(QPainter& painter, const QColor& colour, const std::vector<QLine>& lines) {
+    const double scale = painter.device()->devicePixelRatioF();
+    const int width = std::max(1, static_cast<int>(std::floor(scale)));
+    const auto device = [scale](int logical) {
+        return static_cast<int>(std::ceil(logical * scale - 1e-6));
+    };
+    painter.save();
+    painter.resetTransform();
+    painter.scale(1 / scale, 1 / scale);  // from here on, device pixels
+    for (const QLine& line : lines) {
+        const int x1 = device(std::min(line.x1(), line.x2()));
+        const int y1 = device(std::min(line.y1(), line.y2()));
+        const int x2 = device(std::max(line.x1(), line.x2()));
+        const int y2 = device(std::max(line.y1(), line.y2()));
+        painter.fillRect(QRect(x1, y1, std::max(x2 - x1, 0) + width, std::max(y2 - y1, 0) + width),
+                         colour);
+    }
+    painter.restore();
 }
 
 void Describe(QWidget* control, const QString& name, const QString& description, bool toolTip) {

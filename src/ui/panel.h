@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPainter>
+
 #include <QLabel>
 #include <QLineF>
 #include <QWidget>
@@ -36,6 +38,11 @@ class Panel : public QWidget {
 // A transparent label of plain text: labels show names from archives and
 // paths, which must never be read as markup.
 QLabel* MakeLabel(const QString& text, QWidget* parent, QRect geometry);
+
+// Draws one-pixel lines (horizontal or vertical, in logical pixels) on the
+// device's own pixel grid: at a scale such as 1.5 each line stays one even
+// run of device pixels, so rows of them show no moire and none vanishes.
+void DrawGridLines(QPainter& painter, const QColor& colour, const std::vector<QLine>& lines);
 
 // Names a control for screen readers and describes it, the description also
 // being its tooltip unless `toolTip` is false.
