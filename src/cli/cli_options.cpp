@@ -105,12 +105,8 @@ ArchiveKind ResolveKind(const std::optional<std::string>& given,
         }
         throw UsageError("--kind must be sfx or wad, not '" + *given + "'");
     }
-    const std::string extension = Lower(archive.extension().string());
-    if (extension == ".sfx") {
-        return ArchiveKind::Sfx;
-    }
-    if (extension == ".wad") {
-        return ArchiveKind::Wad;
+    if (const std::optional<ArchiveKind> named = KindFromName(archive)) {
+        return *named;
     }
     if (mustExist) {
         if (const std::optional<ArchiveKind> shown = DetectKind(FileSource(archive))) {

@@ -13,6 +13,7 @@
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
 #include "cli/selection.h"
+#include "formats/archive_check.h"
 #include "formats/errors.h"
 #include "formats/output_names.h"
 #include "formats/sound_extractor.h"
@@ -239,9 +240,10 @@ int RunExtract(std::span<const std::string> args, Console& console) {
             if (verbose) {
                 err << target.string() << '\n';
             }
-            if (const std::string problem = PlaceProblem(number, entry, opened.size);
+            if (const std::string problem = PlaceProblem(entry, opened.size);
                 !problem.empty() && !conversion) {
-                err << problem << "; written padded with zeros\n";
+                err << DescribeSound(number, entry.name) << ": " << problem
+                    << "; written padded with zeros\n";
                 outcome.padded = true;
             }
         } catch (const ArchiveError& error) {

@@ -10,6 +10,7 @@
 #include "cli/console_hooks.h"
 #include "cli/escaping.h"
 #include "cli/selection.h"
+#include "formats/archive_check.h"
 #include "formats/errors.h"
 
 namespace echodelve::cli {
@@ -101,9 +102,9 @@ int RunList(std::span<const std::string> args, Console& console) {
         const ArchiveDecoder& archive = *opened.decoder;
         cut = opened.cutAtLimit;
         for (std::int32_t i = 1; i <= archive.Count(); ++i) {
-            if (std::string problem = PlaceProblem(i, archive.Entry(i), opened.size);
+            if (const std::string problem = PlaceProblem(archive.Entry(i), opened.size);
                 !problem.empty()) {
-                problems.push_back(std::move(problem));
+                problems.push_back(DescribeSound(i, archive.Entry(i).name) + ": " + problem);
             }
         }
         if (parsed.Has("--json")) {

@@ -8,7 +8,6 @@
 
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
-#include "formats/archive_check.h"
 
 namespace echodelve::cli {
 
@@ -89,26 +88,6 @@ Selection SelectSounds(std::span<const std::string> items, const ArchiveDecoder&
         }
     }
     return selection;
-}
-
-std::string PlaceProblem(std::int32_t number, const SoundEntry& entry, std::int64_t archiveSize) {
-    const std::string sound = DescribeSound(number, entry.name) + ": ";
-    if (entry.size < 0) {
-        return sound + "declares a negative size (" + std::to_string(entry.size) + " bytes)";
-    }
-    if (entry.offset < 0) {
-        return sound + "declares a negative offset (" + std::to_string(entry.offset) + ")";
-    }
-    const std::int64_t past =
-        entry.offset + entry.size - std::max<std::int64_t>(archiveSize, entry.offset);
-    if (entry.size == 0 || past <= 0) {
-        return {};
-    }
-    if (past >= entry.size) {
-        return sound + "all " + Grouped(entry.size) + " bytes lie past the end of the archive";
-    }
-    return sound + Grouped(past) + " of " + Grouped(entry.size) +
-           " bytes lie past the end of the archive";
 }
 
 }  // namespace echodelve::cli

@@ -25,9 +25,4 @@ Selection SelectSounds(std::span<const std::string> items, const ArchiveDecoder&
 // The same mistakes, found before the archive is read.
 void CheckSelection(std::span<const std::string> items);
 
-// Where a sound lies against its archive's end, or a negative size or offset:
-// "sound 7 'door.wav': 1,204 of 20,480 bytes lie past the end of the archive".
-// Empty when the sound lies whole within the archive.
-std::string PlaceProblem(std::int32_t number, const SoundEntry& entry, std::int64_t archiveSize);
-
 }  // namespace echodelve::cli

@@ -40,12 +40,8 @@ void OpenArchive(CommandContext& context, const QString& path) {
         return;
     }
     const QFileInfo file(path);
-    std::optional<ArchiveKind> kind;
-    if (file.suffix().compare(QStringLiteral("sfx"), Qt::CaseInsensitive) == 0) {
-        kind = ArchiveKind::Sfx;
-    } else if (file.suffix().compare(QStringLiteral("wad"), Qt::CaseInsensitive) == 0) {
-        kind = ArchiveKind::Wad;
-    } else {
+    std::optional<ArchiveKind> kind = KindFromName(platform::ToFsPath(path));
+    if (!kind) {
         try {
             kind = DetectKind(FileSource(platform::ToFsPath(path)));
         } catch (const ArchiveError&) {

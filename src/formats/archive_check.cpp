@@ -74,20 +74,11 @@ std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit
             problems.push_back("sound " + std::to_string(first->second) +
                                " has the same name; one is written with \" (2)\" added");
         }
-        if (entry.size < 0 || entry.offset < 0) {
-            problems.push_back(
-                entry.size < 0
-                    ? "it declares a negative size (" + std::to_string(entry.size) + " bytes)"
-                    : "it declares a negative offset (" + std::to_string(entry.offset) + ")");
-        } else {
+        if (std::string place = PlaceProblem(entry, archiveSize); !place.empty()) {
+            problems.push_back(std::move(place));
+        }
+        if (entry.size >= 0 && entry.offset >= 0) {
             const std::int64_t end = entry.offset + entry.size;
-            if (const std::int64_t past = end - std::max<std::int64_t>(archiveSize, entry.offset);
-                entry.size > 0 && past > 0) {
-                problems.push_back((past >= entry.size
-                                        ? "all its " + Grouped(entry.size)
-                                        : Grouped(past) + " of its " + Grouped(entry.size)) +
-                                   " bytes lie past the end of the archive");
-            }
             if (entry.size > 0 && entry.offset < archiveSize) {
                 extents.push_back({entry.offset, std::min(end, archiveSize), n});
             }
@@ -157,6 +148,23 @@ std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit
         return (a.sound == 0 ? INT32_MAX : a.sound) < (b.sound == 0 ? INT32_MAX : b.sound);
     });
     return findings;
+}
+
+std::string PlaceProblem(const SoundEntry& entry, std::int64_t archiveSize) {
+    if (entry.size < 0) {
+        return "declares a negative size (" + std::to_string(entry.size) + " bytes)";
+    }
+    if (entry.offset < 0) {
+        return "declares a negative offset (" + std::to_string(entry.offset) + ")";
+    }
+    const std::int64_t past =
+        entry.offset + entry.size - std::max<std::int64_t>(archiveSize, entry.offset);
+    if (entry.size == 0 || past <= 0) {
+        return {};
+    }
+    return (past >= entry.size ? "all " + Grouped(entry.size)
+                               : Grouped(past) + " of " + Grouped(entry.size)) +
+           " bytes lie past the end of the archive";
 }
 
 std::string Grouped(std::int64_t number) {

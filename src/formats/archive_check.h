@@ -25,6 +25,11 @@ struct Finding {
 // own findings last. Throws ArchiveError when the archive cannot be read.
 std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit);
 
+// Where a sound lies against its archive's end, or a negative size or offset,
+// in words ("1,204 of 20,480 bytes lie past the end of the archive");
+// empty when the sound lies whole within the archive.
+std::string PlaceProblem(const SoundEntry& entry, std::int64_t archiveSize);
+
 // 20480 as "20,480".
 std::string Grouped(std::int64_t number);
 

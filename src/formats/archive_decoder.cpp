@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <span>
 
 #include "hex_mod.h"
@@ -32,6 +33,19 @@ std::unique_ptr<ArchiveDecoder> MakeDecoder(ArchiveKind kind, UiHooks& ui) {
         return std::make_unique<SfxDecoder>(ui);
     }
     return std::make_unique<wadDecoder>(ui);
+}
+
+std::optional<ArchiveKind> KindFromName(const std::filesystem::path& archive) {
+    std::string extension = archive.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".sfx") {
+        return ArchiveKind::Sfx;
+    }
+    if (extension == ".wad") {
+        return ArchiveKind::Wad;
+    }
+    return std::nullopt;
 }
 
 std::optional<ArchiveKind> DetectKind(const ByteSource& source) {

@@ -67,6 +67,9 @@ class ArchiveDecoder {
 // The decoder of an archive kind: the one place that chooses between them.
 std::unique_ptr<ArchiveDecoder> MakeDecoder(ArchiveKind kind, UiHooks& ui);
 
+// The kind a file's extension names, in any letter case (".sfx", ".WAD").
+std::optional<ArchiveKind> KindFromName(const std::filesystem::path& archive);
+
 // The kind an archive's content shows, for a file named without .sfx or
 // .wad: "RIFF" at its start is an SFX archive; a first record that names a
 // sound (a "." before its zero byte) whose bytes begin after the record and

@@ -119,7 +119,7 @@ TEST_F(ArchiveCheckTest, TheArchiveIsCheckedForWhatNoSoundOrTwoSoundsClaim) {
               (std::vector<std::string>{"3: it overlaps sound 2 by 50 bytes",
                                         "4: it is not a RIFF/WAVE file",
                                         "4: it begins inside the archive's directory",
-                                        "5: 50 of its 100 bytes lie past the end of the archive",
+                                        "5: 50 of 100 bytes lie past the end of the archive",
                                         "0: bytes 1,440 to 1,489 (50 bytes) belong to no sound",
                                         "0: bytes 1,640 to 1,685 (46 bytes) belong to no sound"}));
 }
@@ -133,7 +133,7 @@ TEST_F(ArchiveCheckTest, ADirectoryCutAtItsLimitAndTrailingBytesAreReported) {
     EXPECT_EQ(lines.back(),
               "0: its directory runs past the 80,000 bytes that are read; sounds after that are "
               "not listed");
-    EXPECT_EQ(lines.front(), "1: all its 100 bytes lie past the end of the archive");
+    EXPECT_EQ(lines.front(), "1: all 100 bytes lie past the end of the archive");
 
     WriteWadArchive(dir / "a.wad", {PackMember::FromBytes("a.wav", MakeWav(50))});
     std::ofstream(dir / "a.wad", std::ios::app) << "tail";
