@@ -9,6 +9,7 @@
 
 #include "platform/paths.h"
 #include "platform/volumes.h"
+#include "ui/focus_outline.h"
 #include "ui/message_box.h"
 #include "ui/titles.h"
 #include "ui/units.h"
@@ -53,6 +54,10 @@ void BrowsePanel::Build(QWidget* window) {
     DriveListBox->setGeometry(TwipsRect(2340, 2870, 2110, 245));
     DriveList = MakeClippedList<DrivePicker>(DriveListBox, TwipsRect(-30, -30, 2175, 315));
     DriveList->setObjectName(QStringLiteral("DriveList"));
+    for (QWidget* clipped : {static_cast<QWidget*>(FileList), static_cast<QWidget*>(DirList),
+                             static_cast<QWidget*>(DriveList)}) {
+        FocusOutline::Attach(clipped);
+    }
 
     BrowseStatus = MakeLabel(QString(), BrowseDlg,
                              QRect(Px(2265), Px(3285), BrowseDlg->width() - Px(2265), Px(195)));

@@ -17,6 +17,7 @@
 
 #include "ui/artwork.h"
 #include "ui/colours.h"
+#include "ui/focus_outline.h"
 #include "ui/titles.h"
 #include "ui/units.h"
 
@@ -110,6 +111,7 @@ void frmMain::BuildMainPanel() {
     port->setFrameShape(QFrame::NoFrame);
     port->setSelectionMode(QAbstractItemView::SingleSelection);
     port->setAllColumnsShowFocus(true);
+    FocusOutline::Attach(port);
 
     w_.loopsnd = new QCheckBox(QStringLiteral("Loop Sound"), panel);
     w_.loopsnd->setObjectName(QStringLiteral("loopsnd"));

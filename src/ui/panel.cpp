@@ -24,6 +24,11 @@ void Panel::AddLine(double x1, double y1, double x2, double y2) {
 void Panel::SetLeftUnits(double units) {
     leftUnits_ = units;
     move(static_cast<int>(std::lround(units * parentUnitTwipsX_ / kTwipsPerPixel)), y());
+    // Wholly out of view, its controls must not take keyboard focus or be
+    // offered to screen readers either.
+    if (parentWidget() != nullptr) {
+        setVisible(geometry().intersects(parentWidget()->rect()));
+    }
     emit LeftUnitsChanged(units);
 }
 

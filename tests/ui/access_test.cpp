@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <map>
+#include <set>
 
 #include "ui/frm_main.h"
 
@@ -87,6 +89,52 @@ TEST(AccessTest, TheKeyboardOpensTheMenuCancelsThePanelAndMovesTheChoice) {
     EXPECT_EQ(chosen.at(0).at(0).value<QTreeWidgetItem*>(), main.Port()->topLevelItem(1));
     QTest::keyClick(main.Port(), Qt::Key_Down);  // already the last: no move, no choice
     EXPECT_EQ(chosen.count(), 1);
+}
+
+// What a person sees of a control: its part of the window.
+QImage SeenOf(frmMain& main, QWidget* control) {
+    QRect seen = control->rect();
+    for (QWidget* widget = control; widget != &main; widget = widget->parentWidget()) {
+        seen = seen.translated(widget->pos()) & widget->parentWidget()->rect();
+    }
+    return main.grab(seen).toImage();
+}
+
+// Tab reaches every control that takes focus in the panel in view, and
+// nothing out of view; each shows that it has focus, the browse panel's
+// clipped lists and the empty sound list included.
+void ExpectTabCycle(frmMain& main, const std::set<std::string>& names) {
+    std::map<QWidget*, QImage> unfocused;
+    for (QWidget* control : main.findChildren<QWidget*>()) {
+        if ((control->focusPolicy() & Qt::TabFocus) != 0 && control->isVisible()) {
+            unfocused[control] = SeenOf(main, control);
+        }
+    }
+    std::set<std::string> reached;
+    for (std::size_t press = 0; press < 2 * unfocused.size(); ++press) {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target != nullptr ? target : &main, Qt::Key_Tab);
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_TRUE(unfocused.contains(focused));
+        const std::string name = focused->accessibleName().toStdString();
+        if (reached.insert(name).second) {
+            EXPECT_NE(SeenOf(main, focused), unfocused[focused]) << "no focus shown on " << name;
+        }
+    }
+    EXPECT_EQ(reached, names);
+}
+
+TEST(AccessTest, TabReachesTheControlsInViewAndFocusShowsOnEach) {
+    frmMain main;
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    main.MainPicBox()->SetLeftUnits(BrowsePanel::kPanelIn);
+    ExpectTabCycle(main, {"Sounds", "Loop Sound"});
+
+    main.MainPicBox()->SetLeftUnits(BrowsePanel::kPanelOut);
+    main.BrowseDlg()->SetLeftUnits(BrowsePanel::kPanelIn);
+    ExpectTabCycle(main, {"Files", "Folders", "Drives", "Open Folder When Saved"});
 }
 
 }  // namespace
