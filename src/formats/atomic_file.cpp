@@ -16,6 +16,7 @@
 #include "file_io.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -96,11 +97,43 @@ std::string AtomicFile::RandomTempName() {
     return ".echodelve-" + suffix + ".part";
 }
 
-AtomicFile::AtomicFile(std::filesystem::path target, const TempNames& names)
-    : target_(std::move(target)) {
+AtomicFile::AtomicFile(std::filesystem::path target, TempNames names)
+    : target_(std::move(target)), names_(std::move(names)) {
+    if (!OpenUnnamed()) {
+        OpenNamed();
+    }
+}
+
+bool AtomicFile::OpenUnnamed() {
+#if defined(__linux__) && defined(O_TMPFILE)
+    // The file is named through /proc; without it, a named temporary is used.
+    static const bool canName = access("/proc/self/fd", X_OK) == 0;
+    if (!canName) {
+        return false;
+    }
+    const std::filesystem::path folder =
+        target_.has_parent_path() ? target_.parent_path() : std::filesystem::path(".");
+    const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;  // a file system without unnamed files: the named way says why if it fails
+    }
+    file_ = fdopen(fd, "wb");
+    if (file_ == nullptr) {
+        const int error = errno;
+        close(fd);
+        Fail(error);
+    }
+    unnamed_ = true;
+    return true;
+#else
+    return false;
+#endif
+}
+
+void AtomicFile::OpenNamed() {
     const std::filesystem::path folder = target_.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp_ = folder / names();
+        temp_ = folder / names_();
         // "x": created here or not at all, never opened through whatever stands there.
         file_ = OpenFile(temp_, "wbx");
         if (file_ != nullptr) {
@@ -151,24 +184,56 @@ void AtomicFile::WriteZeros(std::uint64_t count) {
     }
 }
 
+void AtomicFile::LinkUnnamed() {
+#if defined(__linux__) && defined(O_TMPFILE)
+    const std::string self = "/proc/self/fd/" + std::to_string(fileno(file_));
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        return;
+    }
+    if (errno != EEXIST) {
+        Fail(errno);
+    }
+    const std::filesystem::path folder = target_.parent_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path temp = folder / names_();
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temp_ = temp;
+            inFlightSlot_ = ClaimInFlightSlot(temp_);
+            return;
+        }
+        if (errno != EEXIST) {
+            Fail(errno);
+        }
+    }
+    Fail(EEXIST);
+#endif
+}
+
 void AtomicFile::Commit() {
-    const int flushed = std::fflush(file_);
-    const int flushError = errno;
+    if (std::fflush(file_) != 0) {
+        Fail(errno);
+    }
+    if (unnamed_) {
+        LinkUnnamed();
+    }
     const int closed = std::fclose(file_);
     const int closeError = errno;
     file_ = nullptr;
-    if (flushed != 0) {
-        Fail(flushError);
-    }
     if (closed != 0) {
+        if (unnamed_ && temp_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(target_, ignored);  // named already: it must not stay half
+        }
         Fail(closeError);
     }
-    std::error_code ec;
-    std::filesystem::rename(temp_, target_, ec);
-    if (ec) {
-        throw ArchiveError("Could not write '" + target_.string() + "': " + ec.message() + ".");
+    if (!temp_.empty()) {
+        std::error_code ec;
+        std::filesystem::rename(temp_, target_, ec);
+        if (ec) {
+            throw ArchiveError("Could not write '" + target_.string() + "': " + ec.message() + ".");
+        }
+        temp_.clear();
     }
-    temp_.clear();
     ReleaseInFlightSlot(inFlightSlot_);
     inFlightSlot_ = -1;
 }

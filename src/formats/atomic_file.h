@@ -10,10 +10,12 @@
 namespace echodelve {
 
 // Writes a file so that it either appears complete under its name or not at
-// all: the bytes go to a temporary file in the target's folder, which Commit()
-// renames over the target. A file already at the target stays untouched until
+// all: the bytes go to a file in the target's folder that has no name yet
+// (Linux's O_TMPFILE), or else to a temporary file there, and Commit() gives
+// it the target's name. A file already at the target stays untouched until
 // then, and a symbolic link at the target is replaced, never written through.
-// Destroying an uncommitted AtomicFile removes the temporary file.
+// Destroying an uncommitted AtomicFile removes what it wrote; an unnamed file
+// vanishes even when the process is killed outright.
 class AtomicFile {
   public:
     // Gives a name for the temporary file on each call; a name already taken
@@ -23,7 +25,7 @@ class AtomicFile {
     // target name near the length limit still leaves room for it.
     static std::string RandomTempName();
 
-    explicit AtomicFile(std::filesystem::path target, const TempNames& names = RandomTempName);
+    explicit AtomicFile(std::filesystem::path target, TempNames names = RandomTempName);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -38,9 +40,16 @@ class AtomicFile {
 
   private:
     [[noreturn]] void Fail(int error);
+    bool OpenUnnamed();
+    void OpenNamed();
+    // Names the unnamed file: at the target if nothing stands there, else at
+    // a temporary name that the rename then puts over the target.
+    void LinkUnnamed();
 
     std::filesystem::path target_;
-    std::filesystem::path temp_;
+    TempNames names_;
+    std::filesystem::path temp_;  // the temporary file's name, while it has one
+    bool unnamed_ = false;
     std::FILE* file_ = nullptr;
     int inFlightSlot_ = -1;  // where RemoveFilesInFlight finds temp_, -1 if nowhere
 };

@@ -18,8 +18,10 @@ AtomicFile::TempNames NamesFrom(std::vector<std::string> names) {
     return [names = std::move(names), next = std::size_t{0}]() mutable { return names.at(next++); };
 }
 
+// A file standing at the target is replaced through a temporary name.
 TEST(AtomicFileTest, WhatStandsAtATemporaryNameIsNeverWrittenThrough) {
     test::TempDir dir;
+    test::WriteBytes(dir / "sound.wav", {'o', 'l', 'd'});
     const auto sentinel = dir / "sentinel.txt";
     test::WriteBytes(sentinel, {'k', 'e', 'e', 'p'});
     test::WriteBytes(dir / ".plain", {'o', 'l', 'd'});
@@ -36,6 +38,19 @@ TEST(AtomicFileTest, WhatStandsAtATemporaryNameIsNeverWrittenThrough) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir / ".link"));
     EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
     EXPECT_FALSE(std::filesystem::exists(dir / ".free"));
+}
+
+TEST(AtomicFileTest, NewFileAppearsOnlyWhenCommittedAndLeavesNothingElse) {
+    test::TempDir dir;
+    AtomicFile out(dir / "sound.wav");
+    out.Write(Bytes(5000, 'x'));
+    out.WriteZeros(3);
+    EXPECT_FALSE(std::filesystem::exists(dir / "sound.wav"));
+    out.Commit();
+    Bytes expected(5000, 'x');
+    expected.insert(expected.end(), 3, 0);
+    EXPECT_EQ(ReadBytes(dir / "sound.wav"), expected);
+    EXPECT_EQ(test::FileNames(dir.path()), std::vector<std::string>{"sound.wav"});
 }
 
 TEST(AtomicFileTest, UncommittedFileLeavesNothingAndTheTargetUntouched) {
@@ -64,6 +79,23 @@ TEST(AtomicFileDeathTest, SignalThatEndsTheProcessRemovesTheFileInFlight) {
             ::testing::KilledBySignal(signal), "");
         EXPECT_TRUE(test::FileNames(dir.path()).empty()) << "after signal " << signal;
     }
+}
+#endif
+
+#ifdef __linux__
+// Where the file system has unnamed files, even a kill that runs no handler
+// leaves nothing behind.
+TEST(AtomicFileDeathTest, KilledOutrightLeavesNothing) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    test::TempDir dir;
+    EXPECT_EXIT(
+        {
+            AtomicFile out(dir / "sound.wav");
+            out.Write(Bytes(100000, 'x'));
+            std::raise(SIGKILL);
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    EXPECT_TRUE(test::FileNames(dir.path()).empty());
 }
 #endif
 
