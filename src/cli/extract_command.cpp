@@ -1,7 +1,6 @@
 #include <array>
 #include <atomic>
 #include <charconv>
-#include <condition_variable>
 #include <mutex>
 #include <ostream>
 #include <sstream>
@@ -213,7 +212,7 @@ int RunExtract(std::span<const std::string> args, Console& console) {
         std::ostringstream messages;  // this sound's lines, printed in sound order
     };
     std::vector<Outcome> outcomes(selection.numbers.size());
-    const auto extractOne = [&](std::size_t i, std::ostream& err) {
+    const auto extractOne = [&](std::size_t i, std::ostream& err, ByteReader* reader) {
         const std::int32_t number = selection.numbers[i];
         const SoundEntry& entry = archive.Entry(number);
         const std::filesystem::path& target = targets[i];
@@ -232,7 +231,8 @@ int RunExtract(std::span<const std::string> args, Console& console) {
             ConsoleHooks soundHooks(soundConsole, policy);
             if (conversion) {
                 ConvertCataloguedSound(archive.Catalogue(), number, target, *conversion);
-            } else if (!ExtractCataloguedSound(archive.Catalogue(), number, target, soundHooks)) {
+            } else if (!ExtractCataloguedSound(archive.Catalogue(), number, target, soundHooks,
+                                               reader)) {
                 outcome.kind = Outcome::Kind::Skipped;
                 return;
             }
@@ -263,33 +263,40 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     if (workers <= 1) {
         for (std::size_t i = 0; i < total; ++i) {
             // Asking: the question and its answer go straight to the terminal.
-            extractOne(i, asks ? console.err : outcomes[i].messages);
+            extractOne(i, asks ? console.err : outcomes[i].messages, nullptr);
             report(i);
         }
     } else {
-        // Files are independent: a small pool writes them while this thread
-        // reports each sound's lines in sound order as soon as it is done.
+        // Files are independent: a small pool writes them, this thread among
+        // them. Whichever worker finishes the next sound in order reports it
+        // and those after it that are done, so no one waits on another.
         std::mutex mutex;
-        std::condition_variable finished;
         std::vector<bool> done(total, false);
+        std::size_t reported = 0;
         std::atomic<std::size_t> next{0};
-        std::vector<std::jthread> pool;
-        for (std::size_t w = 0; w < std::min(workers, total); ++w) {
-            pool.emplace_back([&] {
-                for (std::size_t i = next++; i < total; i = next++) {
-                    extractOne(i, outcomes[i].messages);
-                    const std::lock_guard lock(mutex);
-                    done[i] = true;
-                    finished.notify_one();
+        const auto work = [&] {
+            // Nobody is asked anything here, so each worker keeps the archive
+            // open for all its sounds rather than opening it for each.
+            std::unique_ptr<ByteReader> reader;
+            try {
+                reader = archive.Catalogue().source->Open();
+            } catch (const ArchiveError&) {
+                // each sound then opens it, and says why it could not
+            }
+            for (std::size_t i = next++; i < total; i = next++) {
+                extractOne(i, outcomes[i].messages, reader.get());
+                const std::lock_guard lock(mutex);
+                done[i] = true;
+                for (; reported < total && done[reported]; ++reported) {
+                    report(reported);
                 }
-            });
+            }
+        };
+        std::vector<std::jthread> pool;
+        for (std::size_t w = 1; w < std::min(workers, total); ++w) {
+            pool.emplace_back(work);
         }
-        for (std::size_t i = 0; i < total; ++i) {
-            std::unique_lock lock(mutex);
-            finished.wait(lock, [&] { return done[i]; });
-            lock.unlock();
-            report(i);
-        }
+        work();
     }
     int written = 0;
     int skipped = 0;

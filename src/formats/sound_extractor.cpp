@@ -42,6 +42,7 @@ class SoundToWrite {
     std::string name;  // "Sound N of 'archive'", for messages
     // The archive, opened; a sound larger than all of it is refused here.
     std::unique_ptr<ByteReader> Open() const;
+    void RefuseLargerThan(const ByteReader& archive) const;
 
   private:
     static const ByteSource& SourceOf(const SoundCatalogue& catalogue, std::int64_t number);
@@ -82,16 +83,20 @@ SoundToWrite::SoundToWrite(const SoundCatalogue& catalogue, std::int64_t number,
 
 std::unique_ptr<ByteReader> SoundToWrite::Open() const {
     std::unique_ptr<ByteReader> reader = source.Open();
+    RefuseLargerThan(*reader);
+    return reader;
+}
+
+void SoundToWrite::RefuseLargerThan(const ByteReader& archive) const {
     // Bytes past the end are written as zeros, which a truncated last sound
     // needs; but a sound larger than its whole archive cannot be real, and a
     // few hundred bytes of directory could otherwise fill a disk.
-    const std::optional<std::int64_t> archiveSize = reader->Size();
+    const std::optional<std::int64_t> archiveSize = archive.Size();
     if (archiveSize && entry.size > *archiveSize) {
         throw ArchiveError(name + " declares " + std::to_string(entry.size) +
                            " bytes, more than the whole archive holds (" +
                            std::to_string(*archiveSize) + "), so it cannot be extracted.");
     }
-    return reader;
 }
 
 // Hands bytes `done` onwards of a sound to `sink` through a bounded buffer.
@@ -126,18 +131,31 @@ void CopyCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
 }
 
 bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
-                            const std::filesystem::path& output, UiHooks& ui) {
+                            const std::filesystem::path& output, UiHooks& ui, ByteReader* opened) {
     const SoundToWrite sound(catalogue, number, output);
     const SoundEntry& entry = sound.entry;
     const std::string& soundName = sound.name;
-    auto archive = sound.Open();
+    std::unique_ptr<ByteReader> owned;
+    ByteReader* archive = opened;
+    if (opened != nullptr) {
+        sound.RefuseLargerThan(*opened);
+    } else {
+        owned = sound.Open();
+        archive = owned.get();
+    }
     if (!StartsWithRiff(*archive, entry.offset, entry.size)) {
         // The archive is closed while the question waits for the user.
-        archive.reset();
+        if (owned) {
+            owned.reset();
+            archive = nullptr;
+        }
         if (!ui.SaveSoundThatIsNotRiff({number, entry, sound.source.Path()})) {
             return false;
         }
-        archive = sound.Open();
+        if (archive == nullptr) {
+            owned = sound.Open();
+            archive = owned.get();
+        }
     }
 
     AtomicFile out(output);

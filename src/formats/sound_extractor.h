@@ -18,8 +18,11 @@ namespace echodelve {
 // write leaves nothing behind and any earlier file untouched. Throws ArchiveError, writing nothing,
 // for a negative size or offset, a size larger than the whole archive, an output that is the
 // archive itself, and any failure to read or write.
+// The archive is opened for the step and closed while a question waits;
+// a run of many sounds that asks no one may pass it `opened` once instead.
 bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
-                            const std::filesystem::path& output, UiHooks& ui);
+                            const std::filesystem::path& output, UiHooks& ui,
+                            ByteReader* opened = nullptr);
 
 // Hands sound `number`'s bytes to `sink` in bounded pieces, as extraction
 // would write them (bytes past the archive's end as zeros), for a pipe.
