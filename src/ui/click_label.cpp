@@ -1,18 +1,69 @@
 #include "ui/click_label.h"
 
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStyle>
+#include <QTimer>
 
 #include "ui/units.h"
 
 namespace echodelve::ui {
 
+namespace {
+
+// What a screen reader sees of a ClickLabel: a button with a press action, or
+// (the title) text.
+class AccessibleClickLabel : public QAccessibleWidget {
+  public:
+    explicit AccessibleClickLabel(ClickLabel* label)
+        : QAccessibleWidget(label,
+                            label->IsButton() ? QAccessible::Button : QAccessible::StaticText),
+          label_(label) {}
+
+    QStringList actionNames() const override {
+        return label_->IsButton() ? QStringList{pressAction()} : QStringList{};
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && label_->IsButton()) {
+            label_->PressSoon();
+        }
+    }
+
+  private:
+    ClickLabel* label_;
+};
+
+QAccessibleInterface* AccessibleFor(const QString& /*className*/, QObject* object) {
+    auto* label = qobject_cast<ClickLabel*>(object);
+    return label != nullptr ? new AccessibleClickLabel(label) : nullptr;
+}
+
+}  // namespace
+
 ClickLabel::ClickLabel(QString caption, QWidget* parent)
     : QWidget(parent), caption_(std::move(caption)) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(AccessibleFor);
+        return true;
+    }();
+    (void)accessible;
     setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void ClickLabel::PressSoon() {
+    QTimer::singleShot(0, this, [this] {
+        const QPointF global = mapToGlobal(QRectF(rect()).center());
+        QMouseEvent press(QEvent::MouseButtonPress, mapFromGlobal(global), global, Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &press);
+        // The press may have moved the label (a pressed button shows pressed).
+        QMouseEvent release(QEvent::MouseButtonRelease, mapFromGlobal(global), global,
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &release);
+    });
 }
 
 void ClickLabel::SetCaption(const QString& caption) {
@@ -74,6 +125,7 @@ constexpr double kPressedOffsetTwips = 40;
 
 LabelButton::LabelButton(QString caption, QWidget* parent, QPointF restTwips)
     : ClickLabel(std::move(caption), parent), rest_(restTwips) {
+    ActAsButton();
     MoveTwips(rest_.x(), rest_.y());
     AutoSize();
     connect(this, &ClickLabel::MouseDown, this, [this] {

@@ -23,6 +23,15 @@ class ClickLabel : public QWidget {
     void MoveTwips(double left, double top);
     QSize sizeHint() const override;
 
+    // Whether it serves as a button: screen readers then see a button that
+    // can be pressed; otherwise (the title) text.
+    bool IsButton() const { return button_; }
+    // Presses it as the left mouse button would at its centre, through the
+    // same event path, so whatever refuses a click refuses this too. Runs once
+    // control returns to the event loop, as a screen reader's request must
+    // not wait on a menu or message the click opens.
+    void PressSoon();
+
   signals:
     void MouseDown(Qt::MouseButton button, QPointF position);
     void MouseMove(Qt::MouseButtons buttons, QPointF position);
@@ -34,9 +43,11 @@ class ClickLabel : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void ActAsButton() { button_ = true; }
 
   private:
     QString caption_;
+    bool button_ = false;
     QPointF twipsPos_;
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
 };

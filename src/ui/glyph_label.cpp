@@ -6,7 +6,9 @@
 namespace echodelve::ui {
 
 GlyphLabel::GlyphLabel(Glyph glyph, QWidget* parent)
-    : ClickLabel(QString(), parent), glyph_(glyph) {}
+    : ClickLabel(QString(), parent), glyph_(glyph) {
+    ActAsButton();
+}
 
 void GlyphLabel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);

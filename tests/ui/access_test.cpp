@@ -54,6 +54,18 @@ TEST(AccessTest, EveryControlHasANameAndTheButtonsADescription) {
             << AccessibleName(button).toStdString();
         EXPECT_EQ(button->toolTip(), button->accessibleDescription());
     }
+    // The glyphs and label buttons are buttons a screen reader can press, the
+    // press being a click; the title is text.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(main.title())->role(), QAccessible::StaticText);
+    for (ClickLabel* button :
+         {static_cast<ClickLabel*>(main.mnulabel()), static_cast<ClickLabel*>(main.Label5()),
+          static_cast<ClickLabel*>(browse.Label4)}) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+        EXPECT_EQ(accessible->role(), QAccessible::Button);
+        QSignalSpy clicked(button, &ClickLabel::Click);
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_TRUE(clicked.wait(1000)) << AccessibleName(button).toStdString();
+    }
     // The tree a screen reader walks holds them under the window.
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&main);
     ASSERT_NE(window, nullptr);
