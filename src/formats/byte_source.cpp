@@ -52,15 +52,11 @@ class FileReader : public ByteReader {
         CheckOffset(source_, offset);
         std::size_t got = 0;
         if (file_ != nullptr && !out.empty()) {
-            if (position_ != offset && SeekFile(file_, offset) != 0) {
+            const std::int64_t read = ReadFileAt(file_, offset, out);
+            if (read < 0) {
                 Fail(errno);
             }
-            got = std::fread(out.data(), 1, out.size(), file_);
-            if (got < out.size() && std::ferror(file_) != 0) {
-                Fail(errno);
-            }
-            // At the end the next read has to seek again, to clear the EOF state.
-            position_ = got < out.size() ? -1 : offset + static_cast<std::int64_t>(got);
+            got = static_cast<std::size_t>(read);
         }
         std::fill(out.begin() + static_cast<std::ptrdiff_t>(got), out.end(), std::uint8_t{0});
     }
@@ -81,14 +77,12 @@ class FileReader : public ByteReader {
 
   private:
     [[noreturn]] void Fail(int error) {
-        position_ = -1;
         throw ArchiveError("Could not read the archive '" + source_.Describe() +
                            "': " + DescribeErrno(error) + ".");
     }
 
     const FileSource& source_;
-    std::FILE* file_ = nullptr;   // null for a missing archive
-    std::int64_t position_ = -1;  // where the next read starts, -1 when unknown
+    std::FILE* file_ = nullptr;  // null for a missing archive
 };
 
 class MemoryReader : public ByteReader {

@@ -64,11 +64,31 @@ std::int64_t OpenFileSize(std::FILE* file) {
 #endif
 }
 
-int SeekFile(std::FILE* file, std::int64_t offset) {
+std::int64_t ReadFileAt(std::FILE* file, std::int64_t offset, std::span<std::uint8_t> out) {
 #ifdef _WIN32
-    return _fseeki64(file, offset, SEEK_SET);
+    if (_fseeki64(file, offset, SEEK_SET) != 0) {
+        return -1;
+    }
+    const std::size_t got = std::fread(out.data(), 1, out.size(), file);
+    return got < out.size() && std::ferror(file) != 0 ? -1 : static_cast<std::int64_t>(got);
 #else
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET);
+    const int fd = fileno(file);
+    std::size_t got = 0;
+    while (got < out.size()) {
+        const ssize_t n = pread(fd, out.data() + got, out.size() - got,
+                                static_cast<off_t>(offset + static_cast<std::int64_t>(got)));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return -1;
+        }
+        if (n == 0) {
+            break;  // the end of the file
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(got);
 #endif
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 
 // The few stdio calls whose spelling differs between platforms.
 namespace echodelve {
@@ -18,8 +19,11 @@ std::FILE* OpenRegularFileForReading(const std::filesystem::path& path);
 // The size of an open file in bytes; -1 (errno set) on failure.
 std::int64_t OpenFileSize(std::FILE* file);
 
-// A 64-bit fseek from the start of the file; 0 on success.
-int SeekFile(std::FILE* file, std::int64_t offset);
+// Reads up to out.size() bytes at `offset`, fewer only at the end of the
+// file; returns how many, or -1 (errno set) on failure. Where the platform
+// can, one positioned read without stdio's buffer: archives are read at
+// scattered offsets, each read a new file open.
+std::int64_t ReadFileAt(std::FILE* file, std::int64_t offset, std::span<std::uint8_t> out);
 
 // Appends up to `count` bytes of `from`, starting at `offset`, to `to` without
 // passing them through user space, where the platform can. Returns how many

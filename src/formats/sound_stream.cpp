@@ -20,6 +20,10 @@ struct SoundStream::Input {
     std::int64_t offset = 0;
     std::int64_t size = 0;
     std::int64_t position = 0;
+    // libsndfile reads headers a few bytes at a time; those are served from
+    // one larger read, as each read of the archive is a system call.
+    std::vector<std::uint8_t> ahead;
+    std::int64_t aheadAt = 0;  // the sound's position of ahead[0]
 };
 
 namespace {
@@ -49,11 +53,24 @@ sf_count_t Read(void* destination, sf_count_t count, void* data) {
     if (n == 0) {
         return 0;
     }
+    constexpr sf_count_t kSmallRead = 4096;
+    auto* out = static_cast<std::uint8_t*>(destination);
+    const auto aheadEnd = input.aheadAt + static_cast<std::int64_t>(input.ahead.size());
     try {
-        input.reader->ReadAt(
-            input.offset + input.position,
-            std::span(static_cast<std::uint8_t*>(destination), static_cast<std::size_t>(n)));
+        if (n < kSmallRead && (input.position < input.aheadAt || input.position + n > aheadEnd)) {
+            input.ahead.resize(static_cast<std::size_t>(
+                std::min<sf_count_t>(kSmallRead * 4, input.size - input.position)));
+            input.aheadAt = input.position;
+            input.reader->ReadAt(input.offset + input.position, input.ahead);
+        }
+        if (n < kSmallRead) {
+            std::copy_n(input.ahead.begin() + (input.position - input.aheadAt), n, out);
+        } else {
+            input.reader->ReadAt(input.offset + input.position,
+                                 std::span(out, static_cast<std::size_t>(n)));
+        }
     } catch (const ArchiveError&) {
+        input.ahead.clear();
         return 0;  // libsndfile sees the end; the decode stops there
     }
     input.position += n;
