@@ -135,28 +135,20 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
     const SoundToWrite sound(catalogue, number, output);
     const SoundEntry& entry = sound.entry;
     const std::string& soundName = sound.name;
-    std::unique_ptr<ByteReader> owned;
-    ByteReader* archive = opened;
+    std::unique_ptr<ByteReader> owned = opened != nullptr ? nullptr : sound.Open();
     if (opened != nullptr) {
         sound.RefuseLargerThan(*opened);
-    } else {
-        owned = sound.Open();
-        archive = owned.get();
     }
-    if (!StartsWithRiff(*archive, entry.offset, entry.size)) {
-        // The archive is closed while the question waits for the user.
-        if (owned) {
-            owned.reset();
-            archive = nullptr;
-        }
+    if (!StartsWithRiff(opened != nullptr ? *opened : *owned, entry.offset, entry.size)) {
+        owned.reset();  // an archive opened here is closed while the question waits
         if (!ui.SaveSoundThatIsNotRiff({number, entry, sound.source.Path()})) {
             return false;
         }
-        if (archive == nullptr) {
+        if (opened == nullptr) {
             owned = sound.Open();
-            archive = owned.get();
         }
     }
+    ByteReader* archive = opened != nullptr ? opened : owned.get();
 
     AtomicFile out(output);
     std::int64_t done = 0;
