@@ -77,32 +77,47 @@ class Recorder {
         return windows;
     }
     // The frequency of the loud 10 ms windows of a stretch, from their zero crossings.
+    // From the spacing of the wave's zero crossings: the mean of the middle
+    // half of the half-periods, so that a moment the recording missed (a
+    // stall of a loaded machine) moves nothing.
     double Frequency(double from, double to) {
         const std::vector<double> windows = Windows(from, to);
         const auto first = static_cast<std::size_t>(from * kRate);
-        int crossings = 0;
-        int loud = 0;
+        std::vector<std::size_t> halfPeriods;
+        std::size_t lastCrossing = 0;
         int side = 0;  // -1 or 1 once the wave is clearly below or above zero
         for (std::size_t w = 0; w < windows.size(); ++w) {
             if (windows[w] < 0.1) {
                 side = 0;
                 continue;
             }
-            ++loud;
             const std::size_t start = first + w * kWindow;
             // A crossing counts once the wave is clearly on the other side,
             // so the noise of the lossy codecs near zero adds none.
             for (std::size_t i = start; i < start + kWindow; ++i) {
                 const int now = samples_[i] > kHysteresis ? 1 : samples_[i] < -kHysteresis ? -1 : 0;
-                crossings += side != 0 && now != 0 && now != side;
+                if (side != 0 && now != 0 && now != side) {
+                    if (lastCrossing != 0) {
+                        halfPeriods.push_back(i - lastCrossing);
+                    }
+                    lastCrossing = i;
+                } else if (side == 0 && now != 0) {
+                    lastCrossing = 0;  // a new stretch of sound: no period across the gap
+                }
                 side = now != 0 ? now : side;
             }
         }
-        return loud == 0 ? 0 : crossings / 2.0 / (loud * 0.01);
-    }
-    ~Recorder() {
-        parec_.kill();
-        parec_.waitForFinished(2000);
+        if (halfPeriods.size() < 8) {
+            return 0;
+        }
+        std::sort(halfPeriods.begin(), halfPeriods.end());
+        const std::size_t quarter = halfPeriods.size() / 4;
+        double sum = 0;
+        for (std::size_t i = quarter; i < halfPeriods.size() - quarter; ++i) {
+            sum += static_cast<double>(halfPeriods[i]);
+        }
+        const double halfPeriod = sum / static_cast<double>(halfPeriods.size() - 2 * quarter);
+        return kRate / (2 * halfPeriod);
     }
 
   private:
