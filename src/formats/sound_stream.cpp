@@ -185,17 +185,13 @@ std::unique_ptr<SoundStream> SoundStream::OpenRange(std::shared_ptr<const ByteSo
     input->source = std::move(source);
     input->offset = offset;
     input->size = size;
+    const WaveLayout layout = ReadWaveLayout(*input->reader, offset, size);
     // libsndfile also reads other kinds of file; only a RIFF/WAVE file counts here.
-    std::array<std::uint8_t, 12> head{};
-    input->reader->ReadAt(
-        offset, std::span(head).first(static_cast<std::size_t>(std::min<std::int64_t>(size, 12))));
-    if (size < 12 || !std::equal(head.begin(), head.begin() + 4, "RIFF") ||
-        !std::equal(head.begin() + 8, head.end(), "WAVE")) {
+    if (!layout.riffWave) {
         throw UndecodableSound("'" + name + "'", "it is not a RIFF/WAVE file");
     }
     // libsndfile plays what there is of a data chunk cut short; a sound cut
     // short is damaged, and plays nothing rather than a fragment.
-    const WaveLayout layout = ReadWaveLayout(*input->reader, offset, size);
     if (layout.data && layout.data->offset + layout.data->length > size) {
         throw UndecodableSound("'" + name + "'", "its data chunk runs past the end of the sound");
     }
