@@ -27,6 +27,19 @@ start_display() {
     unset WAYLAND_DISPLAY
 }
 
+# find_window TITLE_PATTERN: the first window whose title matches, within 20 s.
+# Polled rather than `search --sync`: a search fails outright (BadWindow)
+# when any window, a program's own passing ones included, goes while it looks.
+find_window() {
+    local found
+    for _ in $(seq 200); do
+        found=$(xdotool search --name "$1" 2>/dev/null | head -n 1) || true
+        [ -n "$found" ] && { echo "$found"; return 0; }
+        sleep 0.1
+    done
+    fail "no window titled $1 appeared"
+}
+
 # start_program PROGRAM FOLDER [PREFIX...]: runs a copy of PROGRAM (so its
 # scratch folder is $work/bin/temp) in FOLDER with the arguments in
 # program_args, optionally behind a command such as env; waits for its
@@ -39,7 +52,7 @@ start_program() {
     [ -d "$(dirname "$program")/data" ] && cp -r "$(dirname "$program")/data" "$work/bin/"
     (cd "$folder" && exec "$@" "$work/bin/echodelve" "${program_args[@]}") >"$work/program.log" 2>&1 &
     app=$!
-    window=$(timeout 20 xdotool search --sync --name '^Echo Delve$' | head -n 1)
+    window=$(find_window '^Echo Delve$')
     sleep 0.5
     eval "$(xdotool getwindowgeometry --shell "$window")"  # X, Y, WIDTH, HEIGHT
 }
