@@ -4,55 +4,94 @@
 set -euo pipefail
 program_args=()
 work=$(mktemp -d /tmp/echodelve-desktop.XXXXXX)
+# Ends whatever the test started (every copy of the program, the X server,
+# listeners), paused or not, then removes the work folder.
 cleanup() {
-    [ -n "${app:-}" ] && kill -CONT "$app" 2>/dev/null && kill "$app" 2>/dev/null
-    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+    local started
+    started=$(jobs -p)
+    if [ -n "$started" ]; then
+        # shellcheck disable=SC2086 # one process id a word
+        kill -CONT $started 2>/dev/null
+        # shellcheck disable=SC2086
+        kill $started 2>/dev/null
+    fi
     wait 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
+# fail MESSAGE: says why, with what the program and the X server wrote (the
+# work folder goes with the test), and ends the test.
 fail() {
     echo "${0##*/}: $*" >&2
+    if [ -n "${app:-}" ] && ! kill -0 "$app" 2>/dev/null; then
+        local status=0
+        wait "$app" 2>/dev/null || status=$?
+        echo "${0##*/}: the program had ended (status $status)" >&2
+        app=
+    fi
+    [ -n "${xvfb:-}" ] && ! kill -0 "$xvfb" 2>/dev/null && echo "${0##*/}: the X server had ended" >&2
+    local log
+    for log in program xvfb; do
+        if [ -s "$work/$log.log" ]; then
+            echo "--- $log.log (last 40 lines)" >&2
+            tail -n 40 "$work/$log.log" >&2
+        fi
+    done
     exit 1
 }
 
+# start_display: a private X server for the test. Without -noreset, Xvfb
+# resets itself whenever its last client goes (the program killed between two
+# starts, a one-off xdotool or the accessibility bus launcher), and a client
+# connecting during the reset is refused: Qt then aborts, as it cannot run
+# without its display.
 start_display() {
-    # Xvfb writes its display number once it is ready.
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb=$!
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-    export DISPLAY=":$(cat "$work/display")"
+    exec 3>&-
+    # Xvfb writes its display number once it is ready; a cold first start can
+    # take a while, and without a display nothing can run.
+    for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+    [ -s "$work/display" ] || fail "the X server did not start within 30 s"
+    export DISPLAY=":$(head -n 1 "$work/display")"
     export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
     unset WAYLAND_DISPLAY
 }
 
-# find_window TITLE_PATTERN: the first window whose title matches, within 20 s.
-# Polled rather than `search --sync`: a search fails outright (BadWindow)
-# when any window, a program's own passing ones included, goes while it looks.
+# find_window TITLE_PATTERN [PID]: the first window whose title matches (of
+# process PID, if given), within 20 s. Polled rather than `search --sync`: a
+# search fails outright (BadWindow) when any window, a program's own passing
+# ones included, goes while it looks.
 find_window() {
-    local found
+    local found of=()
+    [ -n "${2:-}" ] && of=(--all --pid "$2")
     for _ in $(seq 200); do
-        found=$(xdotool search --name "$1" 2>/dev/null | head -n 1) || true
+        found=$(xdotool search "${of[@]}" --name "$1" 2>/dev/null | head -n 1) || true
         [ -n "$found" ] && { echo "$found"; return 0; }
+        [ -n "${app:-}" ] && ! kill -0 "$app" 2>/dev/null && break
         sleep 0.1
     done
     fail "no window titled $1 appeared"
 }
 
-# start_program PROGRAM FOLDER [PREFIX...]: runs a copy of PROGRAM (so its
-# scratch folder is $work/bin/temp) in FOLDER with the arguments in
+# start_program PROGRAM FOLDER [PREFIX...]: runs a copy of PROGRAM (its
+# scratch folders lie in $work/echodelve) in FOLDER with the arguments in
 # program_args, optionally behind a command such as env; waits for its
 # window and sets X, Y from its geometry.
 start_program() {
     local program=$1 folder=$2
     shift 2
-    mkdir -p "$work/bin"
-    cp "$program" "$work/bin/echodelve"
-    [ -d "$(dirname "$program")/data" ] && cp -r "$(dirname "$program")/data" "$work/bin/"
+    if [ ! -e "$work/bin/echodelve" ]; then  # a copy may be running: it stays
+        mkdir -p "$work/bin"
+        cp "$program" "$work/bin/echodelve"
+        [ -d "$(dirname "$program")/data" ] && cp -r "$(dirname "$program")/data" "$work/bin/"
+    fi
     (cd "$folder" && exec "$@" "$work/bin/echodelve" "${program_args[@]}") >"$work/program.log" 2>&1 &
     app=$!
-    window=$(find_window '^Echo Delve$')
+    # In this shell, not a subshell, so a failure can tell how the program ended.
+    find_window '^Echo Delve$' "$app" >"$work/window"
+    window=$(cat "$work/window")
     sleep 0.5
     eval "$(xdotool getwindowgeometry --shell "$window")"  # X, Y, WIDTH, HEIGHT
 }
@@ -124,9 +163,10 @@ fake_file_browser() {
 }
 
 # Where things are, in the window's pixels: the browse panel's file list, its
-# "&OK" label button at rest, the close glyph, the menu glyph.
+# drive list, its "&OK" label button at rest, the close glyph, the menu glyph.
 file_list_first=(45 53)
 file_list_second=(45 64)
+drive_list=(249 233)
 ok_button=(255 278)
 close_glyph=(340 8)
 menu_glyph=(12 7)
