@@ -2,6 +2,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -158,23 +159,36 @@ void frmMain::Connect() {
     connect(browse_, &BrowsePanel::FolderMenu, this, &frmMain::FolderMenuRequested);
 
     // The label buttons' underlined letters work from the keyboard (Alt+O,
-    // Alt+C, Alt+S), and Escape as "&Cancel", while the button's panel is in
-    // view and no slide runs.
-    const std::array<std::pair<LabelButton*, QKeySequence>, 4> keys = {
+    // Alt+C, Alt+S) while the button's panel is in view and no slide runs.
+    // Escape is "&Cancel" too, but only as a key the panel itself receives
+    // (keyPressEvent): a shortcut would also take the Escape that closes a
+    // drop-down or a menu.
+    const std::array<std::pair<LabelButton*, QKeySequence>, 3> keys = {
         {{browse_->Label1, QKeySequence::mnemonic(browse_->Label1->Caption())},
          {browse_->Label4, QKeySequence::mnemonic(browse_->Label4->Caption())},
-         {browse_->Label4, QKeySequence(Qt::Key_Escape)},
          {w_.Label5, QKeySequence::mnemonic(w_.Label5->Caption())}}};
     for (const auto& [label, sequence] : keys) {
         auto* key = new QShortcut(sequence, this);
-        connect(key, &QShortcut::activated, this, [this, label = label] {
-            const auto* panel = static_cast<const Panel*>(label->parentWidget());
-            if (!browse_->Swishing() && !procedureRunning_ &&
-                panel->LeftUnits() <= BrowsePanel::kPanelIn) {
-                emit label->Click();
-            }
-        });
+        connect(key, &QShortcut::activated, this,
+                [this, label = label] { PressFromKeyboard(label); });
     }
+}
+
+void frmMain::PressFromKeyboard(LabelButton* label) {
+    const auto* panel = static_cast<const Panel*>(label->parentWidget());
+    if (!browse_->Swishing() && !procedureRunning_ && panel->LeftUnits() <= BrowsePanel::kPanelIn) {
+        emit label->Click();
+    }
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    // What reaches the window here went unused by the control with focus, in
+    // the panel in view, or the window had no control with focus.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        PressFromKeyboard(browse_->Label4);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 namespace {

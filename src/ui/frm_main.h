@@ -113,10 +113,15 @@ class frmMain : public QWidget {
     // One local file may be dropped, unless a procedure runs.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Escape that no control used: "&Cancel", while the browse panel is in view.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void BuildMainPanel();
     void Connect();
+    // A label button's press from the keyboard: taken while its panel is in
+    // view, no slide runs and no procedure runs.
+    void PressFromKeyboard(LabelButton* label);
 
     struct Widgets {
         ClickLabel* title;
