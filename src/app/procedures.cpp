@@ -1,9 +1,11 @@
 #include "app/procedures.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <algorithm>
 #include <exception>
 
 #include "app/grouped_number.h"
@@ -45,12 +47,27 @@ bool IsUserInput(QEvent::Type type) {
     }
 }
 
+// A press of a button or a key, which the user expects to do something.
+bool IsPress(const QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        case QEvent::KeyPress:
+            return !static_cast<const QKeyEvent*>(event)->isAutoRepeat();
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 // While a procedure runs, user input meant for the main window is dropped,
-// except for its own chrome; other windows (the menus, the progress window,
-// message boxes) are not touched. Commands reached through the menus check
-// frmMain::ProcedureRunning themselves.
+// except for its own chrome, and a press that is dropped rings the desktop's
+// bell so the user knows it was refused. Other windows (the menus, the
+// progress window, message boxes) are not touched; the menu entries that
+// cannot run follow frmMain::ProcedureRunningChanged, and the commands check
+// frmMain::ProcedureRunning themselves as well.
 class Procedures::Busy : public QObject {
   public:
     explicit Busy(ui::frmMain& main) : main_(main) {
@@ -72,7 +89,12 @@ class Procedures::Busy : public QObject {
         // A shortcut is delivered to the QShortcut object, which belongs to a widget.
         const QObject* owner = event->type() == QEvent::Shortcut ? receiver->parent() : receiver;
         const auto* widget = qobject_cast<const QWidget*>(owner);
-        return widget != nullptr && (widget == &main_ || main_.isAncestorOf(widget));
+        const bool refused = widget != nullptr && (widget == &main_ || main_.isAncestorOf(widget));
+        // The first receiver of a press refuses it here, so it rings once.
+        if (refused && IsPress(event)) {
+            QApplication::beep();
+        }
+        return refused;
     }
 
   private:
@@ -185,7 +207,7 @@ void Procedures::OpenWorking() {
 
 void Procedures::CloseWorking() {
     if (working_ != nullptr) {
-        working_->close();
+        working_->Finish();
         delete working_;
     }
 }

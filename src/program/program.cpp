@@ -49,8 +49,8 @@ QPoint Program::MainMenuPosition() const {
 
 void Program::Connect() {
     using namespace commands;
-    // While a procedure runs every command is refused, quietly, but for Exit
-    // (and the close, minimize and menu glyphs, which run no procedure).
+    // While a procedure runs every command is refused but for Exit (and the
+    // close, minimize and menu glyphs, which run no procedure).
     const auto unlessBusy = [this](void (*command)(CommandContext&)) {
         return [this, command] {
             if (!main_.ProcedureRunning()) {
@@ -69,6 +69,13 @@ void Program::Connect() {
     for (const auto& [item, command] : items) {
         QObject::connect(item, &QAction::triggered, &main_, unlessBusy(command));
     }
+    // What cannot run while a procedure runs is shown so. About could, but its
+    // modal loop would hold the run until it closed; Exit always can.
+    QObject::connect(&main_, &ui::frmMain::ProcedureRunningChanged, &main_, [items](bool running) {
+        for (const auto& [item, command] : items) {
+            item->setEnabled(!running);
+        }
+    });
     QObject::connect(menus_.mnuExit, &QAction::triggered, &main_,
                      [this] { mnuExit_Click(context_); });
     QObject::connect(&main_, &ui::frmMain::CloseRequested, &main_,

@@ -218,6 +218,13 @@ void frmMain::dropEvent(QDropEvent* event) {
     emit ArchiveDropped(file);
 }
 
+void frmMain::SetProcedureRunning(bool running) {
+    if (running != procedureRunning_) {
+        procedureRunning_ = running;
+        emit ProcedureRunningChanged(running);
+    }
+}
+
 bool frmMain::TakesInputWhileBusy(const QObject* receiver) const {
     return receiver == w_.title || receiver == w_.mnulabel || receiver == w_.Label2 ||
            receiver == w_.Label3;

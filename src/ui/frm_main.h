@@ -45,7 +45,7 @@ class frmMain : public QWidget {
     // command could otherwise replace the catalogue under it; meanwhile the
     // window takes input only where TakesInputWhileBusy says so.
     bool ProcedureRunning() const { return procedureRunning_; }
-    void SetProcedureRunning(bool running) { procedureRunning_ = running; }
+    void SetProcedureRunning(bool running);
     // The window's own chrome still works during a procedure: the title drag,
     // minimize, close, and the menu glyph (its menu offers Exit).
     bool TakesInputWhileBusy(const QObject* receiver) const;
@@ -99,14 +99,15 @@ class frmMain : public QWidget {
     LabelButton* Label4() const { return browse_->Label4; }
 
   signals:
-    void MenuRequested();                      // the menu glyph
-    void CloseRequested();                     // the close glyph
-    void PreviewRequested();                   // a double-click in the sound list, or Enter
-    void RowClicked(QTreeWidgetItem* item);    // a click on a row of the sound list
-    void StopSoundRequested();                 // "&Stop Sound"
-    void ConfirmRequested();                   // "&OK", or a double-click in the file list
-    void FolderMenuRequested(QPoint global);   // a right-button press on the folder list
-    void ArchiveDropped(const QString& path);  // one local file dropped on the window
+    void MenuRequested();                        // the menu glyph
+    void CloseRequested();                       // the close glyph
+    void PreviewRequested();                     // a double-click in the sound list, or Enter
+    void RowClicked(QTreeWidgetItem* item);      // a click on a row of the sound list
+    void StopSoundRequested();                   // "&Stop Sound"
+    void ConfirmRequested();                     // "&OK", or a double-click in the file list
+    void FolderMenuRequested(QPoint global);     // a right-button press on the folder list
+    void ArchiveDropped(const QString& path);    // one local file dropped on the window
+    void ProcedureRunningChanged(bool running);  // a procedure started or ended
 
   protected:
     void paintEvent(QPaintEvent* event) override;

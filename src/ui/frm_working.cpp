@@ -1,5 +1,6 @@
 #include "ui/frm_working.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -48,6 +49,19 @@ void frmWorking::SetProgress(float value, const QString& caption) {
     percent->setText(caption);
     if (draw) {
         drawn_.restart();
+    }
+}
+
+void frmWorking::Finish() {
+    finishing_ = true;
+    close();
+}
+
+void frmWorking::closeEvent(QCloseEvent* event) {
+    if (finishing_) {
+        event->accept();
+    } else {
+        event->ignore();
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include "formats/archive_writers.h"
@@ -56,6 +57,34 @@ TEST_F(ProgramTest, CloseGlyphRunsTheExitSequenceWithoutAScratchFolder) {
     QTest::mouseClick(main.Label2(), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(std::filesystem::exists(program / "temp"));
+}
+
+TEST_F(ProgramTest, WhileAProcedureRunsItsMenuShowsWhatCannotRunDisabled) {
+    test::TempDir games;
+    WriteSfxArchive(games / "many.sfx",
+                    std::vector<PackMember>(50, PackMember::FromBytes("m", test::MakeWav(100))));
+    const std::vector<QAction*> refused = {app.Menus().mnuSfxOpen, app.Menus().mnuWadOpen,
+                                           app.Menus().mnuSaveAs,  app.Menus().mnuSaveAll,
+                                           app.Menus().mnuAbout,   app.Menus().mnuCreateFolder};
+    const auto enabled = [&] {
+        std::vector<bool> states;
+        for (const QAction* action : refused) {
+            states.push_back(action->isEnabled());
+        }
+        return states;
+    };
+    std::vector<bool> during;
+    bool exitDuring = false;
+    QTimer::singleShot(0, &main, [&] {  // runs while the listing lets events run
+        during = enabled();
+        exitDuring = app.Menus().mnuExit->isEnabled();
+    });
+    app.Dispatcher().RunProcedure(QStringLiteral("sfxfile"),
+                                  QString::fromStdString((games / "many.sfx").string()), 0);
+    EXPECT_EQ(during, std::vector<bool>(refused.size(), false));
+    EXPECT_TRUE(exitDuring);
+    EXPECT_EQ(enabled(), std::vector<bool>(refused.size(), true));
+    EXPECT_EQ(main.SoundCount(), 50);
 }
 
 // Drops as the window system delivers them: enter, then drop, of file URLs.

@@ -108,6 +108,15 @@ TEST(WindowsTest, ProgressAndAboutWindowsStartAsDesigned) {
     EXPECT_EQ(working.PBar->value(), 100);
     EXPECT_FLOAT_EQ(working.BarValue(), 100.0000076f);
 
+    // Only its run takes it away: not Escape, not a close request.
+    working.show();
+    QTest::keyClick(&working, Qt::Key_Escape);
+    EXPECT_TRUE(working.isVisible());
+    EXPECT_FALSE(working.close());
+    EXPECT_TRUE(working.isVisible());
+    working.Finish();
+    EXPECT_FALSE(working.isVisible());
+
     frmAbout about(&main);
     about.show();
     EXPECT_EQ(about.Label4->text(), QStringLiteral("v2.2"));
