@@ -188,15 +188,40 @@ void Procedures::SaveAll(const QString& folder) {
     const std::string step = ProgressStepText(main_.SoundCount());
     OpenWorking();
     SaveAllNames names;  // equal catalogue names must not replace each other
+    QStringList notSaved;
     while (i != main_.SoundCount()) {
         ++i;
         const std::string& name = Listed().Entry(i).name;
-        ExtractSound(folder + QString::fromStdString(names.Claim(name, i)), i);
+        const QString file = QString::fromStdString(names.Claim(name, i));
+        try {
+            ExtractSound(folder + file, i);
+        } catch (const SoundRefused& refused) {
+            // A damaged entry spoils only its own sound; a failure to write
+            // (a full disk, no permission) still ends the run.
+            notSaved << file + QStringLiteral(": ") + QString::fromUtf8(refused.what());
+        }
         Advance(step);
         hooks_.PumpEvents();
     }
     CloseWorking();
     main_.Browse().EnableFileList();
+    if (!notSaved.isEmpty()) {
+        ui::ShowMessage(&main_, QString(ui::kProgramName), NotSavedMessage(notSaved));
+    }
+}
+
+QString NotSavedMessage(const QStringList& reasons) {
+    constexpr qsizetype kNamed = 10;  // enough to act on; the box must still fit a screen
+    QString text = reasons.size() == 1
+                       ? QStringLiteral("1 sound was not saved:")
+                       : QStringLiteral("%1 sounds were not saved:").arg(reasons.size());
+    for (const QString& reason : reasons.first(std::min(reasons.size(), kNamed))) {
+        text += QStringLiteral("\n") + reason;
+    }
+    if (reasons.size() > kNamed) {
+        text += QStringLiteral("\n... and %1 more.").arg(reasons.size() - kNamed);
+    }
+    return text;
 }
 
 void Procedures::OpenWorking() {

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <string>
 
@@ -23,9 +24,11 @@ class Procedures {
 
     // "sfxfile"/"wadfile": list the archive at path. "savefile": write sound
     // `index` to path. "saveallfile": write every listed sound into the folder
-    // path (ending with "/"). Any other code does nothing. While it runs, the
-    // main window refuses input but for its chrome (frmMain::ProcedureRunning),
-    // and a second call does nothing.
+    // path (ending with "/"); a sound its archive declares impossibly
+    // (SoundRefused) is left out and named in one message at the end. Any
+    // other code does nothing. While it runs, the main window refuses input
+    // but for its chrome (frmMain::ProcedureRunning), and a second call does
+    // nothing.
     void RunProcedure(const QString& procedure, const QString& path, qint32 index);
 
     // Writes one sound of the listed archive with the decoder of its kind;
@@ -58,5 +61,9 @@ class Procedures {
     std::unique_ptr<ArchiveDecoder> wad_;
     QPointer<ui::frmWorking> working_;
 };
+
+// What a Save All says of the sounds it could not save, one "name: reason"
+// each: the count, then the first ten reasons and how many more there were.
+QString NotSavedMessage(const QStringList& reasons);
 
 }  // namespace echodelve::app

@@ -11,4 +11,12 @@ class ArchiveError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A sound its archive declares impossibly (a negative size or offset, more
+// bytes than the whole archive holds): that one sound cannot be written, but
+// nothing stops the archive's other sounds, so a run of many goes on.
+class SoundRefused : public ArchiveError {
+  public:
+    using ArchiveError::ArchiveError;
+};
+
 }  // namespace echodelve

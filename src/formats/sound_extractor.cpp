@@ -63,11 +63,11 @@ SoundToWrite::SoundToWrite(const SoundCatalogue& catalogue, std::int64_t number,
       name("Sound " + std::to_string(number) + " of '" + source.Describe() + "'") {
     const std::string& soundName = name;
     if (entry.size < 0) {
-        throw ArchiveError(soundName + " declares a negative size (" + std::to_string(entry.size) +
+        throw SoundRefused(soundName + " declares a negative size (" + std::to_string(entry.size) +
                            " bytes), so it cannot be extracted.");
     }
     if (entry.offset < 0) {
-        throw ArchiveError(soundName + " declares a negative offset (" +
+        throw SoundRefused(soundName + " declares a negative offset (" +
                            std::to_string(entry.offset) + "), so it cannot be extracted.");
     }
 
@@ -93,7 +93,7 @@ void SoundToWrite::RefuseLargerThan(const ByteReader& archive) const {
     // few hundred bytes of directory could otherwise fill a disk.
     const std::optional<std::int64_t> archiveSize = archive.Size();
     if (archiveSize && entry.size > *archiveSize) {
-        throw ArchiveError(name + " declares " + std::to_string(entry.size) +
+        throw SoundRefused(name + " declares " + std::to_string(entry.size) +
                            " bytes, more than the whole archive holds (" +
                            std::to_string(*archiveSize) + "), so it cannot be extracted.");
     }

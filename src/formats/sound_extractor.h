@@ -15,9 +15,9 @@ namespace echodelve {
 // archive, bytes past the archive's end as zeros. A sound that does not begin
 // with "RIFF" is written only if the user agrees (UiHooks::SaveSoundThatIsNotRiff); returns whether
 // the file was written. The copy goes through a bounded buffer whatever the size, and a failed
-// write leaves nothing behind and any earlier file untouched. Throws ArchiveError, writing nothing,
-// for a negative size or offset, a size larger than the whole archive, an output that is the
-// archive itself, and any failure to read or write.
+// write leaves nothing behind and any earlier file untouched. Throws SoundRefused, writing nothing,
+// for a negative size or offset or a size larger than the whole archive; ArchiveError for an
+// output that is the archive itself and any failure to read or write.
 // The archive is opened for the step and closed while a question waits;
 // a run of many sounds that asks no one may pass it `opened` once instead.
 bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,

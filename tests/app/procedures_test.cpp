@@ -278,26 +278,24 @@ TEST_F(ProceduresTest, SaveAllWritesEverySoundAskingOncePerNonRiffSound) {
 }
 
 TEST_F(ProceduresTest, FailureInTheMiddleOfSaveAllKeepsWhatWasWritten) {
-    Bytes bytes = test::WadRecord("one.wav", 64, 804);
-    for (const Bytes& record :
-         {test::WadRecord("two.wav", 0xFFFFFFFF, 868), test::WadRecord("three.wav", 64, 868)}) {
-        bytes.insert(bytes.end(), record.begin(), record.end());
-    }
-    const Bytes wav = MakeWav(64);
-    bytes.insert(bytes.end(), wav.begin(), wav.end());
-    bytes.insert(bytes.end(), wav.begin(), wav.end());
-    test::WriteBytes(dir / "neg.wad", bytes);
-    procedures.RunProcedure(QStringLiteral("wadfile"),
-                            QString::fromStdString((dir / "neg.wad").string()), 0);
+    const QString wad = Wad("w.wad", {PackMember::FromBytes("one.wav", MakeWav(64, 1)),
+                                      PackMember::FromBytes("two.wav", MakeWav(64, 2)),
+                                      PackMember::FromBytes("three.wav", MakeWav(64, 3))});
+    procedures.RunProcedure(QStringLiteral("wadfile"), wad, 0);
     ASSERT_EQ(main.Port()->topLevelItemCount(), 3);
 
+    // A folder standing where the second sound would go: that write fails.
+    const QString all = Folder("all");
+    std::filesystem::create_directories(dir / "all" / "two.wav");
     main.FileList()->setEnabled(false);
     MessageBoxAnswerer answerer;
-    procedures.RunProcedure(QStringLiteral("saveallfile"), Folder("all"), 0);
+    procedures.RunProcedure(QStringLiteral("saveallfile"), all, 0);
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(answerer.seen[0].title, QStringLiteral("EchoDelve"));
-    EXPECT_TRUE(answerer.seen[0].text.contains(QStringLiteral("negative size")));
-    EXPECT_EQ(test::FileNames(dir / "all"), std::vector<std::string>{"one.wav"});
+    EXPECT_TRUE(answerer.seen[0].text.contains(QStringLiteral("two.wav")));
+    EXPECT_EQ(ReadBytes(dir / "all" / "one.wav"), MakeWav(64, 1));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "all" / "two.wav"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "all" / "three.wav"));
     EXPECT_FALSE(main.FileList()->isEnabled());
     EXPECT_EQ(procedures.Working(), nullptr);
 
@@ -305,6 +303,72 @@ TEST_F(ProceduresTest, FailureInTheMiddleOfSaveAllKeepsWhatWasWritten) {
     hooks.captions.clear();
     procedures.RunProcedure(QStringLiteral("sfxfile"), Sfx("one.sfx", {100}), 0);
     EXPECT_EQ(hooks.captions, QStringList{u"100%"_s});
+}
+
+TEST_F(ProceduresTest, SaveAllLeavesOutImpossibleSoundsAndNamesThemOnceAtTheEnd) {
+    // a.wav; b.wav claims 50 MB of a 2 KB archive; c.wav; d.wav declares a
+    // negative size; e.wav a negative offset; f.wav.
+    const std::vector<std::tuple<std::string, std::uint32_t, std::uint32_t>> records = {
+        {"a.wav", 64, 1608},         {"b.wav", 50000000, 1672}, {"c.wav", 64, 1672},
+        {"d.wav", 0xFFFFFFF0, 1672}, {"e.wav", 64, 0xFFFFFF00}, {"f.wav", 64, 1736}};
+    Bytes bytes;
+    for (const auto& [name, size, offset] : records) {
+        const Bytes record = test::WadRecord(name, size, offset);
+        bytes.insert(bytes.end(), record.begin(), record.end());
+    }
+    for (const int seed : {1, 3, 6}) {
+        const Bytes wav = MakeWav(64, static_cast<std::uint8_t>(seed));
+        bytes.insert(bytes.end(), wav.begin(), wav.end());
+    }
+    test::WriteBytes(dir / "damaged.wad", bytes);
+    procedures.RunProcedure(QStringLiteral("wadfile"),
+                            QString::fromStdString((dir / "damaged.wad").string()), 0);
+    ASSERT_EQ(main.Port()->topLevelItemCount(), 6);
+
+    hooks.captions.clear();
+    MessageBoxAnswerer answerer;
+    procedures.RunProcedure(QStringLiteral("saveallfile"), Folder("all"), 0);
+    EXPECT_EQ(test::FileNames(dir / "all"), (std::vector<std::string>{"a.wav", "c.wav", "f.wav"}));
+    EXPECT_EQ(ReadBytes(dir / "all" / "c.wav"), MakeWav(64, 3));
+    EXPECT_EQ(hooks.captions.size(), 6);  // every sound advances the progress
+    ASSERT_EQ(answerer.seen.size(), 1u);  // after the run, one message for all
+    EXPECT_EQ(answerer.seen[0].title, QStringLiteral("EchoDelve"));
+    const QStringList lines = answerer.seen[0].text.split(u'\n');
+    ASSERT_EQ(lines.size(), 4) << answerer.seen[0].text.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("3 sounds were not saved:"));
+    EXPECT_TRUE(lines[1].startsWith(u"b.wav: "_s) &&
+                lines[1].contains(u"more than the whole archive"_s));
+    EXPECT_TRUE(lines[2].startsWith(u"d.wav: "_s) && lines[2].contains(u"negative size"_s));
+    EXPECT_TRUE(lines[3].startsWith(u"e.wav: "_s) && lines[3].contains(u"negative offset"_s));
+    EXPECT_EQ(procedures.Working(), nullptr);
+    EXPECT_TRUE(main.FileList()->isEnabled());
+}
+
+TEST(NotSavedMessageTest, NamesTenAndCountsTheRest) {
+    const auto reasons = [](int count) {
+        QStringList list;
+        for (int i = 1; i <= count; ++i) {
+            list << QStringLiteral("s%1.wav: why").arg(i);
+        }
+        return list;
+    };
+    const struct {
+        int count;
+        QString first;
+        int lines;
+        QString last;
+    } cases[] = {
+        {1, u"1 sound was not saved:"_s, 2, u"s1.wav: why"_s},
+        {10, u"10 sounds were not saved:"_s, 11, u"s10.wav: why"_s},
+        {11, u"11 sounds were not saved:"_s, 12, u"... and 1 more."_s},
+        {1000, u"1000 sounds were not saved:"_s, 12, u"... and 990 more."_s},
+    };
+    for (const auto& c : cases) {
+        const QStringList lines = NotSavedMessage(reasons(c.count)).split(u'\n');
+        EXPECT_EQ(lines.front(), c.first) << c.count;
+        EXPECT_EQ(lines.size(), c.lines) << c.count;
+        EXPECT_EQ(lines.back(), c.last) << c.count;
+    }
 }
 
 }  // namespace

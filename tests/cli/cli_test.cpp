@@ -194,6 +194,25 @@ TEST_F(CliTest, ExtractReportsEachFailingSoundAndGoesOn) {
     EXPECT_NE(r.err.find("sound 9: there is no such sound"), std::string::npos);
     EXPECT_EQ(test::FileNames(dir / "out"), std::vector<std::string>{"ok.wav"});
     EXPECT_EQ(ReadBytes(dir / "out" / "ok.wav"), wav);
+
+    // A sound that claims more than its whole archive: named, and the rest written.
+    Bytes big;
+    for (const Bytes& record :
+         {test::WadRecord("a.wav", 64, 804), test::WadRecord("b.wav", 50000000, 868),
+          test::WadRecord("c.wav", 64, 868)}) {
+        big.insert(big.end(), record.begin(), record.end());
+    }
+    for (const int seed : {1, 3}) {
+        const Bytes sound = MakeWav(64, static_cast<std::uint8_t>(seed));
+        big.insert(big.end(), sound.begin(), sound.end());
+    }
+    test::WriteBytes(dir / "big.wad", big);
+    const Result all = Run({"extract", "-o", Path("all"), Path("big.wad")});
+    EXPECT_EQ(all.code, 1);
+    EXPECT_NE(all.err.find("b.wav: Sound 2 of"), std::string::npos) << all.err;
+    EXPECT_NE(all.err.find("more than the whole archive holds"), std::string::npos);
+    EXPECT_EQ(test::FileNames(dir / "all"), (std::vector<std::string>{"a.wav", "c.wav"}));
+    EXPECT_EQ(ReadBytes(dir / "all" / "c.wav"), MakeWav(64, 3));
 }
 
 TEST_F(CliTest, ListDetailsSayWhatEachSoundIs) {
