@@ -17,6 +17,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -99,6 +100,7 @@ std::string AtomicFile::RandomTempName() {
 
 AtomicFile::AtomicFile(std::filesystem::path target, TempNames names)
     : target_(std::move(target)), names_(std::move(names)) {
+    RefuseReadOnlyTarget();
     if (!OpenUnnamed()) {
         OpenNamed();
     }
@@ -166,6 +168,19 @@ void AtomicFile::Fail(int error) {
     throw ArchiveError("Could not write '" + target_.string() + "': " + DescribeErrno(error) + ".");
 }
 
+void AtomicFile::RefuseReadOnlyTarget() const {
+#ifndef _WIN32
+    // A link at the target is replaced, not written through, so only a file
+    // standing there itself is asked about.
+    struct stat standing {};
+    if (lstat(target_.c_str(), &standing) == 0 && S_ISREG(standing.st_mode) &&
+        faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) {
+        throw ArchiveError("Could not write '" + target_.string() +
+                           "': a file is there already that you may not change.");
+    }
+#endif
+}
+
 void AtomicFile::Write(std::span<const std::uint8_t> bytes) {
     if (bytes.empty()) {
         return;
@@ -213,6 +228,7 @@ void AtomicFile::Commit() {
     if (std::fflush(file_) != 0) {
         Fail(errno);
     }
+    RefuseReadOnlyTarget();  // made read-only while this was written
     if (unnamed_) {
         LinkUnnamed();
     }

@@ -14,6 +14,9 @@ namespace echodelve {
 // (Linux's O_TMPFILE), or else to a temporary file there, and Commit() gives
 // it the target's name. A file already at the target stays untouched until
 // then, and a symbolic link at the target is replaced, never written through.
+// A file at the target that the user may not write is refused (as cp without
+// -f refuses it), although the rename could replace it: opening fails with
+// ArchiveError and leaves it as it is; the same is checked again at Commit().
 // Destroying an uncommitted AtomicFile removes what it wrote; an unnamed file
 // vanishes even when the process is killed outright.
 class AtomicFile {
@@ -40,6 +43,7 @@ class AtomicFile {
 
   private:
     [[noreturn]] void Fail(int error);
+    void RefuseReadOnlyTarget() const;
     bool OpenUnnamed();
     void OpenNamed();
     // Names the unnamed file: at the target if nothing stands there, else at

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <sstream>
 
@@ -213,6 +214,30 @@ TEST_F(CliTest, ExtractReportsEachFailingSoundAndGoesOn) {
     EXPECT_NE(all.err.find("more than the whole archive holds"), std::string::npos);
     EXPECT_EQ(test::FileNames(dir / "all"), (std::vector<std::string>{"a.wav", "c.wav"}));
     EXPECT_EQ(ReadBytes(dir / "all" / "c.wav"), MakeWav(64, 3));
+}
+
+// Root may write anything, so this runs as an ordinary user (see CMakeLists.txt).
+TEST_F(CliTest, ExtractLeavesAFileTheUserMayNotChangeAndSaysSo) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root may change any file";
+    }
+    const std::vector<PackMember> members = {PackMember::FromBytes("a.wav", MakeWav(100, 1)),
+                                             PackMember::FromBytes("b.wav", MakeWav(120, 2))};
+    WriteWadArchive(dir / "game.wad", members);
+    std::filesystem::create_directories(dir / "out");
+    test::WriteBytes(dir / "out" / "a.wav", {'o', 'l', 'd'});
+    std::filesystem::permissions(dir / "out" / "a.wav", std::filesystem::perms::owner_read |
+                                                            std::filesystem::perms::group_read |
+                                                            std::filesystem::perms::others_read);
+    const Result r = Run({"extract", "-o", Path("out"), Path("game.wad")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("a.wav: Could not write"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("1 failed"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(dir / "out" / "a.wav"), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(std::filesystem::status(dir / "out" / "a.wav").permissions() &
+                  std::filesystem::perms::owner_write,
+              std::filesystem::perms::none);
+    EXPECT_EQ(ReadBytes(dir / "out" / "b.wav"), MakeWav(120, 2));
 }
 
 TEST_F(CliTest, ListDetailsSayWhatEachSoundIs) {

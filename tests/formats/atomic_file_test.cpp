@@ -4,6 +4,11 @@
 
 #include <csignal>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "formats/errors.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 
@@ -65,6 +70,46 @@ TEST(AtomicFileTest, UncommittedFileLeavesNothingAndTheTargetUntouched) {
 }
 
 #ifndef _WIN32
+// Root may write anything, so this runs as an ordinary user (see CMakeLists.txt).
+TEST(AtomicFileTest, AFileTheUserMayNotChangeIsRefusedAndKept) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root may change any file";
+    }
+    test::TempDir dir;
+    const auto target = dir / "sound.wav";
+    const auto readOnly = std::filesystem::perms::owner_read | std::filesystem::perms::group_read;
+    test::WriteBytes(target, {'o', 'l', 'd'});
+    std::filesystem::permissions(target, readOnly);
+    EXPECT_THROW(AtomicFile{target}, ArchiveError);
+    EXPECT_EQ(ReadBytes(target), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(test::FileNames(dir.path()), std::vector<std::string>{"sound.wav"});
+
+    // Made read-only while the new one was written: the commit refuses too.
+    std::filesystem::permissions(target, readOnly | std::filesystem::perms::owner_write);
+    {
+        AtomicFile out(target);
+        out.Write(Bytes{'n', 'e', 'w'});
+        std::filesystem::permissions(target, readOnly);
+        EXPECT_THROW(out.Commit(), ArchiveError);
+    }
+    EXPECT_EQ(ReadBytes(target), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(test::FileNames(dir.path()), std::vector<std::string>{"sound.wav"});
+
+    // A writable one is replaced, as is a link to a file the user may not change.
+    std::filesystem::permissions(target, readOnly | std::filesystem::perms::owner_write);
+    test::WriteBytes(dir / "locked.txt", {'k'});
+    std::filesystem::permissions(dir / "locked.txt", readOnly);
+    std::filesystem::create_symlink(dir / "locked.txt", dir / "link.wav");
+    for (const char* name : {"sound.wav", "link.wav"}) {
+        AtomicFile out(dir / name);
+        out.Write(Bytes{'n', 'e', 'w'});
+        out.Commit();
+        EXPECT_EQ(ReadBytes(dir / name), (Bytes{'n', 'e', 'w'})) << name;
+    }
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "link.wav"));
+    EXPECT_EQ(ReadBytes(dir / "locked.txt"), (Bytes{'k'}));
+}
+
 TEST(AtomicFileDeathTest, SignalThatEndsTheProcessRemovesTheFileInFlight) {
     GTEST_FLAG_SET(death_test_style, "fast");  // the child must see this test's folder
     test::TempDir dir;
