@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <exception>
 
 #include "app/grouped_number.h"
@@ -15,51 +14,16 @@
 
 namespace echodelve::app {
 
-namespace {
-
-bool UsableFolder(const QString& folder) {
-    const QFileInfo info(folder);
-    return (info.isDir() || QDir().mkpath(folder)) && QFileInfo(folder).isWritable();
-}
-
-}  // namespace
-
-QString ScratchFolder::Path() const {
-    return chosen_.isEmpty() ? Own() : chosen_;
-}
-
-bool ScratchFolder::Prepare() {
-    if (!chosen_.isEmpty() && PathExists(chosen_)) {
-        return true;
-    }
-    const QString own = Own();
-    if (UsableFolder(own)) {
-        chosen_ = own;
-        return true;
-    }
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                          QStringLiteral("/echodelve/temp");
-    if (UsableFolder(cache)) {
-        chosen_ = cache;
-        return true;
-    }
-    return false;
-}
-
 Preview::Preview(ui::frmMain& main, Procedures& procedures, platform::SoundService& sound)
-    : main_(main),
-      procedures_(procedures),
-      sound_(sound),
-      scratch_([&main] { return main.ProgramFolder(); }) {
+    : main_(main), procedures_(procedures), sound_(sound) {
     main_.Port()->SetToolTips(
         [this](std::int32_t number) { return DescribeSound(procedures_.ListedDetails(number)); });
 }
 
 void Preview::Port_DblClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (main_.SoundCount() >= 1) {
-        scratch_.Prepare();
-        const QString folder = scratch_.Path();
+    const QString folder = main_.SoundCount() >= 1 ? scratch_.Prepare() : QString();
+    if (!folder.isEmpty()) {
         DeletePreviews(folder, written_);
         written_.clear();
         if (const std::optional<ui::SoundRow> row = main_.SelectedSound()) {
@@ -92,9 +56,16 @@ QString Preview::ExtractForDrag(qint32 number, const QString& name) {
     if (number < 1 || number > main_.SoundCount()) {
         return {};
     }
-    scratch_.Prepare();
+    const QString folder = scratch_.Prepare();
+    if (folder.isEmpty()) {
+        ui::ShowMessage(
+            &main_, QString(ui::kWindowCaption),
+            QStringLiteral("There is no folder to put the sound in: '%1' cannot be made.")
+                .arg(scratch_.Base()));
+        return {};
+    }
     QString file = platform::JoinPath(
-        scratch_.Path(), QString::fromStdString(SafeOutputName(name.toStdString(), number)));
+        folder, QString::fromStdString(SafeOutputName(name.toStdString(), number)));
     try {
         if (procedures_.ExtractSound(file, number)) {
             if (!written_.contains(file)) {
@@ -127,6 +98,9 @@ void StopSound(platform::SoundService& sound) {
 }
 
 void Preview::ClearScratch() {
+    if (scratch_.Path().isEmpty()) {
+        return;  // no preview made one
+    }
     ClearScratchFolder(scratch_.Path(), written_);
     written_.clear();
 }

@@ -5,37 +5,15 @@
 #include <functional>
 
 #include "app/procedures.h"
+#include "platform/scratch_folder.h"
 #include "platform/sound_service.h"
 #include "ui/frm_main.h"
 
 namespace echodelve::app {
 
-// Where previews are written: "temp" beside the executable, or, where that
-// cannot be made or written (a program installed in a system folder), the
-// user's cache folder ($XDG_CACHE_HOME/echodelve/temp).
-class ScratchFolder {
-  public:
-    // `programFolder` tells the executable's folder when asked.
-    explicit ScratchFolder(std::function<QString()> programFolder)
-        : programFolder_(std::move(programFolder)) {}
-
-    // The folder in use: the one chosen by the first preview, else "temp"
-    // beside the executable.
-    QString Path() const;
-    // Makes the folder if it is missing, choosing the cache folder where the
-    // program's own cannot serve; false if neither can be made.
-    bool Prepare();
-
-  private:
-    QString Own() const { return programFolder_() + QStringLiteral("/temp"); }
-
-    std::function<QString()> programFolder_;
-    QString chosen_;
-};
-
 // The sound preview: a double-click (or Enter) on a row writes that sound
-// into the scratch folder and plays it, once or, with "Loop Sound" ticked,
-// looped; a click shows its name and size; "&Stop Sound" stops it. Every
+// into this program's own scratch folder (platform::ScratchFolder) and plays it, once or, with
+// "Loop Sound" ticked, looped; a click shows its name and size; "&Stop Sound" stops it. Every
 // failing step is skipped without a message.
 class Preview {
   public:
@@ -49,7 +27,7 @@ class Preview {
     // manager to copy; the file's path, or empty when nothing was written.
     QString ExtractForDrag(qint32 number, const QString& name);
 
-    ScratchFolder& Scratch() { return scratch_; }
+    const platform::ScratchFolder& Scratch() const { return scratch_; }
     // For the exit sequence: ClearScratchFolder with the files this preview wrote.
     void ClearScratch();
 
@@ -57,7 +35,7 @@ class Preview {
     ui::frmMain& main_;
     Procedures& procedures_;
     platform::SoundService& sound_;
-    ScratchFolder scratch_;
+    platform::ScratchFolder scratch_;
     // The preview files this program wrote, whatever their names ("x.dat"
     // escapes "*.wav"); deleted with the next preview and at exit.
     QStringList written_;

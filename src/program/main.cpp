@@ -7,6 +7,7 @@
 #include "commands/open_commands.h"
 #include "echodelve_version.h"
 #include "formats/atomic_file.h"
+#include "platform/scratch_folder.h"
 #include "program/program.h"
 
 namespace {
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("org.echodelve.EchoDelve"));
     // The windows are laid out for an 8 pt sans-serif face.
     QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
+    // Previews of copies that were killed; the folders of running copies stay.
+    echodelve::platform::RemoveAbandonedScratchFolders();
     echodelve::program::Program program;
     program.Main().show();
     if (!line.archive.isEmpty()) {

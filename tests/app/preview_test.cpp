@@ -11,6 +11,7 @@
 #include "program/program.h"
 #include "support/fixtures.h"
 #include "support/message_box_answerer.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace echodelve::app {
@@ -37,10 +38,14 @@ class PreviewTest : public ::testing::Test {
         main.Port()->clearSelection();
         main.Port()->topLevelItem(row)->setSelected(true);
     }
-    std::filesystem::path Scratch() const { return program / "temp"; }
+    // This program's scratch folder, once a preview has made it.
+    std::filesystem::path Scratch() const { return preview.Scratch().Path().toStdString(); }
 
     test::TempDir dir;
     test::TempDir program;
+    test::TempDir runtime;
+    test::ScopedEnv runtimeEnv{"XDG_RUNTIME_DIR",
+                               QByteArray::fromStdString(runtime.path().string())};
     program::Program app;
     ui::frmMain& main = app.Main();
     Preview& preview = app.PreviewOf();
@@ -49,7 +54,8 @@ class PreviewTest : public ::testing::Test {
 
 TEST_F(PreviewTest, DoubleClickOnAnEmptyListMakesNoFolderAndPlaysNothing) {
     preview.Port_DblClick();
-    EXPECT_FALSE(std::filesystem::exists(Scratch()));
+    EXPECT_FALSE(std::filesystem::exists(runtime / "echodelve"));
+    EXPECT_TRUE(preview.Scratch().Path().isEmpty());
     EXPECT_TRUE(plays.empty());
 }
 
@@ -116,21 +122,30 @@ TEST_F(PreviewTest, NonRiffSoundAsksAndNoWritesNothing) {
     EXPECT_EQ(plays.size(), 1u);  // asked for, and silent: there is no file
 }
 
-TEST_F(PreviewTest, ScratchFolderFallsBackToTheCacheWhenTheProgramsCannotBeMade) {
-    test::WriteBytes(Scratch(), {1});  // a file where the folder would go
-    test::TempDir cache;
-    const QByteArray saved = qgetenv("XDG_CACHE_HOME");
-    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.path().string()));
+TEST_F(PreviewTest, PreviewsGoToAFolderOfThisProgramsOwnInTheRuntimeFolder) {
     List({PackMember::FromBytes("door.wav", MakeWav(100, 1))});
     Select(0);
     preview.Port_DblClick();
-    qputenv("XDG_CACHE_HOME", saved);
-    const auto fallback = cache / "echodelve" / "temp";
-    EXPECT_EQ(test::ReadBytes(fallback / "door.wav"), MakeWav(100, 1));
-    EXPECT_EQ(preview.Scratch().Path(), QString::fromStdString(fallback.string()));
+    EXPECT_EQ(Scratch().parent_path(), runtime / "echodelve");
+    EXPECT_EQ(test::ReadBytes(Scratch() / "door.wav"), MakeWav(100, 1));
+    // Nothing beside the executable: an installed program's folder is not its own to write.
+    EXPECT_TRUE(std::filesystem::is_empty(program.path()));
 
-    ClearScratchFolder(preview.Scratch().Path());  // what the exit sequence does
-    EXPECT_FALSE(std::filesystem::exists(fallback));
+    // Another copy's preview of the same name, in its own folder: this one's stays.
+    {
+        platform::ScratchFolder other;
+        const QString theirs = other.Prepare();
+        ASSERT_FALSE(theirs.isEmpty());
+        test::WriteBytes(theirs.toStdString() + "/door.wav", {1});
+        DeletePreviews(theirs);
+        EXPECT_EQ(test::ReadBytes(Scratch() / "door.wav"), MakeWav(100, 1));
+        ClearScratchFolder(theirs);  // that copy's exit
+        EXPECT_FALSE(QFileInfo::exists(theirs));
+    }
+    EXPECT_TRUE(std::filesystem::exists(Scratch() / "door.wav"));
+
+    preview.ClearScratch();  // this one's exit
+    EXPECT_FALSE(std::filesystem::exists(Scratch()));
 }
 
 TEST_F(PreviewTest, NamesThatLookLikeMarkupAreShownAsTheyAre) {

@@ -187,23 +187,27 @@ TEST_F(CommandsTest, CreateFolderMakesItInTheShownFolderAndStaysThere) {
 }
 
 TEST_F(CommandsTest, ExitDeletesOnlyPreviewsAndEndsTheProgram) {
-    QSignalSpy stops(&app.Sound(), &platform::SoundService::StopRequested);
-    const auto scratch = program / "temp";
-    std::filesystem::create_directories(scratch);
+    mnuExit_Click(context);  // no scratch folder yet: no message, the program still ends
+    OpenArchive(mnuSfxOpen_Click, u"DOOR.SFX"_s);
+    SelectRow(0);
+    app.PreviewOf().Port_DblClick();  // makes this program's scratch folder
+    const std::filesystem::path scratch = app.PreviewOf().Scratch().Path().toStdString();
+    ASSERT_FALSE(scratch.empty());
     for (const char* name : {"a.wav", "B.WAV", "keep.txt"}) {
         test::WriteBytes(scratch / name, {1});
     }
+    QSignalSpy stops(&app.Sound(), &platform::SoundService::StopRequested);
     mnuExit_Click(context);
     EXPECT_EQ(stops.count(), 1);
     EXPECT_EQ(test::FileNames(scratch), std::vector<std::string>{"keep.txt"});
-    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(ended, 2);
 
     std::filesystem::remove(scratch / "keep.txt");
     test::WriteBytes(scratch / "c.wav", {1});
     mnuExit_Click(context);
     EXPECT_FALSE(std::filesystem::exists(scratch));
-    mnuExit_Click(context);  // no scratch folder: no message, the program still ends
-    EXPECT_EQ(ended, 3);
+    mnuExit_Click(context);  // the folder gone: the program still ends
+    EXPECT_EQ(ended, 4);
 }
 
 TEST_F(CommandsTest, AboutIsModalAndMadeAfreshEachTime) {

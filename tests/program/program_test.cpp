@@ -56,7 +56,7 @@ TEST_F(ProgramTest, RightPressOnTheFolderListOpensTheFolderMenuUnderThePointer) 
 TEST_F(ProgramTest, CloseGlyphRunsTheExitSequenceWithoutAScratchFolder) {
     QTest::mouseClick(main.Label2(), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(ended, 1);
-    EXPECT_FALSE(std::filesystem::exists(program / "temp"));
+    EXPECT_TRUE(app.PreviewOf().Scratch().Path().isEmpty());
 }
 
 TEST_F(ProgramTest, WhileAProcedureRunsItsMenuShowsWhatCannotRunDisabled) {
