@@ -98,7 +98,9 @@ start_program() {
 
 # click X Y [REPEAT]: window-relative, left button.
 click() {
-    xdotool mousemove --sync $((X + $1)) $((Y + $2))
+    # A step beside the point first: xdotool's --sync waits for a motion, and
+    # with the pointer already on the point none comes (it gives up after 15 s).
+    xdotool mousemove $((X + $1 + 1)) $((Y + $2)) mousemove --sync $((X + $1)) $((Y + $2))
     xdotool click --repeat "${3:-1}" --delay 120 1
 }
 
