@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <array>
+#include <exception>
 #include <ostream>
 
 #include "cli/cli_commands.h"
@@ -73,6 +74,11 @@ int RunCli(std::span<const std::string> args, Console& console) {
             console.err << "echodelve-cli " << command.name << ": " << error.what()
                         << " (see 'echodelve-cli " << command.name << " --help')\n";
             return kExitUsage;
+        } catch (const std::exception& error) {
+            // What a command did not foresee (an archive that cannot be read
+            // while its kind is told, say) still ends as a failure with its reason.
+            console.err << "echodelve-cli " << command.name << ": " << error.what() << '\n';
+            return kExitFailure;
         }
     }
     console.err << "echodelve-cli: unknown command '" << args[0]

@@ -1,3 +1,4 @@
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,14 +15,23 @@
 #include "formats/atomic_file.h"
 
 int main(int argc, char** argv) {
-    echodelve::RemoveFilesInFlightOnSignals();
-    std::ios::sync_with_stdio(false);
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    echodelve::cli::Console console{std::cin,
-                                    std::cout,
-                                    std::cerr,
-                                    ECHODELVE_ISATTY(stdin),
-                                    ECHODELVE_ISATTY(stderr),
-                                    ECHODELVE_ISATTY(stdout)};
-    return echodelve::cli::RunCli(args, console);
+    // The one handler at the top: no exception leaves main, whatever throws.
+    try {
+        echodelve::RemoveFilesInFlightOnSignals();
+        std::ios::sync_with_stdio(false);
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        echodelve::cli::Console console{std::cin,
+                                        std::cout,
+                                        std::cerr,
+                                        ECHODELVE_ISATTY(stdin),
+                                        ECHODELVE_ISATTY(stderr),
+                                        ECHODELVE_ISATTY(stdout)};
+        return echodelve::cli::RunCli(args, console);
+    } catch (const std::exception& error) {
+        std::cerr << "echodelve-cli: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "echodelve-cli: an unforeseen failure ended the run\n";
+    }
+    echodelve::RemoveFilesInFlight();
+    return echodelve::cli::kExitFailure;
 }

@@ -41,6 +41,15 @@ DecodeOutcome SfxDecoder::Decode(std::shared_ptr<const ByteSource> source) {
         }
         const std::int64_t size =
             static_cast<std::int64_t>(HexMod::ReadArchiveNumber(field)) + sfx::kChunkHeaderBytes;
+        // With the limit a walk that stays or turns back ends at the 1001st
+        // sound; without it, it would go round for ever.
+        if (!Limited() && size <= 0) {
+            throw ArchiveError(
+                "The archive '" + archive + "' is damaged: the length of sound " +
+                std::to_string(decoded.count + 1) +
+                (size == 0 ? " keeps the walk where it is" : " points back to an earlier sound") +
+                ", so its sounds have no end.");
+        }
         if (Limited() && decoded.count == sfx::kMaxSounds) {
             throw ArchiveError("The archive '" + archive + "' holds more than " +
                                std::to_string(sfx::kMaxSounds) +

@@ -544,6 +544,43 @@ TEST_F(CliTest, NoLimitsReadsPastTheProgramsLimitsAndNumbersAgreeWithout) {
     EXPECT_EQ(std::count(whole.out.begin(), whole.out.end(), '\n'), kRecords);
     EXPECT_EQ(Run({"check", "--no-limits", Path("long.wad")}).code, 0);
     EXPECT_EQ(Run({"check", Path("long.wad")}).code, 1);
+
+    // A length that walks back to the start: without limits it fails, it does not go round.
+    test::WriteBytes(dir / "loop.sfx",
+                     {'R', 'I', 'F', 'F', 0xF8, 0xFF, 0xFF, 0xFF, 'W', 'A', 'V', 'E'});
+    for (const char* command : {"list", "extract", "check"}) {
+        std::vector<std::string> args = {command, "--no-limits", Path("loop.sfx")};
+        if (std::string(command) == "extract") {
+            args.insert(args.begin() + 1, {"-o", Path("loop")});
+        }
+        const Result r = Run(args);
+        EXPECT_EQ(r.code, 1) << command;
+        // check reports on standard output, the others on standard error.
+        EXPECT_NE((r.out + r.err).find("so its sounds have no end"), std::string::npos)
+            << command << r.err;
+    }
+}
+
+// What is no archive at all, named without .sfx or .wad: the reason and 1,
+// never an abort.
+TEST_F(CliTest, WhatCannotBeReadForItsKindFailsWithTheReason) {
+    std::filesystem::create_directories(dir / "somefolder");
+    ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+    const struct {
+        std::vector<std::string> args;
+        const char* reason;
+    } cases[] = {
+        {{"list", Path("somefolder")}, "folder"},
+        {{"list", "/dev/null"}, "/dev/null"},
+        {{"extract", "-p", Path("pipe")}, "pipe"},
+        {{"extract", "-o", Path("out"), Path("somefolder")}, "folder"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.code, 1) << c.args.back();
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
 }
 
 TEST_F(CliTest, ParallelExtractionWritesAndSaysExactlyWhatASerialOneDoes) {

@@ -163,6 +163,41 @@ TEST_F(SfxDecoderTest, WalkBackFailsOnlyWhenALengthFieldWouldLieBeforeTheStart) 
     EXPECT_EQ(decoder.GetSfxSize(2), 0x46464952LL + 8);
 }
 
+TEST_F(SfxDecoderTest, WithoutLimitsAWalkThatDoesNotMoveOnFailsInsteadOfGoingRound) {
+    decoder.SetLimits(false);
+    const auto good = DecodeGoodArchive();
+    // "RIFF", a length, "WAVE": each length in turn.
+    const struct {
+        std::uint32_t length;
+        const char* what;
+    } cases[] = {
+        {0xFFFFFFF8, "where it is"},  // size 0: stays put
+        {0xFFFFFFF4, "back"},         // size -4: the first field read as a length
+        {0xFFFFFFF0, "back"},         // size -8: back to the start
+    };
+    for (const auto& c : cases) {
+        Bytes bytes = Entry(c.length);
+        bytes.insert(bytes.end(), {'W', 'A', 'V', 'E'});
+        try {
+            decoder.DecodeSfx(Archive(bytes));
+            FAIL() << "length " << c.length << " must fail the decode";
+        } catch (const ArchiveError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.what), std::string::npos) << error.what();
+        }
+        ExpectStillTheGoodArchive(good);
+    }
+    // A two-step cycle: the second sound's length leads back to the first.
+    Bytes cycle = Entry(8);
+    const Bytes back = Entry(0xFFFFFFE8);  // size -16
+    cycle.insert(cycle.end(), {0, 0, 0, 0, 0, 0, 0, 0});
+    cycle.insert(cycle.end(), back.begin(), back.end());
+    EXPECT_THROW(decoder.DecodeSfx(Archive(cycle)), ArchiveError);
+    ExpectStillTheGoodArchive(good);
+    // One that moves on ends at the archive's end.
+    decoder.DecodeSfx(Archive(Entry(4)));
+    EXPECT_EQ(decoder.GetSfxCount(), 1);
+}
+
 TEST_F(SfxDecoderTest, MissingArchiveFailsAndChangesNothing) {
     const auto good = DecodeGoodArchive();
     const auto missing = dir / "missing.sfx";
