@@ -2,6 +2,7 @@
 #include <atomic>
 #include <charconv>
 #include <mutex>
+#include <new>
 #include <ostream>
 #include <sstream>
 #include <system_error>
@@ -249,6 +250,8 @@ int RunExtract(std::span<const std::string> args, Console& console) {
             }
         } catch (const ArchiveError& error) {
             err << target.filename().string() << ": " << error.what() << '\n';
+        } catch (const std::bad_alloc&) {
+            err << target.filename().string() << ": there was not enough memory to write it\n";
         }
     };
 
@@ -295,7 +298,11 @@ int RunExtract(std::span<const std::string> args, Console& console) {
         };
         std::vector<std::jthread> pool;
         for (std::size_t w = 1; w < std::min(workers, total); ++w) {
-            pool.emplace_back(work);
+            try {
+                pool.emplace_back(work);
+            } catch (const std::system_error&) {
+                break;  // no more threads to be had (a process or memory limit): fewer do it all
+            }
         }
         work();
     }

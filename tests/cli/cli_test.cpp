@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <thread>
 
 #include <sstream>
 
@@ -621,6 +624,30 @@ TEST_F(CliTest, ParallelExtractionWritesAndSaysExactlyWhatASerialOneDoes) {
     EXPECT_NE(parallel.err.find("padded with zeros"), std::string::npos);
     EXPECT_NE(parallel.err.find("skipped, it does not begin"), std::string::npos);
     EXPECT_EQ(Run({"extract", "-j", "0", "-o", Path("x"), Path("many.wad")}).code, 2);
+}
+
+// Root is not held to a process limit, so this runs as an ordinary user (see
+// CMakeLists.txt): with no thread to be had, the calling thread does it all.
+TEST_F(CliTest, ExtractionWithoutThreadsToBeHadIsDoneByTheCallingThread) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root may start threads past any limit";
+    }
+    std::vector<PackMember> members;
+    for (int i = 0; i < 20; ++i) {
+        members.push_back(PackMember::FromBytes("s" + std::to_string(i) + ".wav",
+                                                MakeWav(100, static_cast<std::uint8_t>(i))));
+    }
+    WriteWadArchive(dir / "many.wad", members);
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_NPROC, &before), 0);
+    const rlimit none{1, before.rlim_max};  // this user's processes: this one, no thread more
+    ASSERT_EQ(setrlimit(RLIMIT_NPROC, &none), 0);
+    EXPECT_THROW(std::thread([] {}).join(), std::system_error);  // really none to be had
+    const Result r = Run({"extract", "-j", "8", "-o", Path("out"), Path("many.wad")});
+    setrlimit(RLIMIT_NPROC, &before);  // the leak checker starts a process at the end
+    EXPECT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(test::FileNames(dir / "out").size(), 20u);
+    EXPECT_EQ(ReadBytes(dir / "out" / "s19.wav"), MakeWav(100, 19));
 }
 
 }  // namespace
