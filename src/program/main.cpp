@@ -3,10 +3,13 @@
 #include <QFont>
 #include <QTimer>
 #include <cstdio>
+#include <exception>
 
+#include "commands/exit_command.h"
 #include "commands/open_commands.h"
 #include "echodelve_version.h"
 #include "formats/atomic_file.h"
+#include "platform/end_signals.h"
 #include "platform/scratch_folder.h"
 #include "program/program.h"
 
@@ -59,15 +62,13 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     return line;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     const CommandLine line = ParseCommandLine(argc, argv);
     if (line.exitNow >= 0) {
         return line.exitNow;
     }
     echodelve::RemoveFilesInFlightOnSignals();
-    QApplication application(argc, argv);
+    echodelve::program::Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("EchoDelve"));
     QApplication::setApplicationVersion(QString::fromLatin1(echodelve::kVersionText));
     QApplication::setDesktopFileName(QStringLiteral("org.echodelve.EchoDelve"));
@@ -76,6 +77,18 @@ int main(int argc, char** argv) {
     // Previews of copies that were killed; the folders of running copies stay.
     echodelve::platform::RemoveAbandonedScratchFolders();
     echodelve::program::Program program;
+    application.SetBeforeEnd([&program] {
+        program.Sound().Stop();
+        program.PreviewOf().ClearScratch();
+    });
+    // Ended by a signal: the exit sequence, then the end the signal would give.
+    echodelve::platform::RouteEndSignals(&program.Main(), [&program](int signal) {
+        program.Context().endProgram = [signal] {
+            echodelve::RemoveFilesInFlight();
+            echodelve::platform::EndAsSignal(signal);
+        };
+        echodelve::commands::mnuExit_Click(program.Context());
+    });
     program.Main().show();
     if (!line.archive.isEmpty()) {
         // Once the window is up, as if the user had chosen the archive.
@@ -84,4 +97,20 @@ int main(int argc, char** argv) {
         });
     }
     return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The one handler at the top: what the event loop's guard does not see
+    // (start-up, the end) still ends as a message and a failing status.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "echodelve: %s\n", failure.what());
+    } catch (...) {
+        std::fputs("echodelve: an unforeseen failure ended the program\n", stderr);
+    }
+    echodelve::RemoveFilesInFlight();
+    return 1;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #include "commands/about_command.h"
 #include "commands/confirm_browse.h"
@@ -30,7 +31,30 @@ namespace {
     std::_Exit(0);
 }
 
+[[noreturn]] void EndUnforeseen(const char* what, const std::function<void()>& beforeEnd) {
+    std::fprintf(stderr, "echodelve: %s\n", what);
+    if (beforeEnd) {
+        try {
+            beforeEnd();
+        } catch (...) {  // NOLINT(bugprone-empty-catch): ending regardless
+        }
+    }
+    RemoveFilesInFlight();
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
 }  // namespace
+
+bool DeliverGuarded(const std::function<bool()>& deliver, const std::function<void()>& beforeEnd) {
+    try {
+        return deliver();
+    } catch (const std::exception& failure) {
+        EndUnforeseen(failure.what(), beforeEnd);
+    } catch (...) {
+        EndUnforeseen("an unforeseen failure ended the program", beforeEnd);
+    }
+}
 
 Program::Program()
     : context_{main_,

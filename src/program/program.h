@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QApplication>
+#include <functional>
+
 #include "app/preview.h"
 #include "app/procedures.h"
 #include "app/qt_ui_hooks.h"
@@ -9,6 +12,25 @@
 #include "ui/frm_menus.h"
 
 namespace echodelve::program {
+
+// Delivers an event through `deliver` (QApplication::notify). Qt cannot
+// carry an exception through its event loop, so one that escapes a handler
+// ends here: it is said on stderr, `beforeEnd` runs (the exit sequence's
+// clean-up), and the process ends with status 1.
+bool DeliverGuarded(const std::function<bool()>& deliver, const std::function<void()>& beforeEnd);
+
+// The program's application object: every event goes through DeliverGuarded.
+class Application : public QApplication {
+  public:
+    Application(int& argc, char** argv) : QApplication(argc, argv) {}
+    void SetBeforeEnd(std::function<void()> beforeEnd) { beforeEnd_ = std::move(beforeEnd); }
+    bool notify(QObject* receiver, QEvent* event) override {
+        return DeliverGuarded([&] { return QApplication::notify(receiver, event); }, beforeEnd_);
+    }
+
+  private:
+    std::function<void()> beforeEnd_;
+};
 
 // The running program: the sound service, the windows, the library's hooks,
 // the dispatcher, and every control and menu item connected to its command.

@@ -1,5 +1,6 @@
 #include "ui/frm_main.h"
 
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -216,6 +217,11 @@ void frmMain::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     emit ArchiveDropped(file);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    emit CloseRequested();
 }
 
 void frmMain::SetProcedureRunning(bool running) {

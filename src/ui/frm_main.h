@@ -100,7 +100,7 @@ class frmMain : public QWidget {
 
   signals:
     void MenuRequested();                        // the menu glyph
-    void CloseRequested();                       // the close glyph
+    void CloseRequested();                       // the close glyph, or the window manager's close
     void PreviewRequested();                     // a double-click in the sound list, or Enter
     void RowClicked(QTreeWidgetItem* item);      // a click on a row of the sound list
     void StopSoundRequested();                   // "&Stop Sound"
@@ -116,6 +116,10 @@ class frmMain : public QWidget {
     void dropEvent(QDropEvent* event) override;
     // Escape that no control used: "&Cancel", while the browse panel is in view.
     void keyPressEvent(QKeyEvent* event) override;
+    // A close request from the window manager (Alt+F4, a task bar's Close)
+    // is the close glyph: CloseRequested, and the window stays for the exit
+    // sequence to end the program.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildMainPanel();

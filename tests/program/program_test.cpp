@@ -9,6 +9,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
 
 #include "formats/archive_writers.h"
 #include "support/fixtures.h"
@@ -85,6 +88,24 @@ TEST_F(ProgramTest, WhileAProcedureRunsItsMenuShowsWhatCannotRunDisabled) {
     EXPECT_TRUE(exitDuring);
     EXPECT_EQ(enabled(), std::vector<bool>(refused.size(), true));
     EXPECT_EQ(main.SoundCount(), 50);
+}
+
+TEST(DeliverGuardedDeathTest, AnExceptionFromAHandlerEndsTheProgramWithItsReason) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EQ(DeliverGuarded([] { return true; }, [] { std::abort(); }), true);  // no end
+    for (const bool standard : {true, false}) {
+        EXPECT_EXIT(DeliverGuarded(
+                        [standard]() -> bool {
+                            if (standard) {
+                                throw std::runtime_error("the handler broke");
+                            }
+                            throw 42;
+                        },
+                        [] { std::fputs("cleared\n", stderr); }),
+                    ::testing::ExitedWithCode(1),
+                    standard ? "echodelve: the handler broke\ncleared"
+                             : "echodelve: an unforeseen failure ended the program\ncleared");
+    }
 }
 
 // Drops as the window system delivers them: enter, then drop, of file URLs.
