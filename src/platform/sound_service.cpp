@@ -12,14 +12,16 @@
 #include "formats/errors.h"
 #include "formats/sound_stream.h"
 #include "platform/paths.h"
+#include "platform/pcm_converter.h"
 
 namespace echodelve::platform {
 
 // Hands a decoded sound to the audio output as it asks for it: a block at a
-// time, in whole frames, so a sound of any length is never held whole.
+// time, in whole frames of the output's own format, so a sound of any length
+// is never held whole.
 class FeederDevice : public QIODevice {
   public:
-    explicit FeederDevice(std::unique_ptr<PcmFeeder> feeder) : feeder_(std::move(feeder)) {
+    explicit FeederDevice(std::unique_ptr<PcmConverter> feeder) : feeder_(std::move(feeder)) {
         open(QIODevice::ReadOnly);
     }
 
@@ -41,7 +43,7 @@ class FeederDevice : public QIODevice {
 
   private:
     static constexpr qint64 kBlockBytes = qint64{64} * 1024;
-    std::unique_ptr<PcmFeeder> feeder_;
+    std::unique_ptr<PcmConverter> feeder_;
     bool ended_ = false;
 };
 
@@ -78,16 +80,26 @@ void SoundOutput::Play(const QString& path, bool loop) {
     if (output.isNull()) {
         return;
     }
-    QAudioFormat format;
-    format.setSampleRate(stream->SampleRate());
-    format.setChannelCount(stream->Channels());
+    // Every sound is converted to the one format the device prefers: an
+    // output handed the sound's own (a rate of 1 Hz, 64 channels) may fail
+    // in ways that end the program.
+    QAudioFormat format = output.preferredFormat();
     format.setSampleFormat(QAudioFormat::Float);
+    if (!output.isFormatSupported(format) || format.sampleRate() <= 0 ||
+        format.channelCount() <= 0) {
+        return;  // a device that takes no float frames plays nothing, and says nothing
+    }
     // The output starts a stream only once it holds a minimum of samples,
     // and at the end it keeps back a tail shorter than that; silence after
     // the sound pushes the whole sound through.
-    const auto tail = format.framesForDuration(kTailPaddingMicroseconds);
-    device_ =
-        std::make_unique<FeederDevice>(std::make_unique<PcmFeeder>(std::move(stream), loop, tail));
+    const auto tail = loop ? 0 : format.framesForDuration(kTailPaddingMicroseconds);
+    try {
+        device_ = std::make_unique<FeederDevice>(
+            std::make_unique<PcmConverter>(std::make_unique<PcmFeeder>(std::move(stream), loop, 0),
+                                           format.sampleRate(), format.channelCount(), tail));
+    } catch (const ArchiveError&) {
+        return;  // a rate the resampler refuses plays nothing, and says nothing
+    }
     sink_ = std::make_unique<QAudioSink>(output, format);
     QAudioSink* sink = sink_.get();
     connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {

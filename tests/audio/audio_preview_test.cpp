@@ -2,6 +2,7 @@
 // tests/audio/with-pulse, which gives them a private PulseAudio server whose
 // null sink's monitor parec records.
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -266,6 +267,50 @@ TEST_F(AudioPreviewTest, EveryEncodingOldGamesStoredPlaysAtItsLevelLengthAndPitc
         EXPECT_NEAR(heard.level, 0.354, encodings[static_cast<std::size_t>(row)].levelTolerance);
         EXPECT_NEAR(heard.hz, 440, 30);
     }
+}
+
+// Every sound is converted to the one format the output was opened with: a
+// rate far below hearing or a crowd of channels plays (or is silent) without
+// harming the program, and what can be heard is heard at its pitch.
+TEST_F(AudioPreviewTest, AnyRateAndChannelCountPlaysAtItsPitchAndTheProgramLives) {
+    struct Sweep {
+        int rate;
+        int channels;
+        double hz;  // 0: below hearing, only the program's life is checked
+    };
+    std::vector<Sweep> sweep;
+    for (const int rate : {1, 3, 7, 8, 10, 20, 50}) {
+        sweep.push_back({rate, 1, 0});
+    }
+    for (const int rate : {1000, 8000, 11025, 44100, 48000, 96000, 192000, 384000}) {
+        sweep.push_back({rate, 1, rate == 1000 ? 300.0 : 440.0});
+    }
+    for (const int channels : {2, 3, 4, 6, 8, 16, 64}) {
+        sweep.push_back({22050, channels, 440});
+    }
+    Recorder recorder;
+    for (const Sweep& s : sweep) {
+        SCOPED_TRACE(std::to_string(s.rate) + " Hz, " + std::to_string(s.channels) + " channels");
+        // Half a second, or four frames where that is longer.
+        const double seconds = std::max(0.5, 4.0 / s.rate);
+        ListAndSelect("sweep.wad", "sweep.wav",
+                      test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, s.rate, s.channels, seconds,
+                                    s.hz > 0 ? s.hz : s.rate / 4.0, 0.5));
+        const double start = recorder.Now();
+        app.PreviewOf().Port_DblClick();
+        recorder.RecordFor(0.9);
+        if (s.hz > 0) {
+            const Heard heard = Measure(recorder, start);
+            EXPECT_NEAR(heard.hz, s.hz, 30);
+            EXPECT_NEAR(heard.level, 0.354, 0.08);
+        }
+    }
+    // And after them all the output still plays.
+    ListAndSelect("last.wad", "tone.wav", SineWav(440, 0.5, 0.5));
+    const double start = recorder.Now();
+    app.PreviewOf().Port_DblClick();
+    recorder.RecordFor(0.9);
+    EXPECT_NEAR(Measure(recorder, start).hz, 440, 30) << "the output stopped working";
 }
 
 TEST_F(AudioPreviewTest, DamagedSoundsPlayNothingAndLeaveTheOutputWorking) {
