@@ -112,8 +112,10 @@ AnswerPolicy PolicyFrom(const ParsedArgs& parsed) {
     return parsed.Has("--no") ? AnswerPolicy::No : AnswerPolicy::Ask;
 }
 
-// The chosen sounds' bytes, one after another, to standard output.
-int WriteToStdout(const ArchiveDecoder& archive, const Selection& selection, Console& console) {
+// The chosen sounds' bytes, one after another, to standard output; a sound
+// lying partly past the archive's end (`archiveSize`) is said, as a file is.
+int WriteToStdout(const ArchiveDecoder& archive, const Selection& selection, Console& console,
+                  std::int64_t archiveSize) {
     int failed = 0;
     for (const std::int32_t number : selection.numbers) {
         try {
@@ -122,6 +124,12 @@ int WriteToStdout(const ArchiveDecoder& archive, const Selection& selection, Con
                                     console.out.write(reinterpret_cast<const char*>(piece.data()),
                                                       static_cast<std::streamsize>(piece.size()));
                                 });
+            const SoundEntry& entry = archive.Entry(number);
+            if (const std::string problem = PlaceProblem(entry, archiveSize); !problem.empty()) {
+                console.err << DescribeSound(number, entry.name) << ": " << problem
+                            << "; written padded with zeros\n";
+                ++failed;
+            }
         } catch (const ArchiveError& error) {
             console.err << "echodelve-cli extract: " << error.what() << '\n';
             ++failed;
@@ -180,7 +188,7 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     }
     const bool incomplete = opened.cutAtLimit || !selection.missing.empty();
     if (toStdout) {
-        const int status = WriteToStdout(archive, selection, console);
+        const int status = WriteToStdout(archive, selection, console, opened.size);
         return incomplete ? kExitFailure : status;
     }
 
@@ -242,8 +250,7 @@ int RunExtract(std::span<const std::string> args, Console& console) {
             if (verbose) {
                 err << target.string() << '\n';
             }
-            if (const std::string problem = PlaceProblem(entry, opened.size);
-                !problem.empty() && !conversion) {
+            if (const std::string problem = PlaceProblem(entry, opened.size); !problem.empty()) {
                 err << DescribeSound(number, entry.name) << ": " << problem
                     << "; written padded with zeros\n";
                 outcome.padded = true;

@@ -17,12 +17,14 @@ std::string SfxSoundName(std::int32_t number) {
 
 DecodeOutcome SfxDecoder::Decode(std::shared_ptr<const ByteSource> source) {
     const std::string archive = source->Describe();
-    if (!source->Open()->Size()) {
+    const std::optional<std::int64_t> archiveSize = source->Open()->Size();
+    if (!archiveSize) {
         throw ArchiveError("The archive '" + archive + "' does not exist.");
     }
     // Built apart and taken only when complete: a failed decode changes nothing.
     SoundCatalogue decoded;
     decoded.source = source;
+    decoded.archiveSize = archiveSize;
     std::int64_t position = 0;
     std::array<std::uint8_t, sfx::kFieldBytes> field{};
     for (;;) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ struct SoundCatalogue {
     // the first decode.
     std::shared_ptr<const ByteSource> source;
     std::int32_t count = 0;
+    // The archive's size when it was decoded: what lies past it then is
+    // written as zeros, but an archive cut shorter since fails the sounds it
+    // no longer holds. Unknown (nullopt) for a missing archive.
+    std::optional<std::int64_t> archiveSize;
 
     // The archive's file, empty for bytes in memory or before a decode.
     std::filesystem::path ArchivePath() const;

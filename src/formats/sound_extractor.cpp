@@ -39,10 +39,16 @@ class SoundToWrite {
                  const std::filesystem::path& output);
     const SoundEntry& entry;
     const ByteSource& source;
-    std::string name;  // "Sound N of 'archive'", for messages
-    // The archive, opened; a sound larger than all of it is refused here.
+    std::optional<std::int64_t> decodedSize;  // the archive's, when it was decoded
+    std::string name;                         // "Sound N of 'archive'", for messages
+    // The archive, opened; a sound larger than all of it is refused here,
+    // and one the archive no longer holds whole (RefuseCutShort).
     std::unique_ptr<ByteReader> Open() const;
     void RefuseLargerThan(const ByteReader& archive) const;
+    // Fails when the archive is now shorter than when it was decoded and
+    // the sound reaches past its new end: the zeros read there would stand
+    // for bytes that were there. Checked before and again after a copy.
+    void RefuseCutShort(const ByteReader& archive) const;
 
   private:
     static const ByteSource& SourceOf(const SoundCatalogue& catalogue, std::int64_t number);
@@ -60,6 +66,7 @@ SoundToWrite::SoundToWrite(const SoundCatalogue& catalogue, std::int64_t number,
                            const std::filesystem::path& output)
     : entry(catalogue.Slot(number)),
       source(SourceOf(catalogue, number)),
+      decodedSize(catalogue.archiveSize),
       name("Sound " + std::to_string(number) + " of '" + source.Describe() + "'") {
     const std::string& soundName = name;
     if (entry.size < 0) {
@@ -84,7 +91,18 @@ SoundToWrite::SoundToWrite(const SoundCatalogue& catalogue, std::int64_t number,
 std::unique_ptr<ByteReader> SoundToWrite::Open() const {
     std::unique_ptr<ByteReader> reader = source.Open();
     RefuseLargerThan(*reader);
+    RefuseCutShort(*reader);
     return reader;
+}
+
+void SoundToWrite::RefuseCutShort(const ByteReader& archive) const {
+    const std::optional<std::int64_t> now = archive.Size();
+    if (!decodedSize || !now || *now >= *decodedSize || entry.offset + entry.size <= *now) {
+        return;
+    }
+    throw ArchiveError(name + " cannot be read whole: the archive has become shorter since it " +
+                       "was opened (" + std::to_string(*now) + " bytes, " +
+                       std::to_string(*decodedSize) + " then).");
 }
 
 void SoundToWrite::RefuseLargerThan(const ByteReader& archive) const {
@@ -128,6 +146,7 @@ void CopyCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
     const SoundToWrite sound(catalogue, number, {});
     const auto archive = sound.Open();
     CopyInPieces(*archive, sound.entry, 0, sound.name, sink);
+    sound.RefuseCutShort(*archive);
 }
 
 bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
@@ -138,6 +157,7 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
     std::unique_ptr<ByteReader> owned = opened != nullptr ? nullptr : sound.Open();
     if (opened != nullptr) {
         sound.RefuseLargerThan(*opened);
+        sound.RefuseCutShort(*opened);
     }
     if (!StartsWithRiff(opened != nullptr ? *opened : *owned, entry.offset, entry.size)) {
         owned.reset();  // an archive opened here is closed while the question waits
@@ -159,6 +179,7 @@ bool ExtractCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
     // What the kernel did not copy: the rest of a short archive (as zeros) or everything.
     CopyInPieces(*archive, entry, done, soundName,
                  [&out](std::span<const std::uint8_t> piece) { out.Write(piece); });
+    sound.RefuseCutShort(*archive);  // cut while it was copied: the file is not kept
     out.Commit();
     return true;
 }
@@ -178,7 +199,7 @@ std::string ConvertedExtension(ConvertTo to) {
 void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
                             const std::filesystem::path& output, ConvertTo to) {
     const SoundToWrite sound(catalogue, number, output);
-    sound.Open();  // the same refusals as extraction, before anything is decoded
+    const auto archive = sound.Open();  // the same refusals as extraction, first
     std::unique_ptr<SoundStream> stream;
     try {
         stream = SoundStream::OpenRange(catalogue.source, sound.entry.offset, sound.entry.size);
@@ -222,6 +243,7 @@ void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
     if (!failure.empty()) {
         throw ArchiveError("Could not write '" + output.string() + "': " + failure + ".");
     }
+    sound.RefuseCutShort(*archive);
     out.Commit();
 }
 

@@ -22,12 +22,13 @@ DecodeOutcome wadDecoder::Decode(std::shared_ptr<const ByteSource> source) {
     // Built apart and taken only when the decode ends: a failed decode changes nothing.
     SoundCatalogue decoded;
     decoded.source = source;
+    decoded.archiveSize = source->Open()->Size();
     std::int64_t scan = 0;
     std::int32_t running = 0;
     std::int32_t stopOffset = 0;
     std::array<std::uint8_t, wad::kRecordBytes> record{};
     // Without the limit the scan ends at the archive's end at the latest.
-    const std::int64_t archiveSize = Limited() ? 0 : source->Open()->Size().value_or(0);
+    const std::int64_t archiveSize = Limited() ? 0 : decoded.archiveSize.value_or(0);
     for (;;) {
         // Opened and closed per record, so the file is never held across PumpEvents.
         source->ReadAt(scan, record);

@@ -459,6 +459,19 @@ TEST_F(CliTest, DamageExitsOneAndNamesTheSoundAndWhy) {
               std::string::npos)
         << extract.err;
     EXPECT_EQ(test::FileNames(dir / "out").size(), 10u);
+    // Piped or converted, the same padding is said the same way.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"extract", "-p", archive, "10"},
+          {"extract", "--to", "pcm16", "-o", Path("pcm"), archive, "10"},
+          {"extract", "--to", "flac", "-o", Path("flac"), archive}}) {
+        const Result padded = Run(args);
+        EXPECT_EQ(padded.code, 1) << args[2];
+        EXPECT_NE(padded.err.find("sound 10 's10.wav': 20 of 60 bytes lie past the end of the "
+                                  "archive; written padded with zeros"),
+                  std::string::npos)
+            << padded.err;
+    }
+    EXPECT_EQ(Run({"extract", "-p", archive, "9"}).code, 0);  // a whole sound is no failure
     const Result list = Run({"list", archive});
     EXPECT_EQ(list.code, 1);
     EXPECT_NE(list.err.find("sound 10 's10.wav': 20 of 60 bytes lie past the end"),

@@ -96,6 +96,72 @@ TEST_F(ExtractionTest, BytesPastTheEndOfTheArchiveAreWrittenAsZeros) {
     EXPECT_EQ(ReadBytes(dir / "a.wav"), expected);
 }
 
+// Bytes in memory whose size, as an open reader tells it, drops to `cutTo`
+// once anything has been read: an archive cut short while a sound is copied.
+class ShrinkingSource : public ByteSource {
+  public:
+    ShrinkingSource(Bytes bytes, std::int64_t cutTo) : whole_(std::move(bytes)), cutTo_(cutTo) {}
+    std::unique_ptr<ByteReader> Open() const override {
+        return std::make_unique<Reader>(whole_.Open(), cutTo_);
+    }
+    const std::filesystem::path& Path() const override { return path_; }
+
+  private:
+    class Reader : public ByteReader {
+      public:
+        Reader(std::unique_ptr<ByteReader> whole, std::int64_t cutTo)
+            : whole_(std::move(whole)), cutTo_(cutTo) {}
+        void ReadAt(std::int64_t offset, std::span<std::uint8_t> out) override {
+            read_ = true;
+            whole_->ReadAt(offset, out);
+        }
+        std::optional<std::int64_t> Size() const override {
+            return read_ ? cutTo_ : whole_->Size();
+        }
+
+      private:
+        std::unique_ptr<ByteReader> whole_;
+        std::int64_t cutTo_;
+        bool read_ = false;
+    };
+    MemorySource whole_;
+    std::int64_t cutTo_;
+    std::filesystem::path path_;
+};
+
+TEST_F(ExtractionTest, AnArchiveCutShortSinceItWasOpenedFailsTheSoundsItLost) {
+    const auto path = Wad({{"a.wav", MakeWav(100, 1)}, {"b.wav", MakeWav(300, 2)}});
+    // Cut in the middle of b.wav: a.wav is whole still, b.wav is not.
+    std::filesystem::resize_file(path, 268 * 2 + 100 + 150);
+    ASSERT_TRUE(wad.ExtractWadSound(dir / "a.wav", 1));
+    EXPECT_EQ(ReadBytes(dir / "a.wav"), MakeWav(100, 1));
+    try {
+        wad.ExtractWadSound(dir / "b.wav", 2);
+        FAIL() << "a sound the archive no longer holds must fail";
+    } catch (const ArchiveError& error) {
+        EXPECT_NE(std::string(error.what())
+                      .find("has become shorter since it was opened (786 "
+                            "bytes, 936 then)"),
+                  std::string::npos)
+            << error.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "b.wav"));
+    // Piped and converted the same way.
+    EXPECT_THROW(CopyCataloguedSound(wad.Catalogue(), 2, [](auto) {}), ArchiveError);
+    EXPECT_THROW(ConvertCataloguedSound(wad.Catalogue(), 2, dir / "b.flac", ConvertTo::Flac),
+                 ArchiveError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "b.flac"));
+
+    // Cut while it is being copied: the file is not kept.
+    Bytes archive = WadRecord("c.wav", 3000, 268);
+    const Bytes wav = MakeWav(3000, 3);
+    archive.insert(archive.end(), wav.begin(), wav.end());
+    wad.Decode(std::make_shared<ShrinkingSource>(archive, 1000));
+    EXPECT_THROW(wad.Extract(dir / "c.wav", 1), ArchiveError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "c.wav"));
+    EXPECT_TRUE(test::FileNames(dir.path()).size() == 2u);  // the archive and a.wav
+}
+
 TEST_F(ExtractionTest, SoundLargerThanItsWholeArchiveIsRefused) {
     // 804 bytes of archive whose records claim 2 GiB each: writing them as
     // zeros would fill a disk. A name starting "RIFF" even passes the RIFF test.
