@@ -1,10 +1,14 @@
-// The sound-reading path over arbitrary bytes: a sound's details, and its
-// whole decode through the block feeder the audio output pulls from, looped
-// and not. It must end, and hand out whole frames only.
+// The preview's path over arbitrary bytes, down to what the audio output is
+// handed: a sound's details, and its whole decode through the block feeder,
+// looped and not, mixed and resampled to an output's format (one of a few,
+// picked by the input's length, so every header meets each of them). It must
+// end, and hand out whole frames only.
+#include <array>
 #include <cstdlib>
 #include <vector>
 
 #include "formats/errors.h"
+#include "formats/pcm_converter.h"
 #include "formats/sound_stream.h"
 #include "fuzz_scratch.h"
 
@@ -12,6 +16,12 @@ namespace {
 
 // A looped sound never ends by itself; this much of it is enough.
 constexpr std::size_t kMaxDecodedBytes = std::size_t{1} << 22;
+
+struct Output {
+    int rate;
+    int channels;
+};
+constexpr std::array<Output, 4> kOutputs = {{{48000, 2}, {44100, 1}, {8000, 6}, {96000, 2}}};
 
 }  // namespace
 
@@ -25,7 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const bool loop : {false, true}) {
         try {
-            PcmFeeder feeder(SoundStream::OpenRange(source, 0, length), loop, 64);
+            const Output output = kOutputs[size % kOutputs.size()];
+            PcmConverter feeder(
+                std::make_unique<PcmFeeder>(SoundStream::OpenRange(source, 0, length), loop, 0),
+                output.rate, output.channels, 64);
             std::vector<std::uint8_t> block(4093);  // not a whole number of frames on purpose
             std::size_t total = 0;
             while (const std::size_t n = feeder.Read(block)) {

@@ -10,9 +10,9 @@
 #include <span>
 
 #include "formats/errors.h"
+#include "formats/pcm_converter.h"
 #include "formats/sound_stream.h"
 #include "platform/paths.h"
-#include "platform/pcm_converter.h"
 
 namespace echodelve::platform {
 

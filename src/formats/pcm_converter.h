@@ -6,11 +6,11 @@
 #include <span>
 #include <vector>
 
-#include "formats/sound_stream.h"
+#include "sound_stream.h"
 
 struct soxr;
 
-namespace echodelve::platform {
+namespace echodelve {
 
 // Turns a decoded sound, at whatever rate and with however many channels it
 // declares, into 32-bit float frames in the one format an audio output was
@@ -58,4 +58,4 @@ class PcmConverter {
     std::int64_t tailLeft_;
 };
 
-}  // namespace echodelve::platform
+}  // namespace echodelve

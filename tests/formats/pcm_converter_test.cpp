@@ -1,4 +1,4 @@
-#include "platform/pcm_converter.h"
+#include "formats/pcm_converter.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -9,7 +9,7 @@
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 
-namespace echodelve::platform {
+namespace echodelve {
 namespace {
 
 // A float WAV of `frames` frames whose channel c holds sample(frame, c).
@@ -157,4 +157,4 @@ TEST(PcmConverterTest, SilenceFollowsTheSoundAndALoopNeverEnds) {
 }
 
 }  // namespace
-}  // namespace echodelve::platform
+}  // namespace echodelve

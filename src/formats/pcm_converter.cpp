@@ -1,4 +1,4 @@
-#include "platform/pcm_converter.h"
+#include "pcm_converter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,9 +6,9 @@
 
 #include <soxr.h>
 
-#include "formats/errors.h"
+#include "errors.h"
 
-namespace echodelve::platform {
+namespace echodelve {
 
 namespace {
 
@@ -117,4 +117,4 @@ std::size_t PcmConverter::Read(std::span<std::uint8_t> out) {
     return made * FrameBytes();
 }
 
-}  // namespace echodelve::platform
+}  // namespace echodelve
