@@ -224,7 +224,7 @@ void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
     // for headers; nothing is buffered on the stdio side.
     SNDFILE* file = sf_open_fd(fileno(out.Handle()), SFM_WRITE, &info, SF_FALSE);
     if (file == nullptr) {
-        throw ArchiveError("Could not write '" + output.string() + "': " + sf_strerror(nullptr) +
+        throw ArchiveError("Could not write '" + output.string() + "': " + SndfileReason(nullptr) +
                            ".");
     }
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
@@ -233,7 +233,7 @@ void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number
     while (const std::size_t frames = stream->ReadFrames(block)) {
         if (sf_writef_float(file, block.data(), static_cast<sf_count_t>(frames)) !=
             static_cast<sf_count_t>(frames)) {
-            failure = sf_strerror(file);
+            failure = SndfileReason(file);
             break;
         }
     }

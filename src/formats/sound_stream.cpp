@@ -85,15 +85,6 @@ sf_count_t Tell(void* data) {
     return static_cast<SoundStream::Input*>(data)->position;
 }
 
-// "Error in WAV file. No 'fmt ' chunk marker." -> "error in WAV file: no 'fmt ' chunk marker"
-std::string Reason(SNDFILE* file) {
-    std::string text = sf_strerror(file);
-    while (!text.empty() && (text.back() == '.' || text.back() == '\n' || text.back() == ' ')) {
-        text.pop_back();
-    }
-    return text;
-}
-
 struct Encoding {
     int subtype;
     const char* name;
@@ -140,7 +131,7 @@ SoundStream::SoundStream(std::unique_ptr<Input> input, const std::string& name)
         file_ = sf_open(name.c_str(), SFM_READ, &info);
     }
     if (file_ == nullptr) {
-        throw UndecodableSound(subject, Reason(nullptr));
+        throw UndecodableSound(subject, SndfileReason(nullptr));
     }
     if (info.channels <= 0 || info.samplerate <= 0) {
         sf_close(file_);
@@ -209,6 +200,18 @@ std::size_t SoundStream::ReadFrames(std::span<float> out) {
 
 bool SoundStream::Rewind() {
     return sf_seek(file_, 0, SEEK_SET) == 0;
+}
+
+std::string SndfileReason(SNDFILE* file) {
+    std::string text = sf_strerror(file);
+    // What libsndfile says of a stream it could not decode, MP3 in WAV among them.
+    if (text.find("possibly a pipe") != std::string::npos) {
+        return "its encoding could not be decoded";
+    }
+    while (!text.empty() && (text.back() == '.' || text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
 }
 
 PcmFeeder::PcmFeeder(std::unique_ptr<SoundStream> stream, bool loop, std::int64_t tailFrames)

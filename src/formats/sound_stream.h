@@ -14,6 +14,11 @@ struct sf_private_tag;
 
 namespace echodelve {
 
+// libsndfile's description of its last failure on `file` (null: of the last
+// open), as words to end a sentence with: no full stop of its own, and its
+// note about pipes, which a sound in an archive never is, put plainly.
+std::string SndfileReason(sf_private_tag* file);
+
 // A sound that cannot be decoded; Reason() says why in a few words ("it is
 // not a RIFF/WAVE file", libsndfile's own description of what is wrong).
 class UndecodableSound : public ArchiveError {

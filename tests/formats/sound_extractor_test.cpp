@@ -1,6 +1,7 @@
 #include "formats/sound_extractor.h"
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -365,6 +366,22 @@ TEST_F(ExtractionTest, FailedWriteLeavesNoPartialFileAndTheEarlierOneIntact) {
         EXPECT_THROW(wad.ExtractWadSound(out / "big.wav", 1), ArchiveError);
     }
     EXPECT_EQ(ReadBytes(out / "big.wav"), (Bytes{'o', 'l', 'd'}));
+    ExpectNoLeftovers(out, {"big.wav"});
+
+    // Converted, the encoder's failure is one clean sentence: one full stop.
+    Wad({{"tone.wav", test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, 10, 440, 0.5)}});
+    std::string said;
+    {
+        FileSizeLimit limit(64 * 1024);
+        try {
+            ConvertCataloguedSound(wad.Catalogue(), 1, out / "tone.flac", ConvertTo::Flac);
+        } catch (const ArchiveError& error) {
+            said = error.what();
+        }
+    }
+    EXPECT_EQ(said.rfind("Could not write '", 0), 0u) << said;
+    EXPECT_EQ(said.find(".."), std::string::npos) << said;
+    EXPECT_EQ(said.back(), '.') << said;
     ExpectNoLeftovers(out, {"big.wav"});
 }
 #endif
