@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTest>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <numbers>
 
 #include "formats/archive_writers.h"
@@ -311,6 +313,45 @@ TEST_F(AudioPreviewTest, AnyRateAndChannelCountPlaysAtItsPitchAndTheProgramLives
     app.PreviewOf().Port_DblClick();
     recorder.RecordFor(0.9);
     EXPECT_NEAR(Measure(recorder, start).hz, 440, 30) << "the output stopped working";
+}
+
+// The program's resident memory, in KiB.
+long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return 0;
+}
+
+// Nothing is kept per preview: after the first few, the program's memory
+// stays where it is however many follow.
+TEST_F(AudioPreviewTest, ManyPreviewsKeepNothingEach) {
+    std::vector<PackMember> members;
+    for (int i = 0; i < 10; ++i) {
+        members.push_back(PackMember::FromBytes("s" + std::to_string(i) + ".wav",
+                                                SineWav(300 + 40 * i, 0.05, 0.3)));
+    }
+    WriteWadArchive(dir / "many.wad", members);
+    app.Dispatcher().RunProcedure(QStringLiteral("wadfile"),
+                                  QString::fromStdString((dir / "many.wad").string()), 0);
+    const auto preview = [this](int times) {
+        for (int i = 0; i < times; ++i) {
+            main.Port()->clearSelection();
+            main.Port()->topLevelItem(i % 10)->setSelected(true);
+            app.PreviewOf().Port_DblClick();
+            QTest::qWait(15);
+        }
+    };
+    preview(30);  // the output, its thread and the decoders set up
+    const long settled = ResidentKiB();
+    preview(200);
+    const long after = ResidentKiB();
+    std::fprintf(stderr, "resident: %ld KiB after 30 previews, %ld KiB after 230\n", settled,
+                 after);
+    EXPECT_LT(after - settled, 2048) << "grew by " << (after - settled) << " KiB over 200 previews";
 }
 
 TEST_F(AudioPreviewTest, DamagedSoundsPlayNothingAndLeaveTheOutputWorking) {
