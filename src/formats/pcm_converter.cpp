@@ -23,6 +23,11 @@ PcmConverter::PcmConverter(std::unique_ptr<PcmFeeder> feeder, int outRate, int o
       outChannels_(static_cast<std::size_t>(std::max(1, outChannels))),
       block_(kBlockFrames * inChannels_),
       tailLeft_(tailFrames) {
+    if (feeder_->SampleRate() > kMaxRate) {
+        throw ArchiveError("The sound's rate of " + std::to_string(feeder_->SampleRate()) +
+                           " Hz is above the " + std::to_string(kMaxRate) +
+                           " Hz a sound is played at.");
+    }
     if (feeder_->SampleRate() != outRate) {
         const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);

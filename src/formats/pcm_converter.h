@@ -23,13 +23,18 @@ namespace echodelve {
 // is the mean of left and right; six channels to stereo, the means of the
 // even and of the odd ones), and an output channel that none falls on (the
 // third of three, from stereo) stays silent. The rate is then changed by
-// libsoxr, the resampler of SoX, at its high quality, from any rate it
-// accepts (1 Hz and up) to the output's.
+// libsoxr, the resampler of SoX, at its high quality, from any rate from
+// 1 Hz to kMaxRate to the output's.
 class PcmConverter {
   public:
+    // The highest rate a sound may declare: above every real recording's, and
+    // the resampler's work grows with the rate (37 MHz took it seconds).
+    static constexpr int kMaxRate = 768000;
+
     // `tailFrames` frames of silence follow the sound once it is over (an
     // output keeps back the last few milliseconds it is given). Throws
-    // ArchiveError when the resampler cannot be set up for these rates.
+    // ArchiveError for a sound above kMaxRate, or when the resampler cannot
+    // be set up for these rates.
     PcmConverter(std::unique_ptr<PcmFeeder> feeder, int outRate, int outChannels,
                  std::int64_t tailFrames = 0);
     ~PcmConverter();

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "formats/errors.h"
 #include "support/fixtures.h"
 #include "support/temp_dir.h"
 
@@ -139,6 +140,15 @@ TEST(PcmConverterTest, RatesFarBelowHearingStillConvertAndEnd) {
                     0.02 * 4.0 / rate * 48000)
             << rate;
     }
+}
+
+TEST(PcmConverterTest, ARateAboveTheHighestIsRefusedAtOnce) {
+    test::TempDir dir;
+    const auto flat = [](std::size_t, int) { return 0.25F; };
+    PcmConverter highest = Converter(Wav(dir, PcmConverter::kMaxRate, 1, 100, flat), 48000, 2);
+    EXPECT_FALSE(ReadAll(highest).empty());
+    EXPECT_THROW(Converter(Wav(dir, PcmConverter::kMaxRate + 1, 1, 100, flat), 48000, 2),
+                 ArchiveError);
 }
 
 TEST(PcmConverterTest, SilenceFollowsTheSoundAndALoopNeverEnds) {
