@@ -12,6 +12,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
+#include "cli/library_chatter.h"
 #include "cli/selection.h"
 #include "formats/archive_check.h"
 #include "formats/errors.h"
@@ -38,7 +39,8 @@ const std::string_view kExtractHelp =
     "  -j, --jobs=N         write N files at once (default: one per core); messages\n"
     "                       and names stay as in a run of one\n"
     "  -q, --quiet          say nothing but failures\n"
-    "  -v, --verbose        name each file as it is written\n"
+    "  -v, --verbose        name each file as it is written, and pass on what the\n"
+    "                       decoding libraries say of the sounds\n"
     "  --no-limits          read past the program's limits (1000 SFX sounds, an\n"
     "                       80000-byte WAD directory)\n"
     "  --kind=sfx|wad       the archive's kind (by default taken from its\n"
@@ -164,6 +166,7 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     }
     const bool quiet = parsed.Has("--quiet");
     const bool verbose = parsed.Has("--verbose") && !quiet;
+    ShowLibraryChatter(verbose);  // what the decoders say of the sounds, with -v only
     const bool keepExisting = parsed.Has("--no-overwrite");
     const std::filesystem::path archivePath = parsed.positionals[0];
     const ArchiveKind kind = ResolveKind(parsed.Value("--kind"), archivePath);

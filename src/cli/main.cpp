@@ -12,6 +12,7 @@
 #endif
 
 #include "cli/cli.h"
+#include "cli/library_chatter.h"
 #include "formats/atomic_file.h"
 
 int main(int argc, char** argv) {
@@ -20,12 +21,11 @@ int main(int argc, char** argv) {
         echodelve::RemoveFilesInFlightOnSignals();
         std::ios::sync_with_stdio(false);
         const std::vector<std::string> args(argv + 1, argv + argc);
-        echodelve::cli::Console console{std::cin,
-                                        std::cout,
-                                        std::cerr,
-                                        ECHODELVE_ISATTY(stdin),
-                                        ECHODELVE_ISATTY(stderr),
-                                        ECHODELVE_ISATTY(stdout)};
+        const bool errIsTerminal = ECHODELVE_ISATTY(stderr);  // before stderr is moved aside
+        echodelve::cli::LibraryChatter chatter;
+        echodelve::cli::Console console{std::cin,       std::cout,
+                                        chatter.Tool(), ECHODELVE_ISATTY(stdin),
+                                        errIsTerminal,  ECHODELVE_ISATTY(stdout)};
         return echodelve::cli::RunCli(args, console);
     } catch (const std::exception& error) {
         std::cerr << "echodelve-cli: " << error.what() << '\n';
