@@ -12,10 +12,10 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
-#include "cli/library_chatter.h"
 #include "cli/selection.h"
 #include "formats/archive_check.h"
 #include "formats/errors.h"
+#include "formats/library_chatter.h"
 #include "formats/output_names.h"
 #include "formats/sound_extractor.h"
 

@@ -12,8 +12,8 @@
 #endif
 
 #include "cli/cli.h"
-#include "cli/library_chatter.h"
 #include "formats/atomic_file.h"
+#include "formats/library_chatter.h"
 
 int main(int argc, char** argv) {
     // The one handler at the top: no exception leaves main, whatever throws.
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
         std::ios::sync_with_stdio(false);
         const std::vector<std::string> args(argv + 1, argv + argc);
         const bool errIsTerminal = ECHODELVE_ISATTY(stderr);  // before stderr is moved aside
-        echodelve::cli::LibraryChatter chatter;
+        echodelve::LibraryChatter chatter("echodelve-cli");
         echodelve::cli::Console console{std::cin,       std::cout,
                                         chatter.Tool(), ECHODELVE_ISATTY(stdin),
                                         errIsTerminal,  ECHODELVE_ISATTY(stdout)};

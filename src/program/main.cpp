@@ -3,12 +3,16 @@
 #include <QFont>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+
+#include <unistd.h>
 
 #include "commands/exit_command.h"
 #include "commands/open_commands.h"
 #include "echodelve_version.h"
 #include "formats/atomic_file.h"
+#include "formats/library_chatter.h"
 #include "platform/end_signals.h"
 #include "platform/scratch_folder.h"
 #include "program/program.h"
@@ -19,7 +23,8 @@ namespace {
 // --version work where there is no display.
 struct CommandLine {
     QString archive;
-    int exitNow = -1;  // the status to end with at once, when not -1
+    bool verbose = false;  // the decoding libraries' notes on standard error
+    int exitNow = -1;      // the status to end with at once, when not -1
 };
 
 CommandLine ParseCommandLine(int argc, char** argv) {
@@ -34,6 +39,11 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         QStringLiteral("Lists, plays and saves the sounds of SFX and WAD game sound archives."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"),  // -v is --version's
+        QStringLiteral("Pass on, on standard error, what the decoding libraries say of the "
+                       "sounds."));
+    parser.addOption(verbose);
     parser.addPositionalArgument(QStringLiteral("archive"),
                                  QStringLiteral("An SFX or WAD archive to open at start."),
                                  QStringLiteral("[ARCHIVE]"));
@@ -56,7 +66,10 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         std::printf("echodelve %.*s\n", static_cast<int>(echodelve::kVersionText.size()),
                     echodelve::kVersionText.data());
         line.exitNow = 0;
-    } else if (!parser.positionalArguments().isEmpty()) {
+    } else {
+        line.verbose = parser.isSet(verbose);
+    }
+    if (line.exitNow < 0 && !parser.positionalArguments().isEmpty()) {
         line.archive = parser.positionalArguments().constFirst();
     }
     return line;
@@ -68,6 +81,18 @@ int Run(int argc, char** argv) {
         return line.exitNow;
     }
     echodelve::RemoveFilesInFlightOnSignals();
+    // The decoders' notes are not the program's; Qt's messages and ours are.
+    echodelve::LibraryChatter chatter("echodelve");
+    echodelve::ShowLibraryChatter(line.verbose);
+    qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            const QByteArray said = (qFormatLogMessage(type, context, text) + u'\n').toLocal8Bit();
+            static_cast<void>(write(echodelve::LibraryChatter::ToolFd(), said.constData(),
+                                    static_cast<std::size_t>(said.size())));
+            if (type == QtFatalMsg) {
+                std::abort();
+            }
+        });
     echodelve::program::Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("EchoDelve"));
     QApplication::setApplicationVersion(QString::fromLatin1(echodelve::kVersionText));

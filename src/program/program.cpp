@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <exception>
 
+#include <unistd.h>
+
 #include "commands/about_command.h"
 #include "commands/confirm_browse.h"
 #include "commands/exit_command.h"
@@ -14,6 +16,7 @@
 #include "commands/open_commands.h"
 #include "commands/save_commands.h"
 #include "formats/atomic_file.h"
+#include "formats/library_chatter.h"
 #include "platform/folder_browser.h"
 #include "ui/units.h"
 
@@ -32,7 +35,7 @@ namespace {
 }
 
 [[noreturn]] void EndUnforeseen(const char* what, const std::function<void()>& beforeEnd) {
-    std::fprintf(stderr, "echodelve: %s\n", what);
+    dprintf(LibraryChatter::ToolFd(), "echodelve: %s\n", what);
     if (beforeEnd) {
         try {
             beforeEnd();

@@ -1,4 +1,4 @@
-#include "cli/library_chatter.h"
+#include "library_chatter.h"
 
 #include <array>
 #include <atomic>
@@ -10,11 +10,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace echodelve::cli {
+namespace echodelve {
 
 namespace {
 
 std::atomic<bool> shown{false};
+std::atomic<int> toolFd{STDERR_FILENO};
 
 void WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
@@ -55,7 +56,12 @@ void ShowLibraryChatter(bool show) {
     shown = show;
 }
 
-LibraryChatter::LibraryChatter() : tool_(&std::cerr) {
+int LibraryChatter::ToolFd() {
+    return toolFd;
+}
+
+LibraryChatter::LibraryChatter(std::string name)
+    : mark_(std::move(name) + ": decoder: "), tool_(&std::cerr) {
     std::array<int, 2> ends{-1, -1};
     if (pipe2(ends.data(), O_CLOEXEC) != 0) {
         return;
@@ -75,6 +81,7 @@ LibraryChatter::LibraryChatter() : tool_(&std::cerr) {
     buffer_ = std::make_unique<FdBuffer>(real_);
     ownTool_ = std::make_unique<std::ostream>(buffer_.get());
     tool_ = ownTool_.get();
+    toolFd = real_;
     thread_ = std::thread([this] { Pass(); });
 }
 
@@ -85,6 +92,7 @@ LibraryChatter::~LibraryChatter() {
     // The real stderr back in its place closes the pipe's writing end: the
     // reader sees its end and passes on what was left.
     dup2(real_, STDERR_FILENO);
+    toolFd = STDERR_FILENO;
     thread_.join();
     close(reader_);
     close(real_);
@@ -101,14 +109,14 @@ void LibraryChatter::Pass() {
         line.append(block.data(), static_cast<std::size_t>(n));
         for (std::size_t end = line.find('\n'); end != std::string::npos; end = line.find('\n')) {
             if (shown) {
-                WriteAll(real_, "echodelve-cli: decoder: " + line.substr(0, end + 1));
+                WriteAll(real_, mark_ + line.substr(0, end + 1));
             }
             line.erase(0, end + 1);
         }
     }
     if (shown && !line.empty()) {
-        WriteAll(real_, "echodelve-cli: decoder: " + line + "\n");
+        WriteAll(real_, mark_ + line + "\n");
     }
 }
 
-}  // namespace echodelve::cli
+}  // namespace echodelve
