@@ -207,7 +207,8 @@ void BrowsePanel::PlayInterfaceSound(const QString& name) {
 
 void BrowsePanel::DirList_Change() {
     FileList->SetPath(DirList->Path());
-    driveFolders_.insert(platform::VolumeRootOf(DirList->Path()), DirList->Path());
+    shownRoot_ = platform::VolumeRootOf(DirList->Path());
+    driveFolders_.insert(shownRoot_, DirList->Path());
     PlayInterfaceSound(QStringLiteral("change.wav"));
 }
 
@@ -227,6 +228,16 @@ void BrowsePanel::DriveList_Change() {
     PlayInterfaceSound(QStringLiteral("change.wav"));
 }
 
+void BrowsePanel::MountsChanged() {
+    // The folder shown was on a file system that went away: to the root, as
+    // for a drive that cannot be read.
+    if (platform::VolumeRootOf(DirList->Path()) != shownRoot_) {
+        driveFolders_.remove(shownRoot_);
+        DirList->SetPath(QDir::rootPath());
+        DriveList->ShowDrive(QDir::rootPath());
+    }
+}
+
 void BrowsePanel::ShowOpenMode(const QString& pattern, const QString& caption) {
     opendir->hide();
     FileList->setEnabled(true);
@@ -244,6 +255,7 @@ void BrowsePanel::ShowFolderMode(const QString& caption) {
 void BrowsePanel::StartBrowsing() {
     connect(DirList, &FolderPicker::Change, this, &BrowsePanel::DirList_Change);
     connect(DriveList, &DrivePicker::Change, this, &BrowsePanel::DriveList_Change);
+    connect(DriveList, &DrivePicker::MountsChanged, this, &BrowsePanel::MountsChanged);
     connect(DirList, &FolderPicker::OpenFailed, this, [this](const QString& description) {
         ShowMessage(BrowseDlg->window(), QString(kWindowCaption), description);
     });

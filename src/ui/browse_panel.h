@@ -64,6 +64,9 @@ class BrowsePanel : public QObject {
 
     void DirList_Change();
     void DriveList_Change();
+    // A file system was mounted or unmounted: the drive list has read itself
+    // again; a folder shown on one that went away gives way to the root.
+    void MountsChanged();
     // Plays the interface sound `name` once, if it exists (see
     // platform::InterfaceSoundPath).
     void PlayInterfaceSound(const QString& name);
@@ -116,6 +119,7 @@ class BrowsePanel : public QObject {
     bool mainDlgShown_ = false;
     // The folder last shown on each volume, as drives keep a current folder.
     QHash<QString, QString> driveFolders_;
+    QString shownRoot_;  // the root of the file system the folder shown is on
 };
 
 }  // namespace echodelve::ui

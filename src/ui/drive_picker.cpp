@@ -8,6 +8,10 @@ namespace echodelve::ui {
 
 DrivePicker::DrivePicker(QWidget* parent) : QComboBox(parent) {
     Refresh();
+    connect(new platform::MountWatcher(this), &platform::MountWatcher::Changed, this, [this] {
+        Refresh();
+        emit MountsChanged();
+    });
     // Picking the drive already shown is no change.
     connect(this, &QComboBox::activated, this, [this](int index) {
         if (index != shown_) {

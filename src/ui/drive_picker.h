@@ -4,8 +4,9 @@
 
 namespace echodelve::ui {
 
-// The mounted file systems the user can browse, "/" first, each shown with
-// its label where it has one.
+// The places the user can browse, as the desktop's file manager offers them
+// (platform::MountedVolumes), each shown with its label where it has one,
+// read again whenever a file system is mounted or unmounted.
 class DrivePicker : public QComboBox {
     Q_OBJECT
   public:
@@ -24,6 +25,8 @@ class DrivePicker : public QComboBox {
   signals:
     // The drive shown changed, by the user or by SetDrive.
     void Change();
+    // A file system was mounted or unmounted, and the list read again.
+    void MountsChanged();
 
   private:
     int shown_ = -1;  // the drive the last Change was raised for
