@@ -61,7 +61,7 @@ int LibraryChatter::ToolFd() {
 }
 
 LibraryChatter::LibraryChatter(std::string name)
-    : mark_(std::move(name) + ": decoder: "), tool_(&std::cerr) {
+    : mark_(std::move(name) + ": library: "), tool_(&std::cerr) {
     std::array<int, 2> ends{-1, -1};
     if (pipe2(ends.data(), O_CLOEXEC) != 0) {
         return;

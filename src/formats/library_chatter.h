@@ -12,7 +12,7 @@ namespace echodelve {
 // theirs, not the program's. For the life of this object (one, made at the
 // start of main) the process's stderr is a pipe that a thread of its own
 // reads; the program's own words go to the real stderr through Tool() or
-// ToolFd(), and the libraries' lines follow them, marked "`name`: decoder:",
+// ToolFd(), and the libraries' lines follow them, marked "`name`: library:",
 // only while ShowLibraryChatter(true) (a verbose option) holds. Where the
 // pipe cannot be made, nothing is moved and the libraries print as before.
 class LibraryChatter {
@@ -31,7 +31,7 @@ class LibraryChatter {
   private:
     void Pass();
 
-    std::string mark_;  // "name: decoder: "
+    std::string mark_;  // "name: library: "
     int real_ = -1;     // the real stderr, duplicated
     int reader_ = -1;   // the pipe's end this object reads
     std::unique_ptr<std::streambuf> buffer_;

@@ -41,8 +41,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),  // -v is --version's
-        QStringLiteral("Pass on, on standard error, what the decoding libraries say of the "
-                       "sounds."));
+        QStringLiteral("Pass on, on standard error, what the libraries print of their own "
+                       "(the decoders' notes on the sounds among it)."));
     parser.addOption(verbose);
     parser.addPositionalArgument(QStringLiteral("archive"),
                                  QStringLiteral("An SFX or WAD archive to open at start."),
