@@ -14,14 +14,15 @@
 
 namespace {
 
-// A looped sound never ends by itself; this much of it is enough.
-constexpr std::size_t kMaxDecodedBytes = std::size_t{1} << 22;
+// A looped sound never ends by itself; this much of it is enough. Each
+// frame handed out may take up to 35 frames of up to 64 channels decoded.
+constexpr std::size_t kMaxDecodedBytes = std::size_t{1} << 18;
 
 struct Output {
     int rate;
     int channels;
 };
-constexpr std::array<Output, 4> kOutputs = {{{48000, 2}, {44100, 1}, {8000, 6}, {96000, 2}}};
+constexpr std::array<Output, 4> kOutputs = {{{48000, 2}, {44100, 1}, {22050, 6}, {96000, 2}}};
 
 }  // namespace
 

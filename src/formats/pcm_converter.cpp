@@ -23,6 +23,11 @@ PcmConverter::PcmConverter(std::unique_ptr<PcmFeeder> feeder, int outRate, int o
       outChannels_(static_cast<std::size_t>(std::max(1, outChannels))),
       block_(kBlockFrames * inChannels_),
       tailLeft_(tailFrames) {
+    if (feeder_->Channels() > kMaxChannels) {
+        throw ArchiveError("The sound's " + std::to_string(feeder_->Channels()) +
+                           " channels are more than the " + std::to_string(kMaxChannels) +
+                           " a sound is played with.");
+    }
     if (feeder_->SampleRate() > kMaxRate) {
         throw ArchiveError("The sound's rate of " + std::to_string(feeder_->SampleRate()) +
                            " Hz is above the " + std::to_string(kMaxRate) +

@@ -24,17 +24,19 @@ namespace echodelve {
 // even and of the odd ones), and an output channel that none falls on (the
 // third of three, from stereo) stays silent. The rate is then changed by
 // libsoxr, the resampler of SoX, at its high quality, from any rate from
-// 1 Hz to kMaxRate to the output's.
+// 1 Hz to kMaxRate to the output's. Sounds of up to kMaxChannels channels.
 class PcmConverter {
   public:
-    // The highest rate a sound may declare: above every real recording's, and
-    // the resampler's work grows with the rate (37 MHz took it seconds).
+    // The highest rate and the most channels a sound may declare: above
+    // every real recording's, and the work grows with both (37 MHz, or 320
+    // channels at 327 kHz, took seconds for a moment of sound).
     static constexpr int kMaxRate = 768000;
+    static constexpr int kMaxChannels = 64;
 
     // `tailFrames` frames of silence follow the sound once it is over (an
     // output keeps back the last few milliseconds it is given). Throws
-    // ArchiveError for a sound above kMaxRate, or when the resampler cannot
-    // be set up for these rates.
+    // ArchiveError for a sound above kMaxRate or kMaxChannels, or when the
+    // resampler cannot be set up for these rates.
     PcmConverter(std::unique_ptr<PcmFeeder> feeder, int outRate, int outChannels,
                  std::int64_t tailFrames = 0);
     ~PcmConverter();

@@ -142,13 +142,28 @@ TEST(PcmConverterTest, RatesFarBelowHearingStillConvertAndEnd) {
     }
 }
 
-TEST(PcmConverterTest, ARateAboveTheHighestIsRefusedAtOnce) {
+TEST(PcmConverterTest, ARateOrChannelCountAboveTheHighestIsRefusedAtOnce) {
     test::TempDir dir;
     const auto flat = [](std::size_t, int) { return 0.25F; };
-    PcmConverter highest = Converter(Wav(dir, PcmConverter::kMaxRate, 1, 100, flat), 48000, 2);
-    EXPECT_FALSE(ReadAll(highest).empty());
-    EXPECT_THROW(Converter(Wav(dir, PcmConverter::kMaxRate + 1, 1, 100, flat), 48000, 2),
-                 ArchiveError);
+    const struct {
+        int rate;
+        int channels;
+        bool played;
+    } cases[] = {
+        {PcmConverter::kMaxRate, 1, true},
+        {PcmConverter::kMaxRate + 1, 1, false},
+        {48000, PcmConverter::kMaxChannels, true},
+        {48000, PcmConverter::kMaxChannels + 1, false},
+    };
+    for (const auto& c : cases) {
+        const auto wav = Wav(dir, c.rate, c.channels, 100, flat);
+        if (c.played) {
+            PcmConverter converter = Converter(wav, 48000, 2);
+            EXPECT_FALSE(ReadAll(converter).empty()) << c.rate << " Hz, " << c.channels;
+        } else {
+            EXPECT_THROW(Converter(wav, 48000, 2), ArchiveError) << c.rate << " Hz, " << c.channels;
+        }
+    }
 }
 
 TEST(PcmConverterTest, SilenceFollowsTheSoundAndALoopNeverEnds) {
