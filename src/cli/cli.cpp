@@ -22,7 +22,8 @@ constexpr std::string_view kToolHelp =
     "  pack      write WAV files into a new SFX or WAD archive\n"
     "  check     check archives' health: every problem, with the sound it concerns\n"
     "\n"
-    "'echodelve-cli COMMAND --help' describes each command;\n"
+    "'echodelve-cli COMMAND --help' or 'echodelve-cli help COMMAND' describes each\n"
+    "command;\n"
     "'echodelve-cli --version' prints the version.\n";
 
 const std::array<Command, 4> kCommands = {{
@@ -52,6 +53,18 @@ int RunCli(std::span<const std::string> args, Console& console) {
         return kExitUsage;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        // "help COMMAND" is that command's help, as git and 7z have it.
+        for (const Command& command : kCommands) {
+            if (args.size() == 2 && args[0] == "help" && args[1] == command.name) {
+                console.out << *command.help;
+                return kExitOk;
+            }
+        }
+        if (args.size() > 1 && args[0] == "help") {
+            console.err << "echodelve-cli: no command '" << args[1]
+                        << "' to describe (see 'echodelve-cli --help')\n";
+            return kExitUsage;
+        }
         console.out << kToolHelp;
         return kExitOk;
     }

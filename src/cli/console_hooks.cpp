@@ -35,7 +35,11 @@ OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
     }
     OpenedArchive opened{MakeDecoder(kind, hooks)};
     opened.decoder->SetLimits(limits);
-    opened.cutAtLimit = opened.decoder->Decode(archive).cutAtLimit;
+    try {
+        opened.cutAtLimit = opened.decoder->Decode(archive).cutAtLimit;
+    } catch (const SoundLimitReached& reached) {
+        throw SoundLimitReached(std::string(reached.what()) + " --no-limits reads them all.");
+    }
     if (opened.cutAtLimit) {
         console.err << "echodelve-cli: the directory of '" << archive.string()
                     << (limits ? "' runs past 80000 bytes (or the archive is damaged; "

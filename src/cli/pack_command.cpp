@@ -1,4 +1,6 @@
 #include <array>
+#include <filesystem>
+#include <map>
 #include <ostream>
 #include <vector>
 
@@ -6,6 +8,7 @@
 #include "cli/cli_options.h"
 #include "formats/archive_writers.h"
 #include "formats/errors.h"
+#include "formats/output_names.h"
 
 namespace echodelve::cli {
 
@@ -44,6 +47,25 @@ int RunPack(std::span<const std::string> args, Console& console) {
     for (const std::string& file : parsed.positionals) {
         members.push_back(PackMember::FromFile(file));
     }
+    if (kind == ArchiveKind::Wad) {
+        // Extraction renames a name that repeats, ignoring case; an archive
+        // is not made to hold one.
+        std::map<std::string, std::string> seen;  // folded name -> the file that took it
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            const std::string name =
+                std::filesystem::path(parsed.positionals[i]).filename().string();
+            const auto [first, isNew] = seen.emplace(FoldCase(name), parsed.positionals[i]);
+            if (!isNew) {
+                console.err << "echodelve-cli pack: '" << parsed.positionals[i]
+                            << "' would be stored under the same name as '" << first->second << "'"
+                            << (name == std::filesystem::path(first->second).filename().string()
+                                    ? ""
+                                    : " (ignoring case)")
+                            << "; nothing was written.\n";
+                return kExitFailure;
+            }
+        }
+    }
     try {
         if (kind == ArchiveKind::Sfx) {
             WriteSfxArchive(*output, members);
@@ -54,7 +76,8 @@ int RunPack(std::span<const std::string> args, Console& console) {
         console.err << "echodelve-cli pack: " << error.what() << '\n';
         return kExitFailure;
     }
-    console.err << "Packed " << members.size() << " files into '" << *output << "'.\n";
+    console.err << "Packed " << members.size() << (members.size() == 1 ? " file" : " files")
+                << " into '" << *output << "'.\n";
     return kExitOk;
 }
 

@@ -62,17 +62,25 @@ std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit
     const bool wad = archive.Kind() == ArchiveKind::Wad;
     std::vector<Finding> findings;
     std::vector<Extent> extents;
+    // Sounds by the safe name they are written under, ignoring case as
+    // extraction does, and the names extraction gives them.
     std::map<std::string, std::int32_t> firstWithName;
+    SaveAllNames written;
     for (std::int32_t n = 1; n <= archive.Count(); ++n) {
         const SoundEntry& entry = archive.Entry(n);
         std::vector<std::string> problems;
-        if (const std::string safe = SafeOutputName(entry.name, n); safe != entry.name) {
+        const std::string safe = SafeOutputName(entry.name, n);
+        if (safe != entry.name) {
             problems.push_back("its name cannot stand as a file name; it is written as '" + safe +
                                "'");
         }
-        if (const auto [first, isNew] = firstWithName.emplace(entry.name, n); !isNew) {
-            problems.push_back("sound " + std::to_string(first->second) +
-                               " has the same name; one is written with \" (2)\" added");
+        const std::string name = written.Claim(entry.name, n);
+        if (const auto [first, isNew] = firstWithName.emplace(FoldCase(safe), n); !isNew) {
+            const bool sameCase =
+                SafeOutputName(archive.Entry(first->second).name, first->second) == safe;
+            problems.push_back("sound " + std::to_string(first->second) + " has the same name" +
+                               (sameCase ? "" : " but for letter case") +
+                               "; this one is written as '" + name + "'");
         }
         if (std::string place = PlaceProblem(entry, archiveSize); !place.empty()) {
             problems.push_back(std::move(place));

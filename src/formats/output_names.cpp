@@ -4,8 +4,6 @@
 
 namespace echodelve {
 
-namespace {
-
 std::string FoldCase(std::string_view name) {
     std::string folded(name);
     for (char& c : folded) {
@@ -15,6 +13,8 @@ std::string FoldCase(std::string_view name) {
     }
     return folded;
 }
+
+namespace {
 
 // Where the extension starts: the last ".", unless it is the first character.
 std::size_t ExtensionStart(std::string_view name) {

@@ -17,6 +17,10 @@ inline constexpr std::size_t kMaxOutputNameBytes = 255;
 // character before its extension, which stays. Nothing else changes.
 std::string SafeOutputName(std::string_view name, std::int64_t number);
 
+// The name with ASCII letters in lower case: how names are compared where a
+// file system may ignore case.
+std::string FoldCase(std::string_view name);
+
 // The name with its extension (from the last ".", unless that is its first
 // character) replaced by `extension` (".flac"), or `extension` appended.
 std::string ReplaceExtension(std::string_view name, std::string_view extension);

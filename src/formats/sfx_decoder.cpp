@@ -53,10 +53,10 @@ DecodeOutcome SfxDecoder::Decode(std::shared_ptr<const ByteSource> source) {
                 ", so its sounds have no end.");
         }
         if (Limited() && decoded.count == sfx::kMaxSounds) {
-            throw ArchiveError("The archive '" + archive + "' holds more than " +
-                               std::to_string(sfx::kMaxSounds) +
-                               " sounds (or is damaged), and EchoDelve lists at most " +
-                               std::to_string(sfx::kMaxSounds) + ", so it was not opened.");
+            throw SoundLimitReached("The archive '" + archive + "' holds more than " +
+                                    std::to_string(sfx::kMaxSounds) +
+                                    " sounds (or is damaged), and EchoDelve lists at most " +
+                                    std::to_string(sfx::kMaxSounds) + ", so it was not opened.");
         }
         ++decoded.count;
         decoded.ExtendTo(decoded.count);

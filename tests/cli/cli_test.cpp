@@ -323,6 +323,23 @@ TEST_F(CliTest, PackedArchivesListAndExtractBackToTheSameFiles) {
     const Result refused = Run({"pack", "-o", Path("bad.sfx"), Path("packed.wad")});
     EXPECT_EQ(refused.code, 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "bad.sfx"));
+
+    // One file, one "file"; names that repeat, in any case, are refused.
+    const Result one = Run({"pack", "-o", Path("one.wad"), files[0]});
+    EXPECT_EQ(one.err, "Packed 1 file into '" + Path("one.wad") + "'.\n");
+    std::filesystem::create_directory(dir / "other");
+    test::WriteBytes(dir / "other" / "S0.WAV", MakeWav(60, 9));
+    for (const std::string& again : {files[0], (dir / "other" / "S0.WAV").string()}) {
+        const Result twice = Run({"pack", "-o", Path("twice.wad"), files[0], files[1], again});
+        EXPECT_EQ(twice.code, 1) << again;
+        EXPECT_NE(twice.err.find("'" + again + "' would be stored under the same name as '" +
+                                 files[0] + "'"),
+                  std::string::npos)
+            << twice.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "twice.wad"));
+    }
+    EXPECT_EQ(Run({"pack", "-o", Path("sfx.sfx"), files[0], files[0]}).code,
+              0);  // SFX has no names
 }
 
 TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
@@ -363,6 +380,16 @@ TEST_F(CliTest, EachCommandHasHelp) {
         EXPECT_EQ(r.out.rfind("Usage: echodelve-cli " + command, 0), 0u) << r.out;
     }
     EXPECT_NE(Run({"--help"}).out.find("Commands:"), std::string::npos);
+    // "help COMMAND" is the command's help; an unknown one is a mistake.
+    for (const std::string command : {"list", "extract", "pack", "check"}) {
+        const Result r = Run({"help", command});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.out, Run({command, "--help"}).out) << command;
+    }
+    const Result unknown = Run({"help", "unpack"});
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_NE(unknown.err.find("no command 'unpack'"), std::string::npos);
 }
 
 // Ten sounds named s1.wav .. s10.wav, the fifth "Door.WAV".
@@ -509,8 +536,8 @@ TEST_F(CliTest, CheckNamesEveryProblemWithItsSoundAndExitsByWhatItFound) {
     EXPECT_EQ(mixed.code, 1);
     EXPECT_EQ(mixed.out, clean + ": clean, 10 sounds and no problems found\n" + Path("mixed.wad") +
                              ": 3 problems\n"
-                             "  sound 2 'door.wav': sound 1 has the same name; one is written "
-                             "with \" (2)\" added\n"
+                             "  sound 2 'door.wav': sound 1 has the same name; this one is "
+                             "written as 'door (2).wav'\n"
                              "  sound 3 'odd.wav': it is not a RIFF/WAVE file\n"
                              "  sound 4 '../up\\x01.wav': its name cannot stand as a file name; "
                              "it is written as '.._up_.wav'\n" +
@@ -528,7 +555,11 @@ TEST_F(CliTest, NoLimitsReadsPastTheProgramsLimitsAndNumbersAgreeWithout) {
         sfx.insert(sfx.end(), wav.begin(), wav.end());
     }
     test::WriteBytes(dir / "many.sfx", sfx);
-    EXPECT_EQ(Run({"list", Path("many.sfx")}).code, 1);
+    const Result limited = Run({"list", Path("many.sfx")});
+    EXPECT_EQ(limited.code, 1);
+    EXPECT_EQ(limited.out, "");
+    EXPECT_NE(limited.err.find("holds more than 1000 sounds"), std::string::npos);
+    EXPECT_NE(limited.err.find("--no-limits reads them all."), std::string::npos) << limited.err;
     const Result all = Run({"list", "--no-limits", Path("many.sfx")});
     EXPECT_EQ(all.code, 0) << all.err;
     EXPECT_EQ(std::count(all.out.begin(), all.out.end(), '\n'), 1200);

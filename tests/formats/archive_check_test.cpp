@@ -88,13 +88,19 @@ TEST_F(ArchiveCheckTest, EachSoundIsCheckedAsARiffWaveFile) {
             "8: it cannot be decoded: Error in WAV/W64/RF64 file. Malformed 'fmt ' chunk"}));
 }
 
-TEST_F(ArchiveCheckTest, NamesThatChangeOrRepeatAreReported) {
+TEST_F(ArchiveCheckTest, NamesThatChangeOrRepeatAreReportedWithTheNameTheyGet) {
     EXPECT_EQ(CheckWad({PackMember::FromBytes("door.wav", MakeWav(50, 1)),
                         PackMember::FromBytes("a\x01.wav", MakeWav(50, 2)),
-                        PackMember::FromBytes("door.wav", MakeWav(50, 3))}),
+                        PackMember::FromBytes("door.wav", MakeWav(50, 3)),
+                        PackMember::FromBytes("DOOR.WAV", MakeWav(50, 4)),
+                        PackMember::FromBytes("a\x02.wav", MakeWav(50, 5))}),
               (std::vector<std::string>{
                   "2: its name cannot stand as a file name; it is written as 'a_.wav'",
-                  "3: sound 1 has the same name; one is written with \" (2)\" added"}));
+                  "3: sound 1 has the same name; this one is written as 'door (2).wav'",
+                  "4: sound 1 has the same name but for letter case; this one is written as "
+                  "'DOOR (3).WAV'",
+                  "5: its name cannot stand as a file name; it is written as 'a_.wav'",
+                  "5: sound 2 has the same name; this one is written as 'a_ (2).wav'"}));
 }
 
 // Records written by hand: where the sounds lie against each other, the
