@@ -22,17 +22,19 @@
 namespace echodelve::cli {
 
 const std::string_view kExtractHelp =
-    "Usage: echodelve-cli extract [OPTIONS] -o FOLDER ARCHIVE [SOUND...]\n"
+    "Usage: echodelve-cli extract [OPTIONS] [-o FOLDER] ARCHIVE [SOUND...]\n"
     "       echodelve-cli extract [OPTIONS] --stdout ARCHIVE [SOUND...]\n"
     "Writes the chosen sounds (all when none are given) into FOLDER, made if\n"
-    "missing, each under its name in the archive. Characters that cannot stand in\n"
+    "missing (without -o, a new folder named after the archive in the current\n"
+    "one, which must not hold anything yet), each under its name in the archive. Characters that "
+    "cannot stand in\n"
     "a file name become \"_\"; a name written twice in one run gets \" (2)\", \" (3)\"...\n"
     "Files already in FOLDER under those names are replaced, unless -n is given;\n"
     "one you may not change is left as it is and reported.\n"
     "A SOUND is a number (7), a range (5-9) or a pattern matched against the\n"
     "names like a shell glob, ignoring case ('door*', '*.wav').\n"
     "\n"
-    "  -o, --output=FOLDER  where the sounds are written\n"
+    "  -o, --output=FOLDER  where the sounds are written (-o . the current folder)\n"
     "  -p, --stdout         write the sounds' bytes to standard output instead\n"
     "                       (refused when it is a terminal)\n"
     "  -n, --no-overwrite   keep files already in FOLDER, saying which\n"
@@ -155,8 +157,8 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     if (toStdout && (folderArg || conversion)) {
         throw UsageError("--stdout writes the sounds as they are, to no folder");
     }
-    if (!toStdout && (!folderArg || folderArg->empty())) {
-        throw UsageError("no output folder given (-o FOLDER)");
+    if (!toStdout && folderArg && folderArg->empty()) {
+        throw UsageError("the output folder's name is empty (-o FOLDER)");
     }
     if (toStdout && console.outIsTerminal) {
         throw UsageError("--stdout will not write sounds to a terminal; redirect it to a file");
@@ -195,8 +197,19 @@ int RunExtract(std::span<const std::string> args, Console& console) {
         return incomplete ? kExitFailure : status;
     }
 
-    const std::filesystem::path folder = *folderArg;
+    // Without -o, a new folder named after the archive, so that a thousand
+    // sounds never land loose in the current folder; one that is there
+    // already is used only while it is empty.
+    const std::filesystem::path folder =
+        folderArg ? std::filesystem::path(*folderArg) : archivePath.stem();
     std::error_code ec;
+    if (!folderArg && std::filesystem::exists(std::filesystem::symlink_status(folder, ec)) &&
+        !(std::filesystem::is_directory(folder, ec) && std::filesystem::is_empty(folder, ec))) {
+        console.err << "echodelve-cli extract: '" << folder.string()
+                    << "' is there already and is not an empty folder; give -o FOLDER to write "
+                       "there anyway (-o . for the current folder).\n";
+        return kExitFailure;
+    }
     std::filesystem::create_directories(folder, ec);
     if (ec) {
         console.err << "echodelve-cli extract: Could not make the folder '" << folder.string()

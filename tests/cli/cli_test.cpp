@@ -350,8 +350,8 @@ TEST_F(CliTest, UsageErrorsExitTwoWithOneLine) {
         {"list", "--bogus", "a.sfx"},
         {"list", "a.sfx", "b.sfx"},
         {"list", "--kind", "zip", "a.sfx"},
-        {"extract", "a.sfx"},
         {"extract", "-o", "out"},
+        {"extract", "--output=", "a.sfx"},
         {"extract", "--yes", "--no", "-o", "out", "a.sfx"},
         {"extract", "-o", "out", "a.sfx", "0"},
         {"extract", "-o", "out", "a.sfx", "9-5"},
@@ -402,6 +402,38 @@ std::string TenSounds(const std::filesystem::path& dir) {
     }
     WriteWadArchive(dir / "ten.wad", members);
     return (dir / "ten.wad").string();
+}
+
+// Without -o, into a new folder named after the archive in the current one.
+TEST_F(CliTest, ExtractWithoutAFolderMakesOneNamedAfterTheArchive) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::create_directories(dir / "here");
+    std::filesystem::current_path(dir / "here");
+    const std::string archive = TenSounds(dir.path());  // ten.wad
+    const Result made = Run({"extract", archive, "1-2"});
+    EXPECT_EQ(made.code, 0) << made.err;
+    EXPECT_EQ(test::FileNames(dir / "here" / "ten"),
+              (std::vector<std::string>{"s1.wav", "s2.wav"}));
+    EXPECT_EQ(test::FileNames(dir / "here"), std::vector<std::string>{"ten"});  // nothing loose
+
+    // Not empty now: refused, nothing written; -o . writes into the current folder.
+    const Result again = Run({"extract", archive, "3"});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_NE(again.err.find("'ten' is there already and is not an empty folder"),
+              std::string::npos)
+        << again.err;
+    EXPECT_EQ(test::FileNames(dir / "here" / "ten").size(), 2u);
+    EXPECT_EQ(Run({"extract", "-o", ".", archive, "3"}).code, 0);
+    EXPECT_EQ(test::FileNames(dir / "here"), (std::vector<std::string>{"s3.wav", "ten"}));
+    // A file of that name in the way is refused too; an empty folder is used.
+    std::filesystem::remove_all(dir / "here" / "ten");
+    test::WriteBytes(dir / "here" / "ten", {1});
+    EXPECT_EQ(Run({"extract", archive, "4"}).code, 1);
+    std::filesystem::remove(dir / "here" / "ten");
+    std::filesystem::create_directory(dir / "here" / "ten");
+    EXPECT_EQ(Run({"extract", archive, "4"}).code, 0);
+    EXPECT_EQ(test::FileNames(dir / "here" / "ten"), std::vector<std::string>{"s4.wav"});
+    std::filesystem::current_path(before);
 }
 
 TEST_F(CliTest, OptionsTakeEveryUsualFormAndComeAnywhere) {
