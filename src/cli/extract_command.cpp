@@ -35,8 +35,9 @@ const std::string_view kExtractHelp =
     "names like a shell glob, ignoring case ('door*', '*.wav').\n"
     "\n"
     "  -o, --output=FOLDER  where the sounds are written (-o . the current folder)\n"
-    "  -p, --stdout         write the sounds' bytes to standard output instead\n"
-    "                       (refused when it is a terminal)\n"
+    "  -p, --stdout         write the sounds' bytes (with --to, their converted\n"
+    "                       files) to standard output instead (refused when it\n"
+    "                       is a terminal)\n"
     "  -n, --no-overwrite   keep files already in FOLDER, saying which\n"
     "  -j, --jobs=N         write N files at once (default: one per core); messages\n"
     "                       and names stay as in a run of one\n"
@@ -116,18 +117,23 @@ AnswerPolicy PolicyFrom(const ParsedArgs& parsed) {
     return parsed.Has("--no") ? AnswerPolicy::No : AnswerPolicy::Ask;
 }
 
-// The chosen sounds' bytes, one after another, to standard output; a sound
-// lying partly past the archive's end (`archiveSize`) is said, as a file is.
+// The chosen sounds' bytes (or, with `conversion`, each sound's encoded
+// file), one after another, to standard output; a sound lying partly past
+// the archive's end (`archiveSize`) is said, as a file is.
 int WriteToStdout(const ArchiveDecoder& archive, const Selection& selection, Console& console,
-                  std::int64_t archiveSize) {
+                  std::int64_t archiveSize, std::optional<ConvertTo> conversion) {
     int failed = 0;
+    const auto write = [&console](std::span<const std::uint8_t> piece) {
+        console.out.write(reinterpret_cast<const char*>(piece.data()),
+                          static_cast<std::streamsize>(piece.size()));
+    };
     for (const std::int32_t number : selection.numbers) {
         try {
-            CopyCataloguedSound(archive.Catalogue(), number,
-                                [&console](std::span<const std::uint8_t> piece) {
-                                    console.out.write(reinterpret_cast<const char*>(piece.data()),
-                                                      static_cast<std::streamsize>(piece.size()));
-                                });
+            if (conversion) {
+                ConvertCataloguedSound(archive.Catalogue(), number, *conversion, write);
+            } else {
+                CopyCataloguedSound(archive.Catalogue(), number, write);
+            }
             const SoundEntry& entry = archive.Entry(number);
             if (const std::string problem = PlaceProblem(entry, archiveSize); !problem.empty()) {
                 console.err << DescribeSound(number, entry.name) << ": " << problem
@@ -154,8 +160,8 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     const std::optional<ConvertTo> conversion = ConversionFrom(parsed);
     const std::optional<std::string> folderArg = parsed.Value("--output");
     const bool toStdout = parsed.Has("--stdout");
-    if (toStdout && (folderArg || conversion)) {
-        throw UsageError("--stdout writes the sounds as they are, to no folder");
+    if (toStdout && folderArg) {
+        throw UsageError("--stdout writes the sounds to standard output, to no folder");
     }
     if (!toStdout && folderArg && folderArg->empty()) {
         throw UsageError("the output folder's name is empty (-o FOLDER)");
@@ -193,7 +199,7 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     }
     const bool incomplete = opened.cutAtLimit || !selection.missing.empty();
     if (toStdout) {
-        const int status = WriteToStdout(archive, selection, console, opened.size);
+        const int status = WriteToStdout(archive, selection, console, opened.size, conversion);
         return incomplete ? kExitFailure : status;
     }
 

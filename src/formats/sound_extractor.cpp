@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -196,55 +197,133 @@ std::string ConvertedExtension(ConvertTo to) {
     return ".wav";
 }
 
-void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
-                            const std::filesystem::path& output, ConvertTo to) {
-    const SoundToWrite sound(catalogue, number, output);
-    const auto archive = sound.Open();  // the same refusals as extraction, first
-    std::unique_ptr<SoundStream> stream;
-    try {
-        stream = SoundStream::OpenRange(catalogue.source, sound.entry.offset, sound.entry.size);
-    } catch (const UndecodableSound& error) {
-        throw UndecodableSound(sound.name, error.Reason());
+namespace {
+
+// A sound made ready to be encoded anew: checked as extraction checks it,
+// opened by the decoder, and the format of its target.
+class SoundConversion {
+  public:
+    SoundConversion(const SoundCatalogue& catalogue, std::int64_t number,
+                    const std::filesystem::path& output, ConvertTo to)
+        : sound_(catalogue, number, output), archive_(sound_.Open()) {
+        try {
+            stream_ =
+                SoundStream::OpenRange(catalogue.source, sound_.entry.offset, sound_.entry.size);
+        } catch (const UndecodableSound& error) {
+            throw UndecodableSound(sound_.name, error.Reason());
+        }
+        info_.samplerate = stream_->SampleRate();
+        info_.channels = stream_->Channels();
+        info_.format = to == ConvertTo::Flac        ? SF_FORMAT_FLAC | SF_FORMAT_PCM_16
+                       : to == ConvertTo::OggVorbis ? SF_FORMAT_OGG | SF_FORMAT_VORBIS
+                                                    : SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        if (sf_format_check(&info_) == 0) {
+            throw UndecodableSound(sound_.name,
+                                   "it has " + std::to_string(info_.channels) + " channels at " +
+                                       std::to_string(info_.samplerate) + " Hz, which " +
+                                       ConvertedExtension(to).substr(1) + " cannot hold");
+        }
     }
 
-    SF_INFO info{};
-    info.samplerate = stream->SampleRate();
-    info.channels = stream->Channels();
-    info.format = to == ConvertTo::Flac        ? SF_FORMAT_FLAC | SF_FORMAT_PCM_16
-                  : to == ConvertTo::OggVorbis ? SF_FORMAT_OGG | SF_FORMAT_VORBIS
-                                               : SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    if (sf_format_check(&info) == 0) {
-        throw UndecodableSound(sound.name, "it has " + std::to_string(info.channels) +
-                                               " channels at " + std::to_string(info.samplerate) +
-                                               " Hz, which " + ConvertedExtension(to).substr(1) +
-                                               " cannot hold");
+    SF_INFO* Info() { return &info_; }
+
+    // Encodes every frame into `file` (null: libsndfile could not open it)
+    // and closes it; throws ArchiveError naming `target` when that fails,
+    // and as extraction does when the archive was cut short meanwhile.
+    void EncodeInto(SNDFILE* file, const std::string& target) {
+        if (file == nullptr) {
+            throw ArchiveError("Could not write '" + target + "': " + SndfileReason(nullptr) + ".");
+        }
+        sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        std::vector<float> block(std::size_t{4096} * static_cast<std::size_t>(info_.channels));
+        std::string failure;
+        while (const std::size_t frames = stream_->ReadFrames(block)) {
+            if (sf_writef_float(file, block.data(), static_cast<sf_count_t>(frames)) !=
+                static_cast<sf_count_t>(frames)) {
+                failure = SndfileReason(file);
+                break;
+            }
+        }
+        if (sf_close(file) != 0 && failure.empty()) {
+            failure = "the encoder could not finish the file";
+        }
+        if (!failure.empty()) {
+            throw ArchiveError("Could not write '" + target + "': " + failure + ".");
+        }
+        sound_.RefuseCutShort(*archive_);
     }
+
+  private:
+    SoundToWrite sound_;
+    std::unique_ptr<ByteReader> archive_;
+    std::unique_ptr<SoundStream> stream_;
+    SF_INFO info_{};
+};
+
+// A file in memory for libsndfile to write into, seeking back for headers.
+struct MemoryFile {
+    std::vector<std::uint8_t> bytes;
+    sf_count_t position = 0;
+};
+
+SF_VIRTUAL_IO MemoryFileIo() {
+    SF_VIRTUAL_IO io{};
+    io.get_filelen = [](void* data) {
+        return static_cast<sf_count_t>(static_cast<MemoryFile*>(data)->bytes.size());
+    };
+    io.seek = [](sf_count_t offset, int whence, void* data) {
+        auto* file = static_cast<MemoryFile*>(data);
+        const sf_count_t base = whence == SEEK_CUR   ? file->position
+                                : whence == SEEK_END ? static_cast<sf_count_t>(file->bytes.size())
+                                                     : 0;
+        file->position = std::max<sf_count_t>(0, base + offset);
+        return file->position;
+    };
+    io.read = [](void* out, sf_count_t count, void* data) {
+        auto* file = static_cast<MemoryFile*>(data);
+        const auto size = static_cast<sf_count_t>(file->bytes.size());
+        const sf_count_t n = std::clamp<sf_count_t>(size - file->position, 0, count);
+        std::memcpy(out, file->bytes.data() + file->position, static_cast<std::size_t>(n));
+        file->position += n;
+        return n;
+    };
+    io.write = [](const void* in, sf_count_t count, void* data) {
+        auto* file = static_cast<MemoryFile*>(data);
+        const auto end = static_cast<std::size_t>(file->position + count);
+        if (end > file->bytes.size()) {
+            file->bytes.resize(end);
+        }
+        std::memcpy(file->bytes.data() + file->position, in, static_cast<std::size_t>(count));
+        file->position += count;
+        return count;
+    };
+    io.tell = [](void* data) { return static_cast<MemoryFile*>(data)->position; };
+    return io;
+}
+
+}  // namespace
+
+void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
+                            const std::filesystem::path& output, ConvertTo to) {
+    SoundConversion conversion(catalogue, number, output, to);
     AtomicFile out(output);
     // libsndfile writes through the temporary file's descriptor, seeking back
     // for headers; nothing is buffered on the stdio side.
-    SNDFILE* file = sf_open_fd(fileno(out.Handle()), SFM_WRITE, &info, SF_FALSE);
-    if (file == nullptr) {
-        throw ArchiveError("Could not write '" + output.string() + "': " + SndfileReason(nullptr) +
-                           ".");
-    }
-    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    std::vector<float> block(std::size_t{4096} * static_cast<std::size_t>(info.channels));
-    std::string failure;
-    while (const std::size_t frames = stream->ReadFrames(block)) {
-        if (sf_writef_float(file, block.data(), static_cast<sf_count_t>(frames)) !=
-            static_cast<sf_count_t>(frames)) {
-            failure = SndfileReason(file);
-            break;
-        }
-    }
-    if (sf_close(file) != 0 && failure.empty()) {
-        failure = "the encoder could not finish the file";
-    }
-    if (!failure.empty()) {
-        throw ArchiveError("Could not write '" + output.string() + "': " + failure + ".");
-    }
-    sound.RefuseCutShort(*archive);
+    conversion.EncodeInto(sf_open_fd(fileno(out.Handle()), SFM_WRITE, conversion.Info(), SF_FALSE),
+                          output.string());
     out.Commit();
+}
+
+void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number, ConvertTo to,
+                            const std::function<void(std::span<const std::uint8_t>)>& sink) {
+    SoundConversion conversion(catalogue, number, {}, to);
+    // Encoded in memory first: a WAV's header holds sizes known only at the
+    // end, and a pipe cannot be gone back over.
+    MemoryFile memory;
+    SF_VIRTUAL_IO io = MemoryFileIo();
+    conversion.EncodeInto(sf_open_virtual(&io, SFM_WRITE, conversion.Info(), &memory),
+                          "standard output");
+    sink(memory.bytes);
 }
 
 }  // namespace echodelve

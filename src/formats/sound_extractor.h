@@ -43,5 +43,9 @@ std::string ConvertedExtension(ConvertTo to);
 // ArchiveError for a failure to read or write. Never leaves a half file.
 void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
                             const std::filesystem::path& output, ConvertTo to);
+// The same, its whole encoded file handed to `sink` in one piece once it is
+// complete (for a pipe, which cannot be gone back over for a header).
+void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number, ConvertTo to,
+                            const std::function<void(std::span<const std::uint8_t>)>& sink);
 
 }  // namespace echodelve

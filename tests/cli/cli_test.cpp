@@ -486,6 +486,35 @@ TEST_F(CliTest, StdoutCarriesTheChosenSoundsExactlyAndNeverToATerminal) {
     const Result terminal = Run({"extract", "--stdout", archive, "1"}, "", false, true);
     EXPECT_EQ(terminal.code, 2);
     EXPECT_EQ(terminal.out, "");
+    EXPECT_EQ(Run({"extract", "-p", "-o", Path("x"), archive, "1"}).code, 2);
+}
+
+// Converted sounds go down a pipe too, each its whole file, decodable as it came.
+TEST_F(CliTest, StdoutCarriesConvertedSoundsWhole) {
+    WriteWadArchive(
+        dir / "tone.wad",
+        {PackMember::FromBytes(
+            "tone.wav", test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, 2, 0.5, 440, 0.5))});
+    const struct {
+        const char* to;
+        const char* magic;
+    } targets[] = {{"pcm16", "RIFF"}, {"flac", "fLaC"}, {"ogg", "OggS"}};
+    for (const auto& target : targets) {
+        const Result r = Run({"extract", "-p", "--to", target.to, Path("tone.wad")});
+        EXPECT_EQ(r.code, 0) << target.to << r.err;
+        ASSERT_GE(r.out.size(), 4u) << target.to;
+        EXPECT_EQ(r.out.substr(0, 4), target.magic);
+        // What came down the pipe is a file libsndfile reads whole.
+        const auto piped = dir / (std::string("piped.") + target.to);
+        test::WriteBytes(piped, Bytes(r.out.begin(), r.out.end()));
+        SF_INFO info{};
+        SNDFILE* file = sf_open(piped.c_str(), SFM_READ, &info);
+        ASSERT_NE(file, nullptr) << target.to << ": " << sf_strerror(nullptr);
+        EXPECT_EQ(info.channels, 2);
+        EXPECT_EQ(info.samplerate, 22050);
+        EXPECT_NEAR(static_cast<double>(info.frames), 11025, 2) << target.to;
+        sf_close(file);
+    }
 }
 
 TEST_F(CliTest, NoOverwriteKeepsWhatIsThereAndSaysSo) {
