@@ -85,6 +85,9 @@ bool PcmConverter::Refill() {
 
 std::size_t PcmConverter::Read(std::span<std::uint8_t> out) {
     const std::size_t wanted = out.size() / FrameBytes();
+    if (wanted == 0) {
+        return 0;  // not room for one frame
+    }
     std::vector<float> frames(wanted * outChannels_);
     std::size_t made = 0;
     while (made < wanted && !drained_) {

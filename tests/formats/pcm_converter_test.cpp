@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -175,6 +176,13 @@ TEST(PcmConverterTest, SilenceFollowsTheSoundAndALoopNeverEnds) {
     EXPECT_FLOAT_EQ(all[2 * 999], 0.25F);
     EXPECT_FLOAT_EQ(all[2 * 1000], 0.0F);
     EXPECT_FLOAT_EQ(all.back(), 0.0F);
+
+    // No room for a frame: nothing, and the sound is still there after.
+    PcmConverter roomless = Converter(wav, 48000, 2);
+    std::array<std::uint8_t, 7> tooSmall{};
+    EXPECT_EQ(roomless.Read(tooSmall), 0u);
+    EXPECT_EQ(roomless.Read({}), 0u);
+    EXPECT_EQ(ReadAll(roomless).size(), 2u * 1000);
 
     PcmConverter looped = Converter(wav, 44100, 1, 300, true);
     const std::vector<float> many = ReadAll(looped, 100'000);
