@@ -1,16 +1,32 @@
-# bash completion for echodelve-cli: commands, each command's options, the
-# values of --kind and --to, and archive files (*.sfx, *.wad) where one is due.
+# bash completion for echodelve-cli: commands (and "help COMMAND"), each
+# command's options, the values of --kind, --to and --jobs (also as
+# "--to=..."), and archive files (*.sfx, *.wad) where one is due: never after
+# an option that takes a value.
 _echodelve_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local command=${COMP_WORDS[1]-}
     COMPREPLY=()
     if [ "$COMP_CWORD" -eq 1 ]; then
-        mapfile -t COMPREPLY < <(compgen -W 'list extract pack check --help --version' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W 'list extract pack check help --help --version' -- "$cur")
         return
+    fi
+    if [ "$command" = help ]; then
+        [ "$COMP_CWORD" -eq 2 ] && mapfile -t COMPREPLY < <(compgen -W 'list extract pack check' -- "$cur")
+        return
+    fi
+    # "--to=fl": bash splits at "=", so the option is the word before it.
+    if [ "$prev" = "=" ] && [ "$COMP_CWORD" -ge 3 ]; then
+        prev=${COMP_WORDS[COMP_CWORD - 2]}
+    elif [ "$cur" = "=" ]; then
+        prev=${COMP_WORDS[COMP_CWORD - 1]}
+        cur=
     fi
     case $prev in
         --kind) mapfile -t COMPREPLY < <(compgen -W 'sfx wad' -- "$cur"); return ;;
         --to) mapfile -t COMPREPLY < <(compgen -W 'pcm16 flac ogg' -- "$cur"); return ;;
+        -j | --jobs)
+            mapfile -t COMPREPLY < <(compgen -W "$(seq 1 "$(nproc 2>/dev/null || echo 4)")" -- "$cur")
+            return ;;
         -o | --output)
             if [ "$command" = pack ]; then
                 mapfile -t COMPREPLY < <(compgen -f -- "$cur")
