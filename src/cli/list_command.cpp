@@ -52,7 +52,9 @@ std::string Seconds(double seconds) {
 // The details as tab-separated columns, "-" where unknown.
 std::string DetailColumns(const DetailsOrProblem& sound) {
     if (!sound.details) {
-        return "-\t-\t-\t-\t-";
+        // The encoding as its fmt chunk names it, where that could be read.
+        return (sound.format.empty() ? std::string("-") : EscapeControls(sound.format)) +
+               "\t-\t-\t-\t-";
     }
     const SoundDetails& d = *sound.details;
     return EscapeControls(d.encoding) + '\t' + std::to_string(d.sampleRate) + '\t' +
@@ -62,7 +64,9 @@ std::string DetailColumns(const DetailsOrProblem& sound) {
 // The details as JSON fields, null where unknown, with the reason.
 std::string DetailFields(const DetailsOrProblem& sound) {
     if (!sound.details) {
-        return R"(, "encoding": null, "rate": null, "channels": null, "bits": null, )"
+        return R"(, "encoding": )" +
+               (sound.format.empty() ? std::string("null") : JsonString(sound.format)) +
+               R"(, "rate": null, "channels": null, "bits": null, )"
                R"("frames": null, "duration": null, "problem": )" +
                JsonString(sound.problem);
     }

@@ -23,7 +23,7 @@ bool ArchiveDecoder::Extract(const std::filesystem::path& output, std::int64_t n
 DetailsOrProblem ArchiveDecoder::Details(std::int64_t number) const {
     const SoundEntry& entry = catalogue_.Slot(number);
     if (!catalogue_.source) {
-        return {std::nullopt, "no archive has been opened"};
+        return {std::nullopt, "no archive has been opened", {}};
     }
     return ReadSoundDetails(catalogue_.source, entry.offset, entry.size);
 }

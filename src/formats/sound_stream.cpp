@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
+#include <map>
+#include <set>
 #include <vector>
 
 #include "errors.h"
@@ -164,6 +167,18 @@ std::unique_ptr<SoundStream> SoundStream::OpenWaveFile(const std::filesystem::pa
     return OpenRange(std::move(source), 0, *size);
 }
 
+namespace {
+
+// The WAVE format tags libsndfile decodes; for others its reason for failing
+// says nothing of the encoding.
+bool DecodedWaveFormat(std::uint32_t tag) {
+    static const std::set<std::uint32_t> kDecoded = {0x0001, 0x0002, 0x0003, 0x0006, 0x0007,
+                                                     0x0011, 0x0031, 0x0040, 0x0055, 0xFFFE};
+    return kDecoded.contains(tag);
+}
+
+}  // namespace
+
 std::unique_ptr<SoundStream> SoundStream::OpenRange(std::shared_ptr<const ByteSource> source,
                                                     std::int64_t offset, std::int64_t size) {
     const std::string name = source->Describe();
@@ -186,7 +201,17 @@ std::unique_ptr<SoundStream> SoundStream::OpenRange(std::shared_ptr<const ByteSo
     if (layout.data && layout.data->offset + layout.data->length > size) {
         throw UndecodableSound("'" + name + "'", "its data chunk runs past the end of the sound");
     }
-    return std::unique_ptr<SoundStream>(new SoundStream(std::move(input), name));
+    try {
+        return std::unique_ptr<SoundStream>(new SoundStream(std::move(input), name));
+    } catch (const UndecodableSound& error) {
+        // What libsndfile says of an encoding it does not read ("Malformed
+        // 'fmt ' chunk") is no help to a person: the encoding's name is.
+        if (layout.format && !DecodedWaveFormat(layout.formatTag)) {
+            throw UndecodableSound("'" + name + "'",
+                                   "its encoding is " + WaveFormatName(layout.formatTag));
+        }
+        throw;
+    }
 }
 
 std::size_t SoundStream::ReadFrames(std::span<float> out) {
@@ -200,6 +225,38 @@ std::size_t SoundStream::ReadFrames(std::span<float> out) {
 
 bool SoundStream::Rewind() {
     return sf_seek(file_, 0, SEEK_SET) == 0;
+}
+
+std::string WaveFormatName(std::uint32_t tag) {
+    static const std::map<std::uint32_t, const char*> kNames = {
+        {0x0001, "PCM"},
+        {0x0002, "Microsoft ADPCM"},
+        {0x0003, "IEEE float"},
+        {0x0006, "A-law"},
+        {0x0007, "µ-law"},
+        {0x0010, "OKI ADPCM"},
+        {0x0011, "IMA ADPCM"},
+        {0x0017, "Dialogic OKI ADPCM"},
+        {0x0020, "Yamaha ADPCM"},
+        {0x0022, "TrueSpeech"},
+        {0x0031, "GSM 6.10"},
+        {0x0040, "G.721 ADPCM"},
+        {0x0050, "MPEG"},
+        {0x0055, "MPEG Layer III"},
+        {0x0092, "Dolby AC-3 over S/PDIF"},
+        {0x0160, "Windows Media Audio 1"},
+        {0x0161, "Windows Media Audio"},
+        {0x0162, "Windows Media Audio Pro"},
+        {0x0163, "Windows Media Audio Lossless"},
+        {0x0200, "Creative ADPCM"},
+        {0x2000, "Dolby AC-3"},
+        {0xFFFE, "extensible"},
+    };
+    std::array<char, 16> hex{};
+    std::snprintf(hex.data(), hex.size(), "0x%04X", static_cast<unsigned>(tag & 0xFFFFU));
+    const auto known = kNames.find(tag);
+    return "format " + std::string(hex.data()) +
+           (known != kNames.end() ? std::string(", ") + known->second : std::string());
 }
 
 std::string SndfileReason(SNDFILE* file) {
@@ -325,15 +382,24 @@ SoundDetails DescribeSound(const SoundStream& stream) {
     return details;
 }
 
-DetailsOrProblem ReadSoundDetails(std::shared_ptr<const ByteSource> source, std::int64_t offset,
-                                  std::int64_t size) {
+DetailsOrProblem ReadSoundDetails(const std::shared_ptr<const ByteSource>& source,
+                                  std::int64_t offset, std::int64_t size) {
     try {
-        const auto stream = SoundStream::OpenRange(std::move(source), offset, size);
-        return {DescribeSound(*stream), {}};
+        const auto stream = SoundStream::OpenRange(source, offset, size);
+        return {DescribeSound(*stream), {}, {}};
     } catch (const UndecodableSound& error) {
-        return {std::nullopt, error.Reason()};
+        DetailsOrProblem problem{std::nullopt, error.Reason(), {}};
+        try {
+            const std::unique_ptr<ByteReader> reader = source->Open();
+            if (const WaveLayout layout = ReadWaveLayout(*reader, offset, size);
+                offset >= 0 && size >= 0 && layout.format) {
+                problem.format = WaveFormatName(layout.formatTag);
+            }
+        } catch (const ArchiveError&) {  // NOLINT(bugprone-empty-catch): the problem is said
+        }
+        return problem;
     } catch (const ArchiveError& error) {
-        return {std::nullopt, error.what()};
+        return {std::nullopt, error.what(), {}};
     }
 }
 

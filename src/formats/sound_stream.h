@@ -142,8 +142,15 @@ SoundDetails DescribeSound(const SoundStream& stream);
 struct DetailsOrProblem {
     std::optional<SoundDetails> details;
     std::string problem;  // empty when details are there
+    // Without details, the encoding its fmt chunk names, where it has one:
+    // "format 0x0022, TrueSpeech".
+    std::string format;
 };
-DetailsOrProblem ReadSoundDetails(std::shared_ptr<const ByteSource> source, std::int64_t offset,
-                                  std::int64_t size);
+
+// A WAVE format tag as people know it: "format 0x0022, TrueSpeech", or
+// "format 0x1234" for a tag without a common name.
+std::string WaveFormatName(std::uint32_t tag);
+DetailsOrProblem ReadSoundDetails(const std::shared_ptr<const ByteSource>& source,
+                                  std::int64_t offset, std::int64_t size);
 
 }  // namespace echodelve

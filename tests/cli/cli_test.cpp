@@ -248,7 +248,11 @@ TEST_F(CliTest, ListDetailsSayWhatEachSoundIs) {
         dir / "d.wad",
         {PackMember::FromBytes("tone.wav", test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 22050,
                                                          2, 0.5, 440, 0.5)),
-         PackMember::FromBytes("text.wav", Bytes(80, 'x'))});
+         PackMember::FromBytes("text.wav", Bytes(80, 'x')), PackMember::FromBytes("speech.wav", [] {
+             Bytes speech = MakeWav(80, 8);
+             speech[20] = 0x22;  // TrueSpeech, which nothing here decodes
+             return speech;
+         }())});
     const Result r = Run({"list", "--details", Path("d.wad")});
     EXPECT_EQ(r.code, 0) << r.err;
     const auto lines = [&r] {
@@ -259,9 +263,12 @@ TEST_F(CliTest, ListDetailsSayWhatEachSoundIs) {
         }
         return out;
     }();
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
     EXPECT_NE(lines[0].find("\tIMA ADPCM\t22050\t2\t4\t0.5"), std::string::npos) << lines[0];
     EXPECT_EQ(lines[1].substr(lines[1].size() - 10), "\t-\t-\t-\t-\t-");
+    // An encoding that cannot be decoded is named by its format tag.
+    EXPECT_NE(lines[2].find("\tformat 0x0022, TrueSpeech\t-\t-\t-\t-"), std::string::npos)
+        << lines[2];
 
     const Result json = Run({"list", "--json", Path("d.wad")});
     EXPECT_NE(json.out.find(R"("encoding": "IMA ADPCM", "rate": 22050, "channels": 2, "bits": 4)"),
@@ -270,6 +277,12 @@ TEST_F(CliTest, ListDetailsSayWhatEachSoundIs) {
     EXPECT_NE(json.out.find(
                   R"("encoding": null, "rate": null, "channels": null, "bits": null, )"
                   R"("frames": null, "duration": null, "problem": "it is not a RIFF/WAVE file")"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find(R"("encoding": "format 0x0022, TrueSpeech", "rate": null)"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find(R"("problem": "its encoding is format 0x0022, TrueSpeech")"),
               std::string::npos)
         << json.out;
 }

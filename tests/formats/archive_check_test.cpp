@@ -85,7 +85,7 @@ TEST_F(ArchiveCheckTest, EachSoundIsCheckedAsARiffWaveFile) {
             "5: its fmt chunk's block align is 3, not the 1 bytes that 1 channels of 8 bits take",
             "6: it has no fmt chunk",
             "7: its data chunk runs past the end of the sound (64 of its 100 bytes are missing)",
-            "8: it cannot be decoded: Error in WAV/W64/RF64 file. Malformed 'fmt ' chunk"}));
+            "8: it cannot be decoded: its encoding is format 0x0022, TrueSpeech"}));
 }
 
 TEST_F(ArchiveCheckTest, NamesThatChangeOrRepeatAreReportedWithTheNameTheyGet) {
