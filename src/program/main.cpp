@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 
 #include <unistd.h>
 
@@ -102,17 +103,19 @@ int Run(int argc, char** argv) {
     // Previews of copies that were killed; the folders of running copies stay.
     echodelve::platform::RemoveAbandonedScratchFolders();
     echodelve::program::Program program;
-    application.SetBeforeEnd([&program] {
-        program.Sound().Stop();
-        program.PreviewOf().ClearScratch();
-    });
-    // Ended by a signal: the exit sequence, then the end the signal would give.
-    echodelve::platform::RouteEndSignals(&program.Main(), [&program](int signal) {
-        program.Context().endProgram = [signal] {
+    // Every end runs Exit's sequence; only how the process then ends differs.
+    const auto exitSequenceEndingWith = [&program](std::function<void()> end) {
+        program.Context().endProgram = std::move(end);
+        echodelve::commands::mnuExit_Click(program.Context());
+    };
+    // An exception no handler took: the sequence, and EndUnforeseen ends it.
+    application.SetBeforeEnd([exitSequenceEndingWith] { exitSequenceEndingWith(nullptr); });
+    // A signal: the sequence, then the end the signal would give.
+    echodelve::platform::RouteEndSignals(&program.Main(), [exitSequenceEndingWith](int signal) {
+        exitSequenceEndingWith([signal] {
             echodelve::RemoveFilesInFlight();
             echodelve::platform::EndAsSignal(signal);
-        };
-        echodelve::commands::mnuExit_Click(program.Context());
+        });
     });
     program.Main().show();
     if (!line.archive.isEmpty()) {

@@ -34,7 +34,9 @@ namespace {
     std::_Exit(0);
 }
 
-[[noreturn]] void EndUnforeseen(const char* what, const std::function<void()>& beforeEnd) {
+}  // namespace
+
+void EndUnforeseen(const char* what, const std::function<void()>& beforeEnd) {
     dprintf(LibraryChatter::ToolFd(), "echodelve: %s\n", what);
     if (beforeEnd) {
         try {
@@ -45,18 +47,6 @@ namespace {
     RemoveFilesInFlight();
     std::fflush(nullptr);
     std::_Exit(1);
-}
-
-}  // namespace
-
-bool DeliverGuarded(const std::function<bool()>& deliver, const std::function<void()>& beforeEnd) {
-    try {
-        return deliver();
-    } catch (const std::exception& failure) {
-        EndUnforeseen(failure.what(), beforeEnd);
-    } catch (...) {
-        EndUnforeseen("an unforeseen failure ended the program", beforeEnd);
-    }
 }
 
 Program::Program()

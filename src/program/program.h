@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <exception>
 #include <functional>
 
 #include "app/preview.h"
@@ -13,11 +14,24 @@
 
 namespace echodelve::program {
 
+// Says `what` on stderr, runs `beforeEnd` (the exit sequence's clean-up)
+// and ends the process with status 1.
+[[noreturn]] void EndUnforeseen(const char* what, const std::function<void()>& beforeEnd);
+
 // Delivers an event through `deliver` (QApplication::notify). Qt cannot
 // carry an exception through its event loop, so one that escapes a handler
-// ends here: it is said on stderr, `beforeEnd` runs (the exit sequence's
-// clean-up), and the process ends with status 1.
-bool DeliverGuarded(const std::function<bool()>& deliver, const std::function<void()>& beforeEnd);
+// ends the program here (EndUnforeseen). A template: it runs for every event,
+// and a std::function would cost an allocation each time.
+template <typename Deliver>
+bool DeliverGuarded(const Deliver& deliver, const std::function<void()>& beforeEnd) {
+    try {
+        return deliver();
+    } catch (const std::exception& failure) {
+        EndUnforeseen(failure.what(), beforeEnd);
+    } catch (...) {
+        EndUnforeseen("an unforeseen failure ended the program", beforeEnd);
+    }
+}
 
 // The program's application object: every event goes through DeliverGuarded.
 class Application : public QApplication {
