@@ -1,5 +1,4 @@
 #include <array>
-#include <filesystem>
 #include <map>
 #include <ostream>
 #include <vector>
@@ -50,17 +49,14 @@ int RunPack(std::span<const std::string> args, Console& console) {
     if (kind == ArchiveKind::Wad) {
         // Extraction renames a name that repeats, ignoring case; an archive
         // is not made to hold one.
-        std::map<std::string, std::string> seen;  // folded name -> the file that took it
+        std::map<std::string, std::size_t> first;  // folded name -> the member that took it
         for (std::size_t i = 0; i < members.size(); ++i) {
-            const std::string name =
-                std::filesystem::path(parsed.positionals[i]).filename().string();
-            const auto [first, isNew] = seen.emplace(FoldCase(name), parsed.positionals[i]);
+            const auto [taken, isNew] = first.emplace(FoldCase(members[i].name), i);
             if (!isNew) {
+                const std::size_t j = taken->second;
                 console.err << "echodelve-cli pack: '" << parsed.positionals[i]
-                            << "' would be stored under the same name as '" << first->second << "'"
-                            << (name == std::filesystem::path(first->second).filename().string()
-                                    ? ""
-                                    : " (ignoring case)")
+                            << "' would be stored under the same name as '" << parsed.positionals[j]
+                            << "'" << (members[i].name == members[j].name ? "" : " (ignoring case)")
                             << "; nothing was written.\n";
                 return kExitFailure;
             }
