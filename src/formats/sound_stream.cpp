@@ -196,21 +196,23 @@ std::unique_ptr<SoundStream> SoundStream::OpenRange(std::shared_ptr<const ByteSo
     if (!layout.riffWave) {
         throw UndecodableSound("'" + name + "'", "it is not a RIFF/WAVE file");
     }
+    const std::string format = layout.format ? WaveFormatName(layout.formatTag) : std::string();
     // libsndfile plays what there is of a data chunk cut short; a sound cut
     // short is damaged, and plays nothing rather than a fragment.
     if (layout.data && layout.data->offset + layout.data->length > size) {
-        throw UndecodableSound("'" + name + "'", "its data chunk runs past the end of the sound");
+        throw UndecodableSound("'" + name + "'", "its data chunk runs past the end of the sound",
+                               format);
     }
     try {
         return std::unique_ptr<SoundStream>(new SoundStream(std::move(input), name));
     } catch (const UndecodableSound& error) {
         // What libsndfile says of an encoding it does not read ("Malformed
         // 'fmt ' chunk") is no help to a person: the encoding's name is.
-        if (layout.format && !DecodedWaveFormat(layout.formatTag)) {
-            throw UndecodableSound("'" + name + "'",
-                                   "its encoding is " + WaveFormatName(layout.formatTag));
-        }
-        throw;
+        throw UndecodableSound("'" + name + "'",
+                               layout.format && !DecodedWaveFormat(layout.formatTag)
+                                   ? "its encoding is " + format
+                                   : error.Reason(),
+                               format);
     }
 }
 
@@ -388,16 +390,7 @@ DetailsOrProblem ReadSoundDetails(const std::shared_ptr<const ByteSource>& sourc
         const auto stream = SoundStream::OpenRange(source, offset, size);
         return {DescribeSound(*stream), {}, {}};
     } catch (const UndecodableSound& error) {
-        DetailsOrProblem problem{std::nullopt, error.Reason(), {}};
-        try {
-            const std::unique_ptr<ByteReader> reader = source->Open();
-            if (const WaveLayout layout = ReadWaveLayout(*reader, offset, size);
-                offset >= 0 && size >= 0 && layout.format) {
-                problem.format = WaveFormatName(layout.formatTag);
-            }
-        } catch (const ArchiveError&) {  // NOLINT(bugprone-empty-catch): the problem is said
-        }
-        return problem;
+        return {std::nullopt, error.Reason(), error.Format()};
     } catch (const ArchiveError& error) {
         return {std::nullopt, error.what(), {}};
     }

@@ -23,14 +23,18 @@ std::string SndfileReason(sf_private_tag* file);
 // not a RIFF/WAVE file", libsndfile's own description of what is wrong).
 class UndecodableSound : public ArchiveError {
   public:
-    // `subject` names the sound: "'door.wav'", "Sound 3 of 'game.wad'".
-    UndecodableSound(const std::string& subject, std::string reason)
+    // `subject` names the sound: "'door.wav'", "Sound 3 of 'game.wad'";
+    // `format` its fmt chunk's encoding (WaveFormatName), where it has one.
+    UndecodableSound(const std::string& subject, std::string reason, std::string format = {})
         : ArchiveError(subject + " cannot be decoded: " + reason + "."),
-          reason_(std::move(reason)) {}
+          reason_(std::move(reason)),
+          format_(std::move(format)) {}
     const std::string& Reason() const { return reason_; }
+    const std::string& Format() const { return format_; }
 
   private:
     std::string reason_;
+    std::string format_;
 };
 
 // A sound file decoded by libsndfile: any encoding it reads inside a WAV file
