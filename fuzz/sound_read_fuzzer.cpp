@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             const Output output = kOutputs[size % kOutputs.size()];
             PcmConverter feeder(
-                std::make_unique<PcmFeeder>(SoundStream::OpenRange(source, 0, length), loop, 0),
+                std::make_unique<PcmFeeder>(SoundStream::OpenRange(source, 0, length), loop),
                 output.rate, output.channels, 64);
             std::vector<std::uint8_t> block(4093);  // not a whole number of frames on purpose
             std::size_t total = 0;

@@ -21,7 +21,6 @@ PcmConverter::PcmConverter(std::unique_ptr<PcmFeeder> feeder, int outRate, int o
     : feeder_(std::move(feeder)),
       inChannels_(static_cast<std::size_t>(feeder_->Channels())),
       outChannels_(static_cast<std::size_t>(std::max(1, outChannels))),
-      block_(kBlockFrames * inChannels_),
       tailLeft_(tailFrames) {
     if (feeder_->Channels() > kMaxChannels) {
         throw ArchiveError("The sound's " + std::to_string(feeder_->Channels()) +
@@ -32,6 +31,12 @@ PcmConverter::PcmConverter(std::unique_ptr<PcmFeeder> feeder, int outRate, int o
         throw ArchiveError("The sound's rate of " + std::to_string(feeder_->SampleRate()) +
                            " Hz is above the " + std::to_string(kMaxRate) +
                            " Hz a sound is played at.");
+    }
+    block_.resize(kBlockFrames * inChannels_);
+    // How many input channels fall on each output channel, for their mean.
+    shares_.assign(outChannels_, 0.0F);
+    for (std::size_t c = 0; c < inChannels_; ++c) {
+        shares_[c % outChannels_] += 1.0F;
     }
     if (feeder_->SampleRate() != outRate) {
         const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
@@ -69,15 +74,11 @@ bool PcmConverter::Refill() {
         return true;
     }
     // Input channel c onto output channel c mod outChannels_, as a mean.
-    std::vector<float> shares(outChannels_, 0.0F);
-    for (std::size_t c = 0; c < inChannels_; ++c) {
-        shares[c % outChannels_] += 1.0F;
-    }
     for (std::size_t f = 0; f < frames; ++f) {
         float* to = &pending_[f * outChannels_];
         const float* from = &block_[f * inChannels_];
         for (std::size_t c = 0; c < inChannels_; ++c) {
-            to[c % outChannels_] += from[c] / shares[c % outChannels_];
+            to[c % outChannels_] += from[c] / shares_[c % outChannels_];
         }
     }
     return true;
@@ -88,7 +89,8 @@ std::size_t PcmConverter::Read(std::span<std::uint8_t> out) {
     if (wanted == 0) {
         return 0;  // not room for one frame
     }
-    std::vector<float> frames(wanted * outChannels_);
+    // Made here and copied out: the output's bytes need not be aligned for floats.
+    frames_.assign(wanted * outChannels_, 0.0F);
     std::size_t made = 0;
     while (made < wanted && !drained_) {
         const std::size_t pendingFrames = pending_.size() / outChannels_ - pendingAt_;
@@ -96,7 +98,7 @@ std::size_t PcmConverter::Read(std::span<std::uint8_t> out) {
             inputEnded_ = !Refill();
             continue;
         }
-        float* to = frames.data() + made * outChannels_;
+        float* to = frames_.data() + made * outChannels_;
         if (resampler_ == nullptr) {
             const std::size_t n = std::min(pendingFrames, wanted - made);
             std::copy_n(pending_.begin() + static_cast<std::ptrdiff_t>(pendingAt_ * outChannels_),
@@ -126,7 +128,7 @@ std::size_t PcmConverter::Read(std::span<std::uint8_t> out) {
         made += silent;  // the frames are zero already
         tailLeft_ -= static_cast<std::int64_t>(silent);
     }
-    std::memcpy(out.data(), frames.data(), made * FrameBytes());
+    std::memcpy(out.data(), frames_.data(), made * FrameBytes());
     return made * FrameBytes();
 }
 

@@ -57,8 +57,10 @@ class PcmConverter {
     std::size_t inChannels_;
     std::size_t outChannels_;
     soxr* resampler_ = nullptr;   // null when the rates are the same
+    std::vector<float> shares_;   // per output channel, the inputs falling on it
     std::vector<float> block_;    // one block as decoded
     std::vector<float> pending_;  // mixed frames not yet handed on
+    std::vector<float> frames_;   // the frames of one Read, kept for the next
     std::size_t pendingAt_ = 0;   // frames of pending_ already handed on
     bool inputEnded_ = false;
     bool drained_ = false;

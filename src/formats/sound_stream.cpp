@@ -273,8 +273,8 @@ std::string SndfileReason(SNDFILE* file) {
     return text;
 }
 
-PcmFeeder::PcmFeeder(std::unique_ptr<SoundStream> stream, bool loop, std::int64_t tailFrames)
-    : stream_(std::move(stream)), loop_(loop), tailLeft_(loop ? 0 : tailFrames) {}
+PcmFeeder::PcmFeeder(std::unique_ptr<SoundStream> stream, bool loop)
+    : stream_(std::move(stream)), loop_(loop) {}
 
 std::size_t PcmFeeder::Read(std::span<std::uint8_t> out) {
     const std::size_t frameBytes = FrameBytes();
@@ -300,15 +300,6 @@ std::size_t PcmFeeder::Read(std::span<std::uint8_t> out) {
             continue;
         }
         ended_ = true;
-    }
-    if (ended_ && frames < wanted && tailLeft_ > 0) {
-        const auto silent =
-            std::min<std::int64_t>(tailLeft_, static_cast<std::int64_t>(wanted - frames));
-        std::fill_n(block.begin() +
-                        static_cast<std::ptrdiff_t>(frames * static_cast<std::size_t>(Channels())),
-                    static_cast<std::size_t>(silent) * static_cast<std::size_t>(Channels()), 0.0F);
-        frames += static_cast<std::size_t>(silent);
-        tailLeft_ -= silent;
     }
     std::memcpy(out.data(), block.data(), frames * frameBytes);
     return frames * frameBytes;

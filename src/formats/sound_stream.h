@@ -104,26 +104,24 @@ struct WaveLayout {
 };
 WaveLayout ReadWaveLayout(ByteReader& reader, std::int64_t offset, std::int64_t size);
 
-// Hands a stream to an audio output as bytes of 32-bit float samples, in whole
-// frames only (an output handed part of a frame fails): from the start again
-// at the end when looping; otherwise followed by `tailFrames` frames of
-// silence, since an output keeps back the last few milliseconds it is given.
+// Hands a stream on as bytes of 32-bit float samples, in whole frames only
+// (an output handed part of a frame fails), from the start again at the end
+// when looping. PcmConverter takes them to an audio output's format.
 class PcmFeeder {
   public:
-    PcmFeeder(std::unique_ptr<SoundStream> stream, bool loop, std::int64_t tailFrames);
+    PcmFeeder(std::unique_ptr<SoundStream> stream, bool loop);
 
     int Channels() const { return stream_->Channels(); }
     int SampleRate() const { return stream_->SampleRate(); }
     std::size_t FrameBytes() const { return sizeof(float) * static_cast<std::size_t>(Channels()); }
     // Fills `out` with as many whole frames as fit and returns the bytes
-    // written; 0 once the sound (and its tail) is over, or when a looped
+    // written; 0 once the sound is over, or when a looped
     // sound holds no frames at all.
     std::size_t Read(std::span<std::uint8_t> out);
 
   private:
     std::unique_ptr<SoundStream> stream_;
     bool loop_;
-    std::int64_t tailLeft_;
     bool ended_ = false;
 };
 

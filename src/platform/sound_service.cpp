@@ -95,7 +95,7 @@ void SoundOutput::Play(const QString& path, bool loop) {
     const auto tail = loop ? 0 : format.framesForDuration(kTailPaddingMicroseconds);
     try {
         device_ = std::make_unique<FeederDevice>(
-            std::make_unique<PcmConverter>(std::make_unique<PcmFeeder>(std::move(stream), loop, 0),
+            std::make_unique<PcmConverter>(std::make_unique<PcmFeeder>(std::move(stream), loop),
                                            format.sampleRate(), format.channelCount(), tail));
     } catch (const ArchiveError&) {
         return;  // a rate the resampler refuses plays nothing, and says nothing

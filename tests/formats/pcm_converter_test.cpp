@@ -55,7 +55,7 @@ std::vector<float> ReadAll(PcmConverter& converter, std::size_t limit = 4'000'00
 
 PcmConverter Converter(const std::filesystem::path& wav, int rate, int channels,
                        std::int64_t tail = 0, bool loop = false) {
-    return PcmConverter(std::make_unique<PcmFeeder>(SoundStream::OpenWaveFile(wav), loop, 0), rate,
+    return PcmConverter(std::make_unique<PcmFeeder>(SoundStream::OpenWaveFile(wav), loop), rate,
                         channels, tail);
 }
 
