@@ -136,18 +136,10 @@ TEST(SoundStreamTest, DamagedSoundsSayWhyAndNeverDecodePastTheirRange) {
     EXPECT_THROW(SoundStream::OpenRange(InMemory(wav), 0, -1), UndecodableSound);
 }
 
-TEST(SoundStreamTest, FormatTagsReadAsPeopleKnowThem) {
-    const std::pair<std::uint32_t, const char*> names[] = {
-        {0x0001, "format 0x0001, PCM"},
-        {0x0022, "format 0x0022, TrueSpeech"},
-        {0x0055, "format 0x0055, MPEG Layer III"},
-        {0xFFFE, "format 0xFFFE, extensible"},
-        {0x1234, "format 0x1234"},
-        {0x0000, "format 0x0000"},
-    };
-    for (const auto& [tag, name] : names) {
-        EXPECT_EQ(WaveFormatName(tag), name);
-    }
+// Named tags are read through check and the tool; a tag without a common name.
+TEST(SoundStreamTest, AFormatTagWithoutANameIsItsNumber) {
+    EXPECT_EQ(WaveFormatName(0x1234), "format 0x1234");
+    EXPECT_EQ(WaveFormatName(0x0000), "format 0x0000");
 }
 
 TEST(PcmFeederTest, HandsOutWholeFramesOnly) {
