@@ -1,8 +1,5 @@
 #include <array>
-#include <atomic>
 #include <charconv>
-#include <mutex>
-#include <new>
 #include <ostream>
 #include <sstream>
 #include <system_error>
@@ -15,8 +12,8 @@
 #include "cli/selection.h"
 #include "formats/archive_check.h"
 #include "formats/errors.h"
+#include "formats/extraction.h"
 #include "formats/library_chatter.h"
-#include "formats/output_names.h"
 #include "formats/sound_extractor.h"
 
 namespace echodelve::cli {
@@ -180,9 +177,8 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     const ArchiveKind kind = ResolveKind(parsed.Value("--kind"), archivePath);
     CheckSelection(std::span(parsed.positionals).subspan(1));
     const AnswerPolicy policy = PolicyFrom(parsed);
-    // A question asked on the terminal needs the sounds one at a time.
     const bool asks = policy == AnswerPolicy::Ask && console.inIsTerminal;
-    const std::size_t workers = asks ? 1 : JobsFrom(parsed);
+    const std::size_t workers = JobsFrom(parsed);
     ConsoleHooks hooks(console, AnswerPolicy::No);  // decoding asks nothing
 
     OpenedArchive opened;
@@ -225,128 +221,65 @@ int RunExtract(std::span<const std::string> args, Console& console) {
 
     const bool progress = console.errIsTerminal && !quiet && !verbose;
     const auto newLine = [&progress] { return progress ? "\n" : ""; };
-    // Names are claimed in sound order first, so a parallel run names the
-    // files exactly as a serial one would.
-    SaveAllNames names;
-    std::vector<std::filesystem::path> targets;
-    for (const std::int32_t number : selection.numbers) {
-        const std::string& stored = archive.Entry(number).name;
-        targets.push_back(
-            folder /
-            (conversion
-                 ? names.Claim(ReplaceExtension(stored, ConvertedExtension(*conversion)), number)
-                 : names.Claim(stored, number)));
-    }
+    const std::vector<ExtractionJob> jobs =
+        PlanExtraction(archive.Catalogue(), selection.numbers, folder, conversion);
+    // A question and its answer go straight to the terminal; what the hooks
+    // say otherwise is printed with the sound's other lines.
+    std::ostringstream hooksSaid;
+    Console questions{console.in,           console.out,           asks ? console.err : hooksSaid,
+                      console.inIsTerminal, console.errIsTerminal, console.outIsTerminal};
+    ConsoleHooks questionHooks(questions, policy);
 
-    struct Outcome {
-        enum class Kind { Written, Skipped, Kept, Failed } kind = Kind::Failed;
-        bool padded = false;
-        std::ostringstream messages;  // this sound's lines, printed in sound order
-    };
-    std::vector<Outcome> outcomes(selection.numbers.size());
-    const auto extractOne = [&](std::size_t i, std::ostream& err, ByteReader* reader) {
-        const std::int32_t number = selection.numbers[i];
-        const SoundEntry& entry = archive.Entry(number);
-        const std::filesystem::path& target = targets[i];
-        Outcome& outcome = outcomes[i];
-        std::error_code missing;
-        if (keepExisting &&
-            std::filesystem::exists(std::filesystem::symlink_status(target, missing))) {
-            err << "kept '" << target.string() << "', which was already there\n";
-            outcome.kind = Outcome::Kind::Kept;
-            return;
-        }
-        try {
-            Console soundConsole{
-                console.in,           console.out,           err,
-                console.inIsTerminal, console.errIsTerminal, console.outIsTerminal};
-            ConsoleHooks soundHooks(soundConsole, policy);
-            if (conversion) {
-                ConvertCataloguedSound(archive.Catalogue(), number, target, *conversion);
-            } else if (!ExtractCataloguedSound(archive.Catalogue(), number, target, soundHooks,
-                                               reader)) {
-                outcome.kind = Outcome::Kind::Skipped;
-                return;
-            }
-            outcome.kind = Outcome::Kind::Written;
-            if (verbose) {
-                err << target.string() << '\n';
-            }
-            if (const std::string problem = PlaceProblem(entry, opened.size); !problem.empty()) {
-                err << DescribeSound(number, entry.name) << ": " << problem
-                    << "; written padded with zeros\n";
-                outcome.padded = true;
-            }
-        } catch (const ArchiveError& error) {
-            err << target.filename().string() << ": " << error.what() << '\n';
-        } catch (const std::bad_alloc&) {
-            err << target.filename().string() << ": there was not enough memory to write it\n";
-        }
-    };
-
-    const std::size_t total = selection.numbers.size();
-    const auto report = [&](std::size_t i) {
-        if (progress) {
-            console.err << "\rExtracting " << i + 1 << " of " << total << "..." << std::flush;
-        }
-        if (const std::string said = outcomes[i].messages.str(); !said.empty()) {
-            console.err << newLine() << said;
-        }
-    };
-    if (workers <= 1) {
-        for (std::size_t i = 0; i < total; ++i) {
-            // Asking: the question and its answer go straight to the terminal.
-            extractOne(i, asks ? console.err : outcomes[i].messages, nullptr);
-            report(i);
-        }
-    } else {
-        // Files are independent: a small pool writes them, this thread among
-        // them. Whichever worker finishes the next sound in order reports it
-        // and those after it that are done, so no one waits on another.
-        std::mutex mutex;
-        std::vector<bool> done(total, false);
-        std::size_t reported = 0;
-        std::atomic<std::size_t> next{0};
-        const auto work = [&] {
-            // Nobody is asked anything here, so each worker keeps the archive
-            // open for all its sounds rather than opening it for each.
-            std::unique_ptr<ByteReader> reader;
-            try {
-                reader = archive.Catalogue().source->Open();
-            } catch (const ArchiveError&) {
-                // each sound then opens it, and says why it could not
-            }
-            for (std::size_t i = next++; i < total; i = next++) {
-                extractOne(i, outcomes[i].messages, reader.get());
-                const std::lock_guard lock(mutex);
-                done[i] = true;
-                for (; reported < total && done[reported]; ++reported) {
-                    report(reported);
-                }
-            }
-        };
-        std::vector<std::jthread> pool;
-        for (std::size_t w = 1; w < std::min(workers, total); ++w) {
-            try {
-                pool.emplace_back(work);
-            } catch (const std::system_error&) {
-                break;  // no more threads to be had (a process or memory limit): fewer do it all
-            }
-        }
-        work();
-    }
+    const std::size_t total = jobs.size();
     int written = 0;
     int skipped = 0;
     int failed = 0;
     int kept = 0;
     int padded = 0;
-    for (const Outcome& outcome : outcomes) {
-        written += outcome.kind == Outcome::Kind::Written ? 1 : 0;
-        skipped += outcome.kind == Outcome::Kind::Skipped ? 1 : 0;
-        kept += outcome.kind == Outcome::Kind::Kept ? 1 : 0;
-        failed += outcome.kind == Outcome::Kind::Failed ? 1 : 0;
-        padded += outcome.padded ? 1 : 0;
-    }
+    const auto report = [&](std::size_t i, const SoundOutcome& outcome) {
+        const ExtractionJob& job = jobs[i];
+        std::ostringstream said;
+        said << hooksSaid.str();
+        hooksSaid.str({});
+        switch (outcome.kind) {
+            case SoundOutcome::Kind::Kept:
+                said << "kept '" << job.target.string() << "', which was already there\n";
+                ++kept;
+                break;
+            case SoundOutcome::Kind::Declined:
+                ++skipped;
+                break;
+            case SoundOutcome::Kind::Written:
+                ++written;
+                if (verbose) {
+                    said << job.target.string() << '\n';
+                }
+                if (outcome.padded) {
+                    said << DescribeSound(job.number, archive.Entry(job.number).name) << ": "
+                         << outcome.problem << "; written padded with zeros\n";
+                    ++padded;
+                }
+                break;
+            case SoundOutcome::Kind::Refused:
+            case SoundOutcome::Kind::Failed:
+                said << job.target.filename().string() << ": " << outcome.problem << '\n';
+                ++failed;
+                break;
+        }
+        if (progress) {
+            console.err << "\rExtracting " << i + 1 << " of " << total << "..." << std::flush;
+        }
+        if (const std::string text = said.str(); !text.empty()) {
+            console.err << newLine() << text;
+        }
+        return true;
+    };
+    RunExtraction(archive.Catalogue(), jobs,
+                  {.conversion = conversion,
+                   .keepExisting = keepExisting,
+                   .workers = workers,
+                   .stopAtFailure = false},
+                  questionHooks, report);
     if (progress && total > 0) {
         console.err << '\n';
     }
