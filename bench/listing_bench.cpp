@@ -9,9 +9,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/procedures.h"
-#include "app/qt_ui_hooks.h"
 #include "formats/archive_writers.h"
+#include "program/program.h"
 
 namespace {
 
@@ -48,10 +47,10 @@ int main(int argc, char** argv) {
     }
     echodelve::WriteSfxArchive(archive, members);
 
-    echodelve::ui::frmMain main;
+    echodelve::program::Program program;  // the listing as the program shows it
+    echodelve::ui::frmMain& main = program.Main();
     main.show();
-    echodelve::app::QtUiHooks hooks(&main);
-    echodelve::app::Procedures procedures(main, hooks);
+    echodelve::app::Procedures& procedures = program.Dispatcher();
     const QString path = QString::fromStdString(archive.string());
 
     std::vector<double> listing;

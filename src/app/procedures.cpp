@@ -1,20 +1,18 @@
 #include "app/procedures.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QFile>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <algorithm>
 #include <exception>
+#include <numeric>
+#include <thread>
+#include <vector>
 
 #include "app/grouped_number.h"
 #include "app/procedure_codes.h"
 #include "app/progress.h"
 #include "formats/errors.h"
-#include "formats/output_names.h"
+#include "formats/extraction.h"
 #include "platform/paths.h"
-#include "ui/message_box.h"
 #include "ui/titles.h"
 
 namespace echodelve::app {
@@ -25,84 +23,22 @@ const QString kDirectoryLimitWarning = QStringLiteral(
     "Error On Open, Header Size Is Greater Than 80K Or Invalid Format.  Displaying What I Have "
     "So Far.");
 
-bool IsUserInput(QEvent::Type type) {
-    switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu:
-        case QEvent::ToolTip:  // a row's details would describe the archive being replaced
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// A press of a button or a key, which the user expects to do something.
-bool IsPress(const QEvent* event) {
-    switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            return true;
-        case QEvent::KeyPress:
-            return !static_cast<const QKeyEvent*>(event)->isAutoRepeat();
-        default:
-            return false;
-    }
-}
-
-}  // namespace
-
-// While a procedure runs, user input meant for the main window is dropped,
-// except for its own chrome, and a press that is dropped rings the desktop's
-// bell so the user knows it was refused. Other windows (the menus, the
-// progress window, message boxes) are not touched; the menu entries that
-// cannot run follow frmMain::ProcedureRunningChanged, and the commands check
-// frmMain::ProcedureRunning themselves as well.
-class Procedures::Busy : public QObject {
+// The state is busy for as long as a procedure runs, however it ends.
+class Busy {
   public:
-    explicit Busy(ui::frmMain& main) : main_(main) {
-        main_.SetProcedureRunning(true);
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~Busy() override {
-        QCoreApplication::instance()->removeEventFilter(this);
-        main_.SetProcedureRunning(false);
-    }
+    explicit Busy(ProgramState& state) : state_(state) { state_.SetBusy(true); }
+    ~Busy() { state_.SetBusy(false); }
     Busy(const Busy&) = delete;
     Busy& operator=(const Busy&) = delete;
 
-  protected:
-    bool eventFilter(QObject* receiver, QEvent* event) override {
-        if (!IsUserInput(event->type()) || main_.TakesInputWhileBusy(receiver)) {
-            return false;
-        }
-        // A shortcut is delivered to the QShortcut object, which belongs to a widget.
-        const QObject* owner = event->type() == QEvent::Shortcut ? receiver->parent() : receiver;
-        const auto* widget = qobject_cast<const QWidget*>(owner);
-        const bool refused = widget != nullptr && (widget == &main_ || main_.isAncestorOf(widget));
-        // The first receiver of a press refuses it here, so it rings once.
-        if (refused && IsPress(event)) {
-            QApplication::beep();
-        }
-        return refused;
-    }
-
   private:
-    ui::frmMain& main_;
+    ProgramState& state_;
 };
 
-Procedures::Procedures(ui::frmMain& main, UiHooks& hooks)
-    : main_(main),
+}  // namespace
+
+Procedures::Procedures(ProgramState& state, QtUiHooks& hooks)
+    : state_(state),
       hooks_(hooks),
       sfx_(MakeDecoder(ArchiveKind::Sfx, hooks)),
       wad_(MakeDecoder(ArchiveKind::Wad, hooks)) {}
@@ -118,14 +54,14 @@ ArchiveDecoder& Procedures::DecoderOf(ArchiveKind kind) {
 }
 
 ArchiveDecoder& Procedures::Listed() {
-    return DecoderOf(main_.Getfileissfx() ? ArchiveKind::Sfx : ArchiveKind::Wad);
+    return DecoderOf(state_.ListedKind());
 }
 
 void Procedures::RunProcedure(const QString& procedure, const QString& path, qint32 index) {
-    if (main_.ProcedureRunning()) {
+    if (state_.Busy()) {
         return;  // one at a time: the catalogue and the progress window are the running one's
     }
-    const Busy busy(main_);
+    const Busy busy(state_);
     try {
         if (const std::optional<ArchiveKind> kind = codes::ListingKind(procedure)) {
             ListArchive(*kind, path);
@@ -139,8 +75,8 @@ void Procedures::RunProcedure(const QString& procedure, const QString& path, qin
     } catch (const std::exception& failure) {
         // Undo nothing, but do not leave a stale progress window behind: the
         // next run starts again from 0%.
-        CloseWorking();
-        ui::ShowMessage(&main_, QString(ui::kProgramName), QString::fromUtf8(failure.what()));
+        state_.EndProgress();
+        hooks_.Tell(QString(ui::kProgramName), QString::fromUtf8(failure.what()));
     }
 }
 
@@ -152,61 +88,76 @@ void Procedures::ListArchive(ArchiveKind kind, const QString& path) {
     ArchiveDecoder& decoder = DecoderOf(kind);
     if (decoder.Decode(platform::ToFsPath(path)).cutAtLimit) {
         // Not a failure: the listing shows what the scan found.
-        ui::ShowMessage(&main_, QString(ui::kWarningTitle), kDirectoryLimitWarning);
+        hooks_.Tell(QString(ui::kWarningTitle), kDirectoryLimitWarning);
     }
     std::int32_t i = 0;
-    main_.ClearSounds();
-    main_.SetSoundListVisible(false);
+    state_.ClearSounds();
+    state_.ShowSounds(false);
     const std::string step = ProgressStepText(decoder.Count());
-    OpenWorking();
+    state_.StartProgress();
     while (decoder.Count() != i) {
         ++i;
         const SoundEntry& entry = decoder.Entry(i);
-        main_.AddSound(i, QString::fromStdString(entry.name), entry.size);
+        state_.AddSound({i, QString::fromStdString(entry.name), entry.size});
         Advance(step);
         hooks_.PumpEvents();
     }
-    kind == ArchiveKind::Sfx ? main_.Setfileissfx() : main_.setfileiswad();
-    CloseWorking();
-    main_.SetSoundListVisible(true);
+    state_.SetListedKind(kind);
+    state_.EndProgress();
+    state_.ShowSounds(true);
 
     const QFileInfo archive(path);
     if (!archive.exists()) {
         throw ArchiveError("Could not read the size of '" + path.toStdString() + "'.");
     }
-    main_.SetStatus(QString::number(decoder.Count()) + QStringLiteral(" Files  ") +
-                    GroupedNumber(archive.size()) + QStringLiteral(" Bytes"));
+    state_.SetSummary(QString::number(decoder.Count()) + QStringLiteral(" Files  ") +
+                      GroupedNumber(archive.size()) + QStringLiteral(" Bytes"));
 }
 
 void Procedures::SaveOne(const QString& path, qint32 index) {
     ExtractSound(path, index);
-    main_.Browse().EnableFileList();
+    state_.SaveEnded();
 }
 
 void Procedures::SaveAll(const QString& folder) {
-    qint32 i = 0;
-    const std::string step = ProgressStepText(main_.SoundCount());
-    OpenWorking();
-    SaveAllNames names;  // equal catalogue names must not replace each other
+    const std::string step = ProgressStepText(state_.SoundCount());
+    state_.StartProgress();
+    std::vector<std::int32_t> numbers(static_cast<std::size_t>(state_.SoundCount()));
+    std::iota(numbers.begin(), numbers.end(), 1);
+    const SoundCatalogue& catalogue = Listed().Catalogue();
+    const std::vector<ExtractionJob> jobs =
+        PlanExtraction(catalogue, numbers, platform::ToFsPath(folder), std::nullopt);
+    // The sounds are written by a pool, one per core; any question is still
+    // asked here, in sound order, and the bar advances in sound order.
+    const ExtractionSettings settings{.conversion = std::nullopt,
+                                      .keepExisting = false,
+                                      .workers = std::max(1U, std::thread::hardware_concurrency()),
+                                      .stopAtFailure = true};
     QStringList notSaved;
-    while (i != main_.SoundCount()) {
-        ++i;
-        const std::string& name = Listed().Entry(i).name;
-        const QString file = QString::fromStdString(names.Claim(name, i));
-        try {
-            ExtractSound(folder + file, i);
-        } catch (const SoundRefused& refused) {
-            // A damaged entry spoils only its own sound; a failure to write
-            // (a full disk, no permission) still ends the run.
-            notSaved << file + QStringLiteral(": ") + QString::fromUtf8(refused.what());
-        }
-        Advance(step);
-        hooks_.PumpEvents();
+    std::optional<std::string> failure;
+    RunExtraction(
+        catalogue, jobs, settings, hooks_, [&](std::size_t i, const SoundOutcome& outcome) {
+            if (outcome.kind == SoundOutcome::Kind::Failed) {
+                failure = outcome.problem;
+                return false;
+            }
+            // A damaged entry spoils only its own sound; a failure
+            // to write (a full disk, no permission) ends the run.
+            if (outcome.kind == SoundOutcome::Kind::Refused) {
+                notSaved << QString::fromStdString(jobs[i].target.filename().string()) +
+                                QStringLiteral(": ") + QString::fromStdString(outcome.problem);
+            }
+            Advance(step);
+            hooks_.PumpEvents();
+            return true;
+        });
+    if (failure) {
+        throw ArchiveError(*failure);
     }
-    CloseWorking();
-    main_.Browse().EnableFileList();
+    state_.EndProgress();
+    state_.SaveEnded();
     if (!notSaved.isEmpty()) {
-        ui::ShowMessage(&main_, QString(ui::kProgramName), NotSavedMessage(notSaved));
+        hooks_.Tell(QString(ui::kProgramName), NotSavedMessage(notSaved));
     }
 }
 
@@ -224,25 +175,9 @@ QString NotSavedMessage(const QStringList& reasons) {
     return text;
 }
 
-void Procedures::OpenWorking() {
-    working_ = new ui::frmWorking(&main_);
-    working_->setAttribute(Qt::WA_DeleteOnClose, false);
-    working_->show();
-}
-
-void Procedures::CloseWorking() {
-    if (working_ != nullptr) {
-        working_->Finish();
-        delete working_;
-    }
-}
-
 void Procedures::Advance(const std::string& stepText) {
-    if (working_ == nullptr) {
-        return;  // a window that is gone is not drawn on
-    }
-    const ProgressAdvance next = AdvanceProgress(working_->BarValue(), stepText);
-    working_->SetProgress(next.value, QString::fromStdString(next.caption));
+    const ProgressAdvance next = AdvanceProgress(state_.ProgressValue(), stepText);
+    state_.SetProgress(next.value, QString::fromStdString(next.caption));
 }
 
 }  // namespace echodelve::app

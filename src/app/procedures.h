@@ -1,23 +1,23 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <string>
 
+#include "app/program_state.h"
+#include "app/qt_ui_hooks.h"
 #include "formats/archive_decoder.h"
-#include "ui/frm_main.h"
-#include "ui/frm_working.h"
 
 namespace echodelve::app {
 
 // The procedure dispatcher: every piece of real work runs through
 // RunProcedure, under one failure handler that shows the failure's
-// description in a message box titled with the program's name.
+// description in a message box titled with the program's name. It works on
+// the program's state alone; the windows show that state.
 class Procedures {
   public:
-    Procedures(ui::frmMain& main, UiHooks& hooks);
+    Procedures(ProgramState& state, QtUiHooks& hooks);
     ~Procedures();
     Procedures(const Procedures&) = delete;
     Procedures& operator=(const Procedures&) = delete;
@@ -26,9 +26,8 @@ class Procedures {
     // `index` to path. "saveallfile": write every listed sound into the folder
     // path (ending with "/"); a sound its archive declares impossibly
     // (SoundRefused) is left out and named in one message at the end. Any
-    // other code does nothing. While it runs, the main window refuses input
-    // but for its chrome (frmMain::ProcedureRunning), and a second call does
-    // nothing.
+    // other code does nothing. While it runs the state is busy, and a second
+    // call does nothing.
     void RunProcedure(const QString& procedure, const QString& path, qint32 index);
 
     // Writes one sound of the listed archive with the decoder of its kind;
@@ -40,26 +39,20 @@ class Procedures {
 
     // Each kind's decoder, holding the catalogue of its last decode.
     const ArchiveDecoder& Decoder(ArchiveKind kind) const;
-    // The progress window while a listing or a Save All runs, else null.
-    ui::frmWorking* Working() const { return working_; }
 
   private:
-    class Busy;
     ArchiveDecoder& DecoderOf(ArchiveKind kind);
     // The decoder whose catalogue the list shows: fileissfx decides.
     ArchiveDecoder& Listed();
     void ListArchive(ArchiveKind kind, const QString& path);
     void SaveOne(const QString& path, qint32 index);
     void SaveAll(const QString& folder);
-    void OpenWorking();
-    void CloseWorking();
     void Advance(const std::string& stepText);
 
-    ui::frmMain& main_;
-    UiHooks& hooks_;
+    ProgramState& state_;
+    QtUiHooks& hooks_;
     std::unique_ptr<ArchiveDecoder> sfx_;
     std::unique_ptr<ArchiveDecoder> wad_;
-    QPointer<ui::frmWorking> working_;
 };
 
 // What a Save All says of the sounds it could not save, one "name: reason"

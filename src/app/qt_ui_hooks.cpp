@@ -18,4 +18,8 @@ bool QtUiHooks::SaveSoundThatIsNotRiff(const SoundQuery& /*sound*/) {
             "File is blank or it is not WAV format, and may be unplayable. Save Anyways?"));
 }
 
+void QtUiHooks::Tell(const QString& title, const QString& text) {
+    ui::ShowMessage(owner_, title, text);
+}
+
 }  // namespace echodelve::app

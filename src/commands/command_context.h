@@ -5,6 +5,7 @@
 
 #include "app/preview.h"
 #include "app/procedures.h"
+#include "app/program_state.h"
 #include "platform/paths.h"
 #include "platform/sound_service.h"
 #include "ui/frm_main.h"
@@ -15,6 +16,7 @@ namespace echodelve::commands {
 // What the menu commands and the confirm action work on.
 struct CommandContext {
     ui::frmMain& main;
+    app::ProgramState& state;
     app::Procedures& procedures;
     app::Preview& preview;
     platform::SoundService& sound;

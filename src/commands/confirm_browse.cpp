@@ -10,7 +10,7 @@ namespace echodelve::commands {
 void ConfirmBrowse(CommandContext& context) {
     ui::frmMain& main = context.main;
     ui::BrowsePanel& browse = main.Browse();
-    const QString procedure = main.OpenProcedure();
+    const QString procedure = context.state.OpenProcedure();
     QString path = JoinPath(browse.Folder(), browse.FileName());
     qint32 index = 0;
     if (procedure == app::codes::kSaveFile) {

@@ -15,7 +15,7 @@ namespace {
 void OpenCommand(CommandContext& context, const QString& procedure, const QString& pattern,
                  const QString& caption) {
     ui::frmMain& main = context.main;
-    main.SetOpenProcedure(procedure);
+    context.state.SetOpenProcedure(procedure);
     if (main.Browse().MainPanelInView()) {
         main.SwishMainDlgOut();
     }
@@ -36,7 +36,7 @@ void mnuWadOpen_Click(CommandContext& context) {
 }
 
 void OpenArchive(CommandContext& context, const QString& path) {
-    if (context.main.ProcedureRunning()) {
+    if (context.state.Busy()) {
         return;
     }
     const QFileInfo file(path);
@@ -64,7 +64,7 @@ void OpenArchive(CommandContext& context, const QString& path) {
     } catch (const std::runtime_error&) {
         // The panel stays where it was; the open below says what is wrong.
     }
-    ConfirmPath(context, context.main.OpenProcedure(), file.absoluteFilePath(), 0);
+    ConfirmPath(context, context.state.OpenProcedure(), file.absoluteFilePath(), 0);
 }
 
 }  // namespace echodelve::commands

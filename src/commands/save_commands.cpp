@@ -13,7 +13,7 @@ void BecomeFolderChooser(CommandContext& context, const QString& procedure) {
         main.SwishMainDlgOut();
     }
     main.SwishDlgIn();
-    main.SetOpenProcedure(procedure);
+    context.state.SetOpenProcedure(procedure);
 }
 
 }  // namespace

@@ -50,12 +50,12 @@ void EndUnforeseen(const char* what, const std::function<void()>& beforeEnd) {
 }
 
 Program::Program()
-    : context_{main_,
-               procedures_,
-               preview_,
-               sound_,
-               [](const QString& folder) { platform::OpenFolderInFileBrowser(folder); },
-               EndProgram} {
+    : context_{
+          main_,       state_,
+          procedures_, preview_,
+          sound_,      [](const QString& folder) { platform::OpenFolderInFileBrowser(folder); },
+          EndProgram} {
+    ShowState();
     Connect();
 }
 
@@ -64,13 +64,45 @@ QPoint Program::MainMenuPosition() const {
                                     static_cast<int>(std::lround(ui::MainUnitsToPixelsY(5)))));
 }
 
+void Program::ShowState() {
+    using app::ProgramState;
+    QObject::connect(&state_, &ProgramState::BusyChanged, &main_,
+                     &ui::frmMain::SetProcedureRunning);
+    QObject::connect(&state_, &ProgramState::SoundsCleared, &main_, &ui::frmMain::ClearSounds);
+    QObject::connect(&state_, &ProgramState::SoundAdded, &main_, [this](const app::ListedSound& s) {
+        main_.AddSound(s.number, s.name, s.size);
+    });
+    QObject::connect(&state_, &ProgramState::SoundsShown, &main_,
+                     &ui::frmMain::SetSoundListVisible);
+    QObject::connect(&state_, &ProgramState::SummaryChanged, &main_, &ui::frmMain::SetStatus);
+    QObject::connect(&state_, &ProgramState::Saved, &main_,
+                     [this] { main_.Browse().EnableFileList(); });
+    QObject::connect(&state_, &ProgramState::ProgressStarted, &main_, [this] {
+        working_ = new ui::frmWorking(&main_);
+        working_->setAttribute(Qt::WA_DeleteOnClose, false);
+        working_->show();
+    });
+    QObject::connect(&state_, &ProgramState::ProgressChanged, &main_,
+                     [this](float value, const QString& caption) {
+                         if (working_ != nullptr) {  // a window that is gone is not drawn on
+                             working_->SetProgress(value, caption);
+                         }
+                     });
+    QObject::connect(&state_, &ProgramState::ProgressEnded, &main_, [this] {
+        if (working_ != nullptr) {
+            working_->Finish();
+            delete working_;
+        }
+    });
+}
+
 void Program::Connect() {
     using namespace commands;
     // While a procedure runs every command is refused but for Exit (and the
     // close, minimize and menu glyphs, which run no procedure).
     const auto unlessBusy = [this](void (*command)(CommandContext&)) {
         return [this, command] {
-            if (!main_.ProcedureRunning()) {
+            if (!state_.Busy()) {
                 command(context_);
             }
         };
@@ -88,7 +120,7 @@ void Program::Connect() {
     }
     // What cannot run while a procedure runs is shown so. About could, but its
     // modal loop would hold the run until it closed; Exit always can.
-    QObject::connect(&main_, &ui::frmMain::ProcedureRunningChanged, &main_, [items](bool running) {
+    QObject::connect(&state_, &app::ProgramState::BusyChanged, &main_, [items](bool running) {
         for (const auto& [item, command] : items) {
             item->setEnabled(!running);
         }
@@ -102,27 +134,27 @@ void Program::Connect() {
 
     QObject::connect(&main_, &ui::frmMain::ConfirmRequested, &main_, unlessBusy(ConfirmBrowse));
     QObject::connect(&main_, &ui::frmMain::PreviewRequested, &main_, [this] {
-        if (!main_.ProcedureRunning()) {
+        if (!state_.Busy()) {
             preview_.Port_DblClick();
         }
     });
     QObject::connect(&main_, &ui::frmMain::RowClicked, &main_, [this](QTreeWidgetItem* item) {
-        if (!main_.ProcedureRunning()) {
+        if (!state_.Busy()) {
             preview_.Port_ItemClick(item);
         }
     });
     QObject::connect(&main_, &ui::frmMain::StopSoundRequested, &main_, [this] {
-        if (!main_.ProcedureRunning()) {
+        if (!state_.Busy()) {
             preview_.Label5_Click();
         }
     });
     QObject::connect(&main_, &ui::frmMain::ArchiveDropped, &main_,
                      [this](const QString& path) { OpenArchive(context_, path); });
     main_.Port()->SetDragFiles([this](std::int32_t number, const QString& name) {
-        return main_.ProcedureRunning() ? QString() : preview_.ExtractForDrag(number, name);
+        return state_.Busy() ? QString() : preview_.ExtractForDrag(number, name);
     });
     QObject::connect(&main_, &ui::frmMain::FolderMenuRequested, &main_, [this](QPoint at) {
-        if (!main_.ProcedureRunning()) {
+        if (!state_.Busy()) {
             menus_.mnuDirControl->popup(at);
         }
     });

@@ -1,16 +1,19 @@
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
 #include <exception>
 #include <functional>
 
 #include "app/preview.h"
 #include "app/procedures.h"
+#include "app/program_state.h"
 #include "app/qt_ui_hooks.h"
 #include "commands/command_context.h"
 #include "platform/sound_service.h"
 #include "ui/frm_main.h"
 #include "ui/frm_menus.h"
+#include "ui/frm_working.h"
 
 namespace echodelve::program {
 
@@ -53,6 +56,9 @@ class Program {
     Program();
 
     ui::frmMain& Main() { return main_; }
+    app::ProgramState& State() { return state_; }
+    // The progress window while a listing or a Save All runs, else null.
+    ui::frmWorking* Working() const { return working_; }
     ui::frmMenus& Menus() { return menus_; }
     app::Procedures& Dispatcher() { return procedures_; }
     app::Preview& PreviewOf() { return preview_; }
@@ -64,12 +70,18 @@ class Program {
 
   private:
     void Connect();
+    // The windows show the state: the list, the summary, the progress window
+    // and, while a procedure runs, the refusal of input and of the menu
+    // entries that cannot run.
+    void ShowState();
 
     platform::SoundService sound_;
+    app::ProgramState state_;
     ui::frmMain main_{&sound_};
     ui::frmMenus menus_;
+    QPointer<ui::frmWorking> working_;
     app::QtUiHooks hooks_{&main_};
-    app::Procedures procedures_{main_, hooks_};
+    app::Procedures procedures_{state_, hooks_};
     app::Preview preview_{main_, procedures_, sound_};
     commands::CommandContext context_;
 };

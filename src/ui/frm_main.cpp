@@ -9,6 +9,7 @@
 
 #include <array>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -41,7 +42,72 @@ void SetDarkColours(QWidget* widget) {
     widget->setPalette(palette);
 }
 
+// Input a user gives, which a busy window drops when it is meant for it.
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::ToolTip:  // a row's details would describe the archive being replaced
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// A press of a button or a key, which the user expects to do something.
+bool IsPress(const QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        case QEvent::KeyPress:
+            return !static_cast<const QKeyEvent*>(event)->isAutoRepeat();
+        default:
+            return false;
+    }
+}
+
 }  // namespace
+
+// The first receiver of a press refuses it, so the bell rings once.
+class frmMain::InputRefusal : public QObject {
+  public:
+    explicit InputRefusal(frmMain& main) : main_(main) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~InputRefusal() override { QCoreApplication::instance()->removeEventFilter(this); }
+    InputRefusal(const InputRefusal&) = delete;
+    InputRefusal& operator=(const InputRefusal&) = delete;
+
+  protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (!IsUserInput(event->type()) || main_.TakesInputWhileBusy(receiver)) {
+            return false;
+        }
+        // A shortcut is delivered to the QShortcut object, which belongs to a widget.
+        const QObject* owner = event->type() == QEvent::Shortcut ? receiver->parent() : receiver;
+        const auto* widget = qobject_cast<const QWidget*>(owner);
+        const bool refused = widget != nullptr && (widget == &main_ || main_.isAncestorOf(widget));
+        if (refused && IsPress(event)) {
+            QApplication::beep();
+        }
+        return refused;
+    }
+
+  private:
+    frmMain& main_;
+};
 
 frmMain::frmMain(platform::SoundService* sound, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
@@ -177,7 +243,8 @@ void frmMain::Connect() {
 
 void frmMain::PressFromKeyboard(LabelButton* label) {
     const auto* panel = static_cast<const Panel*>(label->parentWidget());
-    if (!browse_->Swishing() && !procedureRunning_ && panel->LeftUnits() <= BrowsePanel::kPanelIn) {
+    if (!browse_->Swishing() && !ProcedureRunning() &&
+        panel->LeftUnits() <= BrowsePanel::kPanelIn) {
         emit label->Click();
     }
 }
@@ -204,7 +271,7 @@ QString DroppedFile(const QMimeData* data) {
 }  // namespace
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (!procedureRunning_ && event->source() == nullptr &&
+    if (!ProcedureRunning() && event->source() == nullptr &&
         !DroppedFile(event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
     }
@@ -212,7 +279,7 @@ void frmMain::dragEnterEvent(QDragEnterEvent* event) {
 
 void frmMain::dropEvent(QDropEvent* event) {
     const QString file = DroppedFile(event->mimeData());
-    if (procedureRunning_ || event->source() != nullptr || file.isEmpty()) {
+    if (ProcedureRunning() || event->source() != nullptr || file.isEmpty()) {
         return;
     }
     event->acceptProposedAction();
@@ -224,10 +291,13 @@ void frmMain::closeEvent(QCloseEvent* event) {
     emit CloseRequested();
 }
 
+frmMain::~frmMain() = default;
+
 void frmMain::SetProcedureRunning(bool running) {
-    if (running != procedureRunning_) {
-        procedureRunning_ = running;
-        emit ProcedureRunningChanged(running);
+    if (running && refusal_ == nullptr) {
+        refusal_ = std::make_unique<InputRefusal>(*this);
+    } else if (!running) {
+        refusal_.reset();
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 #include "platform/sound_service.h"
@@ -33,18 +34,16 @@ class frmMain : public QWidget {
     // Interface sounds go to `sound` (none when null); the browse panel starts
     // at the process's working folder.
     explicit frmMain(platform::SoundService* sound = nullptr, QWidget* parent = nullptr);
+    ~frmMain() override;
+    frmMain(const frmMain&) = delete;
+    frmMain& operator=(const frmMain&) = delete;
 
-    // Program state.
-    void SetOpenProcedure(const QString& procedure) { openProcedure_ = procedure; }
-    const QString& OpenProcedure() const { return openProcedure_; }
-    void Setfileissfx() { fileissfx_ = true; }
-    void setfileiswad() { fileissfx_ = false; }
-    bool Getfileissfx() const { return fileissfx_; }
-
-    // True while a procedure runs. Its loops let events run, so a second
-    // command could otherwise replace the catalogue under it; meanwhile the
-    // window takes input only where TakesInputWhileBusy says so.
-    bool ProcedureRunning() const { return procedureRunning_; }
+    // While a procedure runs its loops let events run, so a second command
+    // could otherwise replace the catalogue under it: meanwhile the window
+    // drops user input but where TakesInputWhileBusy says, and a press it
+    // drops rings the desktop's bell so the user knows it was refused. Other
+    // windows (the menus, the progress window, message boxes) are not touched.
+    bool ProcedureRunning() const { return refusal_ != nullptr; }
     void SetProcedureRunning(bool running);
     // The window's own chrome still works during a procedure: the title drag,
     // minimize, close, and the menu glyph (its menu offers Exit).
@@ -99,15 +98,14 @@ class frmMain : public QWidget {
     LabelButton* Label4() const { return browse_->Label4; }
 
   signals:
-    void MenuRequested();                        // the menu glyph
-    void CloseRequested();                       // the close glyph, or the window manager's close
-    void PreviewRequested();                     // a double-click in the sound list, or Enter
-    void RowClicked(QTreeWidgetItem* item);      // a click on a row of the sound list
-    void StopSoundRequested();                   // "&Stop Sound"
-    void ConfirmRequested();                     // "&OK", or a double-click in the file list
-    void FolderMenuRequested(QPoint global);     // a right-button press on the folder list
-    void ArchiveDropped(const QString& path);    // one local file dropped on the window
-    void ProcedureRunningChanged(bool running);  // a procedure started or ended
+    void MenuRequested();                      // the menu glyph
+    void CloseRequested();                     // the close glyph, or the window manager's close
+    void PreviewRequested();                   // a double-click in the sound list, or Enter
+    void RowClicked(QTreeWidgetItem* item);    // a click on a row of the sound list
+    void StopSoundRequested();                 // "&Stop Sound"
+    void ConfirmRequested();                   // "&OK", or a double-click in the file list
+    void FolderMenuRequested(QPoint global);   // a right-button press on the folder list
+    void ArchiveDropped(const QString& path);  // one local file dropped on the window
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -145,9 +143,8 @@ class frmMain : public QWidget {
 
     QImage picture_;
     QString programFolder_;
-    QString openProcedure_;
-    bool fileissfx_ = false;
-    bool procedureRunning_ = false;
+    class InputRefusal;
+    std::unique_ptr<InputRefusal> refusal_;  // while a procedure runs
     bool dragging_ = false;
     double DownX_ = 0;  // the pressed point within the title, in the window's units
     double DownY_ = 0;

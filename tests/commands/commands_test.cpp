@@ -70,7 +70,7 @@ class CommandsTest : public ::testing::Test {
 TEST_F(CommandsTest, OpenAtStartSlidesOnlyTheBrowsePanelInAndSetsItsMode) {
     main.opendir()->setChecked(true);
     mnuSfxOpen_Click(context);
-    EXPECT_EQ(main.OpenProcedure(), QStringLiteral("sfxfile"));
+    EXPECT_EQ(context.state.OpenProcedure(), QStringLiteral("sfxfile"));
     EXPECT_EQ(main.BrowseDlg()->LeftUnits(), 20.0);
     EXPECT_EQ(main.MainPicBox()->LeftUnits(), 350.0);
     EXPECT_TRUE(main.opendir()->isHidden());
@@ -81,7 +81,7 @@ TEST_F(CommandsTest, OpenAtStartSlidesOnlyTheBrowsePanelInAndSetsItsMode) {
     ASSERT_EQ(main.FileList()->count(), 1);  // DOOR.SFX, matched ignoring case
 
     mnuWadOpen_Click(context);  // already in view: the slide only snaps it
-    EXPECT_EQ(main.OpenProcedure(), QStringLiteral("wadfile"));
+    EXPECT_EQ(context.state.OpenProcedure(), QStringLiteral("wadfile"));
     EXPECT_EQ(main.BrowseStatus()->text(), QStringLiteral("Browse For *.WAD File"));
     EXPECT_EQ(main.FileList()->item(0)->text(), QStringLiteral("bells.wad"));
 }
@@ -129,11 +129,11 @@ TEST_F(CommandsTest, SaveRefusesWithoutRowsOrSelectionAndCaptionsItsMode) {
         EXPECT_EQ(seen.title, QStringLiteral("Warning"));
         EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     }
-    EXPECT_EQ(main.OpenProcedure(), QStringLiteral("sfxfile"));
+    EXPECT_EQ(context.state.OpenProcedure(), QStringLiteral("sfxfile"));
     EXPECT_EQ(main.MainPicBox()->LeftUnits(), 20.0);
 
     mnuSaveAll_Click(context);
-    EXPECT_EQ(main.OpenProcedure(), QStringLiteral("saveallfile"));
+    EXPECT_EQ(context.state.OpenProcedure(), QStringLiteral("saveallfile"));
     EXPECT_EQ(main.BrowseStatus()->text(), QStringLiteral("Saving 3 Files"));
     EXPECT_FALSE(main.FileList()->isEnabled());
     EXPECT_EQ(main.FileList()->count(), 0);

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -129,15 +130,15 @@ TEST_F(ProgramTest, AnArchiveDroppedOnTheWindowOpensAsItsKindWouldAndOnlyWhenIdl
     const QUrl archive = QUrl::fromLocalFile(QString::fromStdString((games / "Game.WAD").string()));
 
     EXPECT_FALSE(Drop(main, {archive, archive}));  // one archive at a time
-    main.SetProcedureRunning(true);
+    app.State().SetBusy(true);
     EXPECT_FALSE(Drop(main, {archive}));  // refused while a procedure runs
-    main.SetProcedureRunning(false);
+    app.State().SetBusy(false);
     EXPECT_EQ(main.SoundCount(), 0);
 
     EXPECT_TRUE(Drop(main, {archive}));
     EXPECT_EQ(main.SoundCount(), 2);
     EXPECT_EQ(main.Port()->topLevelItem(1)->text(0), QStringLiteral("b.wav"));
-    EXPECT_EQ(main.OpenProcedure(), QStringLiteral("wadfile"));
+    EXPECT_EQ(app.State().OpenProcedure(), QStringLiteral("wadfile"));
     EXPECT_EQ(main.Browse().Folder(), QString::fromStdString(games.path().string()));
 }
 
@@ -156,9 +157,31 @@ TEST_F(ProgramTest, ARowDraggedOutCarriesItsSoundUnderItsSafeName) {
     EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral(".._odd_.wav"));
     EXPECT_EQ(test::ReadBytes(file.toStdString()), sound);
     // Nothing is carried while a procedure runs.
-    main.SetProcedureRunning(true);
+    app.State().SetBusy(true);
     EXPECT_EQ(main.Port()->DragData({main.Port()->topLevelItem(0)}), nullptr);
-    main.SetProcedureRunning(false);
+    app.State().SetBusy(false);
+}
+
+TEST_F(ProgramTest, WhileAProcedureRunsInputToTheWindowIsRefused) {
+    test::TempDir games;
+    WriteSfxArchive(games / "a.sfx", {PackMember::FromBytes("s", test::MakeWav(100, 1)),
+                                      PackMember::FromBytes("s", test::MakeWav(100, 2))});
+    const QString archive = QString::fromStdString((games / "a.sfx").string());
+    app.Dispatcher().RunProcedure(QStringLiteral("sfxfile"), archive, 0);
+    QSignalSpy doubleClicks(main.Port(), &ui::SoundList::DblClick);
+    int pressesDuringRun = 0;
+    QObject::connect(&app.State(), &app::ProgramState::SoundAdded, &main, [&] {
+        QTest::mouseDClick(main.Port()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+        ++pressesDuringRun;
+        EXPECT_FALSE(app.Menus().mnuSfxOpen->isEnabled());
+        EXPECT_TRUE(app.Menus().mnuExit->isEnabled());
+    });
+    app.Dispatcher().RunProcedure(QStringLiteral("sfxfile"), archive, 0);
+    EXPECT_EQ(pressesDuringRun, 2);
+    EXPECT_EQ(doubleClicks.count(), 0);
+    EXPECT_TRUE(app.Menus().mnuSfxOpen->isEnabled());
+    QTest::mouseDClick(main.Port()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    EXPECT_EQ(doubleClicks.count(), 1);
 }
 
 }  // namespace
