@@ -10,6 +10,7 @@
 #include "app/grouped_number.h"
 #include "app/procedure_codes.h"
 #include "app/progress.h"
+#include "formats/archive_kinds.h"
 #include "formats/errors.h"
 #include "formats/extraction.h"
 #include "platform/paths.h"
@@ -37,20 +38,20 @@ class Busy {
 
 }  // namespace
 
-Procedures::Procedures(ProgramState& state, QtUiHooks& hooks)
-    : state_(state),
-      hooks_(hooks),
-      sfx_(MakeDecoder(ArchiveKind::Sfx, hooks)),
-      wad_(MakeDecoder(ArchiveKind::Wad, hooks)) {}
+Procedures::Procedures(ProgramState& state, QtUiHooks& hooks) : state_(state), hooks_(hooks) {
+    for (const ArchiveKindInfo& kind : ArchiveKinds()) {
+        decoders_.emplace(kind.kind, kind.makeDecoder(hooks));
+    }
+}
 
 Procedures::~Procedures() = default;
 
 const ArchiveDecoder& Procedures::Decoder(ArchiveKind kind) const {
-    return kind == ArchiveKind::Sfx ? *sfx_ : *wad_;
+    return *decoders_.at(kind);
 }
 
 ArchiveDecoder& Procedures::DecoderOf(ArchiveKind kind) {
-    return kind == ArchiveKind::Sfx ? *sfx_ : *wad_;
+    return *decoders_.at(kind);
 }
 
 ArchiveDecoder& Procedures::Listed() {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -51,8 +52,7 @@ class Procedures {
 
     ProgramState& state_;
     QtUiHooks& hooks_;
-    std::unique_ptr<ArchiveDecoder> sfx_;
-    std::unique_ptr<ArchiveDecoder> wad_;
+    std::map<ArchiveKind, std::unique_ptr<ArchiveDecoder>> decoders_;  // one of each kind
 };
 
 // What a Save All says of the sounds it could not save, one "name: reason"

@@ -7,12 +7,14 @@
 #include "cli/console_hooks.h"
 #include "cli/escaping.h"
 #include "formats/archive_check.h"
+#include "formats/archive_kinds.h"
 #include "formats/errors.h"
 
 namespace echodelve::cli {
 
-const std::string_view kCheckHelp =
-    "Usage: echodelve-cli check [--json] [--kind=sfx|wad] [--no-limits] ARCHIVE...\n"
+const std::string kCheckHelp =
+    "Usage: echodelve-cli check [--json] [--kind=" + KindNames("|") +
+    "] [--no-limits] ARCHIVE...\n"
     "Checks each archive's health, reading it without writing anything, and\n"
     "names every problem found with the sound it concerns: a sound that is not\n"
     "RIFF/WAVE, or whose RIFF length disagrees with its record (WAD); a fmt chunk\n"
@@ -23,11 +25,8 @@ const std::string_view kCheckHelp =
     "\n"
     "  --json          print one JSON document: {\"archives\": [{\"archive\", \"kind\",\n"
     "                  \"sounds\", \"clean\", \"problems\": [{\"sound\", \"name\",\n"
-    "                  \"problem\"}]}]}, \"sound\" and \"name\" null for the archive\n"
-    "  --no-limits     read past the program's limits (1000 SFX sounds, an\n"
-    "                  80000-byte WAD directory)\n"
-    "  --kind=sfx|wad  the archives' kind (by default taken from each one's\n"
-    "                  extension, or else its content)\n"
+    "                  \"problem\"}]}]}, \"sound\" and \"name\" null for the archive\n" +
+    NoLimitsHelp(18, "read") + KindHelp(18, "the archives' kind, for each one") +
     "\n"
     "Exit status: 0 when every archive is clean; 1 when a problem was found or an\n"
     "archive could not be read; 2 for a mistake in the command line.\n";

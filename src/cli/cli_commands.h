@@ -12,7 +12,7 @@ namespace echodelve::cli {
 
 struct Command {
     std::string_view name;
-    const std::string_view* help;  // defined beside run, in another file
+    const std::string* help;  // defined beside run, in another file
     int (*run)(std::span<const std::string> args, Console& console);
 };
 
@@ -21,9 +21,9 @@ int RunExtract(std::span<const std::string> args, Console& console);
 int RunPack(std::span<const std::string> args, Console& console);
 int RunCheck(std::span<const std::string> args, Console& console);
 
-extern const std::string_view kListHelp;
-extern const std::string_view kExtractHelp;
-extern const std::string_view kPackHelp;
-extern const std::string_view kCheckHelp;
+extern const std::string kListHelp;
+extern const std::string kExtractHelp;
+extern const std::string kPackHelp;
+extern const std::string kCheckHelp;
 
 }  // namespace echodelve::cli

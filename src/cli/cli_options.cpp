@@ -1,22 +1,10 @@
 #include "cli_options.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include <getopt.h>
 
+#include "formats/archive_kinds.h"
+
 namespace echodelve::cli {
-
-namespace {
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
-}  // namespace
 
 std::optional<std::string> ParsedArgs::Value(std::string_view option) const {
     const auto found = values.find(option);
@@ -93,17 +81,51 @@ ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const Option> 
     return parsed;
 }
 
+std::string HelpEntry(std::string_view option, std::size_t column, std::string_view text) {
+    constexpr std::size_t kWidth = 79;
+    std::string entry = "  " + std::string(option);
+    std::size_t lineStart = 0;
+    bool first = true;
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        const std::string_view word = text.substr(0, space);
+        if (first || entry.size() - lineStart + 1 + word.size() > kWidth) {
+            const std::size_t at = entry.size() - lineStart;
+            if (!first || at + 1 > column) {
+                entry += '\n';
+                lineStart = entry.size();
+                entry.append(column, ' ');
+            } else {
+                entry.append(column - at, ' ');
+            }
+            first = false;
+        } else {
+            entry += ' ';
+        }
+        entry += word;
+        text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+    }
+    return entry + "\n";
+}
+
+std::string KindHelp(std::size_t column, std::string_view kindOf) {
+    return HelpEntry(
+        "--kind=" + KindNames("|"), column,
+        std::string(kindOf) + " (by default taken from its extension, or else its content)");
+}
+
+std::string NoLimitsHelp(std::size_t column, std::string_view verb) {
+    return HelpEntry("--no-limits", column,
+                     std::string(verb) + " past the program's limits (" + KindLimits() + ")");
+}
+
 ArchiveKind ResolveKind(const std::optional<std::string>& given,
                         const std::filesystem::path& archive, bool mustExist) {
     if (given) {
-        const std::string kind = Lower(*given);
-        if (kind == "sfx") {
-            return ArchiveKind::Sfx;
+        if (const std::optional<ArchiveKind> kind = KindNamed(*given)) {
+            return *kind;
         }
-        if (kind == "wad") {
-            return ArchiveKind::Wad;
-        }
-        throw UsageError("--kind must be sfx or wad, not '" + *given + "'");
+        throw UsageError("--kind must be " + KindNames(" or ") + ", not '" + *given + "'");
     }
     if (const std::optional<ArchiveKind> named = KindFromName(archive)) {
         return *named;
@@ -114,7 +136,8 @@ ArchiveKind ResolveKind(const std::optional<std::string>& given,
         }
     }
     throw UsageError("cannot tell the kind of '" + archive.string() + "' from its name" +
-                     (mustExist ? " or its content" : "") + "; give --kind sfx or --kind wad");
+                     (mustExist ? " or its content" : "") + "; give --kind " +
+                     KindNames(" or --kind "));
 }
 
 }  // namespace echodelve::cli

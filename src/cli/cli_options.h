@@ -52,4 +52,12 @@ ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const Option> 
 ArchiveKind ResolveKind(const std::optional<std::string>& given,
                         const std::filesystem::path& archive, bool mustExist = true);
 
+// One option's entry in a help text: `option` indented by two, then `text`
+// from column `column`, wrapped at 79 columns.
+std::string HelpEntry(std::string_view option, std::size_t column, std::string_view text);
+// The entries of --kind and --no-limits, which several commands share, with
+// the kinds and limits the archive library describes.
+std::string KindHelp(std::size_t column, std::string_view kindOf);
+std::string NoLimitsHelp(std::size_t column, std::string_view verb);
+
 }  // namespace echodelve::cli

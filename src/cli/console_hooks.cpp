@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "formats/archive_kinds.h"
 #include "formats/errors.h"
 #include "formats/sound_catalogue.h"
 
@@ -42,9 +43,10 @@ OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
     }
     if (opened.cutAtLimit) {
         console.err << "echodelve-cli: the directory of '" << archive.string()
-                    << (limits ? "' runs past 80000 bytes (or the archive is damaged; "
-                                 "--no-limits reads on)"
-                               : "' does not end before the archive does (it is damaged)")
+                    << (limits ? "' runs past the program's limit (" + Describe(kind).limit +
+                                     ", or the archive is damaged; --no-limits reads on)"
+                               : std::string("' does not end before the archive does (it is "
+                                             "damaged)"))
                     << "; only the " << opened.decoder->Count()
                     << " sounds found before that are listed.\n";
     }

@@ -11,6 +11,7 @@
 #include "cli/console_hooks.h"
 #include "cli/selection.h"
 #include "formats/archive_check.h"
+#include "formats/archive_kinds.h"
 #include "formats/errors.h"
 #include "formats/extraction.h"
 #include "formats/library_chatter.h"
@@ -18,7 +19,7 @@
 
 namespace echodelve::cli {
 
-const std::string_view kExtractHelp =
+const std::string kExtractHelp =
     "Usage: echodelve-cli extract [OPTIONS] [-o FOLDER] ARCHIVE [SOUND...]\n"
     "       echodelve-cli extract [OPTIONS] --stdout ARCHIVE [SOUND...]\n"
     "Writes the chosen sounds (all when none are given) into FOLDER, made if\n"
@@ -40,11 +41,8 @@ const std::string_view kExtractHelp =
     "                       and names stay as in a run of one\n"
     "  -q, --quiet          say nothing but failures\n"
     "  -v, --verbose        name each file as it is written, and pass on what the\n"
-    "                       decoding libraries say of the sounds\n"
-    "  --no-limits          read past the program's limits (1000 SFX sounds, an\n"
-    "                       80000-byte WAD directory)\n"
-    "  --kind=sfx|wad       the archive's kind (by default taken from its\n"
-    "                       extension, or else its content)\n"
+    "                       decoding libraries say of the sounds\n" +
+    NoLimitsHelp(23, "read") + KindHelp(23, "the archive's kind") +
     "  --yes                write sounds that do not begin with \"RIFF\" without asking\n"
     "  --no                 skip them without asking\n"
     "                       (neither: ask on a terminal, otherwise skip)\n"

@@ -11,21 +11,21 @@
 #include "cli/escaping.h"
 #include "cli/selection.h"
 #include "formats/archive_check.h"
+#include "formats/archive_kinds.h"
 #include "formats/errors.h"
 
 namespace echodelve::cli {
 
-const std::string_view kListHelp =
-    "Usage: echodelve-cli list [--kind=sfx|wad] [--details] [--json] [--no-limits] ARCHIVE\n"
+const std::string kListHelp =
+    "Usage: echodelve-cli list [--kind=" + KindNames("|") +
+    "] [--details] [--json] [--no-limits] ARCHIVE\n"
     "Prints one line per sound: number, name, size in bytes and offset in the\n"
     "archive, separated by tabs. Control characters in a name are written as \\xNN.\n"
-    "\n"
-    "  --kind=sfx|wad  the archive's kind (by default taken from its extension,\n"
-    "                  or else its content)\n"
+    "\n" +
+    KindHelp(18, "the archive's kind") +
     "  --details       add what each sound is: encoding, sample rate, channels,\n"
-    "                  bits per sample and duration in seconds (\"-\" where unknown)\n"
-    "  --no-limits     list past the program's limits (1000 SFX sounds, an\n"
-    "                  80000-byte WAD directory)\n"
+    "                  bits per sample and duration in seconds (\"-\" where unknown)\n" +
+    NoLimitsHelp(18, "list") +
     "  --json          print the listing as a JSON object instead, details\n"
     "                  included (null where unknown, with the reason as \"problem\")\n";
 

@@ -5,22 +5,31 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
+#include "formats/archive_kinds.h"
 #include "formats/archive_writers.h"
 #include "formats/errors.h"
 #include "formats/output_names.h"
+#include "formats/sfx_decoder.h"
+#include "formats/wad_decoder.h"
 
 namespace echodelve::cli {
 
-const std::string_view kPackHelp =
-    "Usage: echodelve-cli pack [--kind=sfx|wad] -o ARCHIVE FILE...\n"
+const std::string kPackHelp =
+    "Usage: echodelve-cli pack [--kind=" + KindNames("|") +
+    "] -o ARCHIVE FILE...\n"
     "Writes the files, in the order given, into a new archive (an existing one is\n"
     "replaced only once the new one is complete).\n"
-    "  sfx: each file must be a complete RIFF/WAVE file; at most 1000.\n"
+    "  sfx: each file must be a complete RIFF/WAVE file; at most " +
+    std::to_string(sfx::kMaxSounds) +
+    ".\n"
     "  wad: each file is stored under its base name, which must hold a \".\" and\n"
-    "       take fewer than 260 bytes; at most 299 files.\n"
+    "       take fewer than " +
+    std::to_string(wad::kNameBytes) + " bytes; at most " + std::to_string(wad::kMaxFiles) +
+    " files.\n"
     "\n"
-    "  -o, --output=ARCHIVE  the archive to write\n"
-    "  --kind=sfx|wad        the archive's kind (by default taken from its extension)\n";
+    "  -o, --output=ARCHIVE  the archive to write\n" +
+    HelpEntry("--kind=" + KindNames("|"), 24,
+              "the archive's kind (by default taken from its extension)");
 
 namespace {
 
@@ -46,7 +55,7 @@ int RunPack(std::span<const std::string> args, Console& console) {
     for (const std::string& file : parsed.positionals) {
         members.push_back(PackMember::FromFile(file));
     }
-    if (kind == ArchiveKind::Wad) {
+    if (Describe(kind).hasDirectory) {
         // Extraction renames a name that repeats, ignoring case; an archive
         // is not made to hold one.
         std::map<std::string, std::size_t> first;  // folded name -> the member that took it
@@ -63,11 +72,7 @@ int RunPack(std::span<const std::string> args, Console& console) {
         }
     }
     try {
-        if (kind == ArchiveKind::Sfx) {
-            WriteSfxArchive(*output, members);
-        } else {
-            WriteWadArchive(*output, members);
-        }
+        Describe(kind).write(*output, members);
     } catch (const ArchiveError& error) {
         console.err << "echodelve-cli pack: " << error.what() << '\n';
         return kExitFailure;

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <map>
 
+#include "archive_kinds.h"
 #include "output_names.h"
+#include "riff.h"
 #include "sound_stream.h"
-#include "wad_decoder.h"
 
 namespace echodelve {
 
@@ -59,7 +60,7 @@ std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit
     const SoundCatalogue& catalogue = archive.Catalogue();
     const std::unique_ptr<ByteReader> reader = catalogue.source->Open();
     const std::int64_t archiveSize = reader->Size().value_or(0);
-    const bool wad = archive.Kind() == ArchiveKind::Wad;
+    const ArchiveKindInfo& kind = Describe(archive.Kind());
     std::vector<Finding> findings;
     std::vector<Extent> extents;
     // Sounds by the safe name they are written under, ignoring case as
@@ -94,8 +95,9 @@ std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit
             if (!wave.riffWave) {
                 problems.emplace_back("it is not a RIFF/WAVE file");
             } else {
-                if (wad && wave.riffLength + 8 != entry.size) {
-                    problems.push_back("its RIFF header declares " + Grouped(wave.riffLength + 8) +
+                const std::int64_t declared = wave.riffLength + riff::kChunkHeaderBytes;
+                if (kind.hasDirectory && declared != entry.size) {
+                    problems.push_back("its RIFF header declares " + Grouped(declared) +
                                        " bytes, its record " + Grouped(entry.size));
                 }
                 const std::size_t before = problems.size();
@@ -113,15 +115,8 @@ std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit
     }
 
     // The archive as a whole: what its sounds and directory leave unclaimed
-    // or claim twice. A WAD's directory ends where its first sound begins.
-    std::int64_t directoryEnd = 0;
-    if (wad) {
-        const std::int64_t scanned =
-            archive.Limited() ? wad::kDirectoryLimit + wad::kRecordBytes : archiveSize;
-        directoryEnd = cutAtLimit || archive.Count() == 0
-                           ? std::min(archiveSize, scanned)
-                           : std::clamp<std::int64_t>(archive.Entry(1).offset, 0, archiveSize);
-    }
+    // or claim twice.
+    const std::int64_t directoryEnd = kind.directoryEnd(archive, cutAtLimit, archiveSize);
     std::sort(extents.begin(), extents.end(),
               [](const Extent& a, const Extent& b) { return a.begin < b.begin; });
     std::int64_t claimed = directoryEnd;
@@ -148,8 +143,8 @@ std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit
     if (cutAtLimit) {
         findings.push_back(
             {0, archive.Limited()
-                    ? "its directory runs past the " + Grouped(wad::kDirectoryLimit) +
-                          " bytes that are read; sounds after that are not listed"
+                    ? "it runs past the program's limit (" + kind.limit +
+                          "); sounds after that are not listed"
                     : std::string("its directory does not end before the archive does")});
     }
     std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {

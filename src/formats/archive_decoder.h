@@ -64,7 +64,7 @@ class ArchiveDecoder {
     bool limits_ = true;
 };
 
-// The decoder of an archive kind: the one place that chooses between them.
+// The decoder of an archive kind (archive_kinds.h says which).
 std::unique_ptr<ArchiveDecoder> MakeDecoder(ArchiveKind kind, UiHooks& ui);
 
 // The kind a file's extension names, in any letter case (".sfx", ".WAD").

@@ -11,6 +11,7 @@
 #include "file_io.h"
 #include "hex_mod.h"
 #include "little_endian.h"
+#include "riff.h"
 #include "sfx_decoder.h"
 #include "text_encoding.h"
 #include "wad_decoder.h"
@@ -102,8 +103,7 @@ void WriteSfxArchive(const std::filesystem::path& output, const std::vector<Pack
     for (const PackMember& member : members) {
         const std::uint64_t size = MemberSize(member);
         const std::vector<std::uint8_t> head = MemberHead(member, sfx::kChunkHeaderBytes);
-        if (head.size() < sfx::kChunkHeaderBytes ||
-            !std::equal(head.begin(), head.begin() + 4, "RIFF")) {
+        if (head.size() < sfx::kChunkHeaderBytes || !riff::HasTag(head, 0, riff::kRiff)) {
             throw ArchiveError("'" + member.name +
                                "' is not a RIFF file: it does not begin with \"RIFF\".");
         }

@@ -5,16 +5,17 @@
 #include <string>
 
 #include "archive_decoder.h"
+#include "riff.h"
 
 namespace echodelve {
 
 // The SFX format: complete RIFF files laid end to end, with no directory.
 namespace sfx {
 // Each entry: a 4-byte chunk tag, then the 4-byte RIFF length L of what follows.
-inline constexpr std::int64_t kLengthField = 4;
-inline constexpr std::int64_t kFieldBytes = 4;
+inline constexpr std::int64_t kLengthField = riff::kLengthField;
+inline constexpr std::int64_t kFieldBytes = riff::kFieldBytes;
 // An entry is L + 8 bytes long: its tag and length field included.
-inline constexpr std::int64_t kChunkHeaderBytes = 8;
+inline constexpr std::int64_t kChunkHeaderBytes = riff::kChunkHeaderBytes;
 // A length field of four zero bytes ends the archive.
 inline constexpr std::int32_t kMaxSounds = kCatalogueSlots;
 }  // namespace sfx

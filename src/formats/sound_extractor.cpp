@@ -13,6 +13,7 @@
 #include "atomic_file.h"
 #include "errors.h"
 #include "file_io.h"
+#include "riff.h"
 #include "sound_stream.h"
 
 #include <sndfile.h>
@@ -24,12 +25,12 @@ namespace {
 constexpr std::size_t kChunkBytes = std::size_t{1024} * 1024;
 
 bool StartsWithRiff(ByteReader& archive, std::int64_t offset, std::int64_t size) {
-    if (size < 4) {
+    if (size < static_cast<std::int64_t>(riff::kTagBytes)) {
         return false;
     }
-    std::array<std::uint8_t, 4> head{};
+    riff::Tag head{};
     archive.ReadAt(offset, head);
-    return head == std::array<std::uint8_t, 4>{'R', 'I', 'F', 'F'};
+    return head == riff::kRiff;
 }
 
 // What every way of writing a sound out checks first: a sound that can be

@@ -12,6 +12,7 @@
 
 #include "errors.h"
 #include "little_endian.h"
+#include "riff.h"
 
 namespace echodelve {
 
@@ -307,42 +308,44 @@ std::size_t PcmFeeder::Read(std::span<std::uint8_t> out) {
 
 WaveLayout ReadWaveLayout(ByteReader& reader, std::int64_t offset, std::int64_t size) {
     WaveLayout layout;
-    std::array<std::uint8_t, 12> head{};
-    reader.ReadAt(offset, std::span(head).first(
-                              static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, 12))));
-    layout.riffWave = size >= 12 && std::equal(head.begin(), head.begin() + 4, "RIFF") &&
-                      std::equal(head.begin() + 8, head.end(), "WAVE");
+    std::array<std::uint8_t, riff::kHeaderBytes> head{};
+    reader.ReadAt(offset, std::span(head).first(static_cast<std::size_t>(
+                              std::clamp<std::int64_t>(size, 0, riff::kHeaderBytes))));
+    layout.riffWave = size >= riff::kHeaderBytes && riff::HasTag(head, 0, riff::kRiff) &&
+                      riff::HasTag(head, riff::kFormField, riff::kWave);
     if (!layout.riffWave) {
         return layout;
     }
-    layout.riffLength = static_cast<std::int64_t>(
-        LoadLittleEndian(std::span<const std::uint8_t>(head).subspan(4, 4)));
+    layout.riffLength = static_cast<std::int64_t>(LoadLittleEndian(
+        std::span<const std::uint8_t>(head).subspan(riff::kLengthField, riff::kFieldBytes)));
     // A walk that finds no data chunk within this many chunks leaves the
     // verdict to libsndfile.
     constexpr int kChunksWalked = 256;
-    std::int64_t position = 12;
-    for (int i = 0; i < kChunksWalked && position + 8 <= size && !layout.data; ++i) {
-        std::array<std::uint8_t, 8> header{};
+    std::int64_t position = riff::kHeaderBytes;
+    for (int i = 0; i < kChunksWalked && position + riff::kChunkHeaderBytes <= size && !layout.data;
+         ++i) {
+        std::array<std::uint8_t, riff::kChunkHeaderBytes> header{};
         reader.ReadAt(offset + position, header);
         const WaveLayout::Chunk chunk{
-            position + 8, static_cast<std::int64_t>(
-                              LoadLittleEndian(std::span<const std::uint8_t>(header).subspan(4)))};
-        if (std::equal(header.begin(), header.begin() + 4, "fmt ") && !layout.format) {
+            position + riff::kChunkHeaderBytes,
+            static_cast<std::int64_t>(
+                LoadLittleEndian(std::span<const std::uint8_t>(header).subspan(riff::kTagBytes)))};
+        if (riff::HasTag(header, 0, riff::kFormat) && !layout.format) {
             layout.format = chunk;
-            std::array<std::uint8_t, 16> field{};
+            std::array<std::uint8_t, riff::kFormatFieldsBytes> field{};
             reader.ReadAt(offset + chunk.offset,
-                          std::span(field).first(static_cast<std::size_t>(
-                              std::clamp<std::int64_t>(chunk.length, 0, 16))));
+                          std::span(field).first(static_cast<std::size_t>(std::clamp<std::int64_t>(
+                              chunk.length, 0, riff::kFormatFieldsBytes))));
             const auto at = [&field](std::size_t from, std::size_t bytes) {
                 return static_cast<std::uint32_t>(
                     LoadLittleEndian(std::span<const std::uint8_t>(field).subspan(from, bytes)));
             };
-            layout.formatTag = at(0, 2);
-            layout.channels = at(2, 2);
-            layout.sampleRate = at(4, 4);
-            layout.blockAlign = at(12, 2);
-            layout.bitsPerSample = at(14, 2);
-        } else if (std::equal(header.begin(), header.begin() + 4, "data")) {
+            layout.formatTag = at(riff::kFormatTagField, 2);
+            layout.channels = at(riff::kChannelsField, 2);
+            layout.sampleRate = at(riff::kSampleRateField, 4);
+            layout.blockAlign = at(riff::kBlockAlignField, 2);
+            layout.bitsPerSample = at(riff::kBitsPerSampleField, 2);
+        } else if (riff::HasTag(header, 0, riff::kData)) {
             layout.data = chunk;
         }
         position = chunk.offset + chunk.length + (chunk.length & 1);  // chunks are padded to even

@@ -128,7 +128,9 @@ TEST_F(CliTest, WadWarningGoesToStderrAndTheListingStillPrints) {
     const Result r = Run({"list", Path("odd.wad")});
     EXPECT_EQ(r.code, 1);  // a listing cut short is not a success
     EXPECT_EQ(r.out, "1\ta.wav\t10\t1000\n");
-    EXPECT_NE(r.err.find("runs past 80000 bytes"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("runs past the program's limit (an 80000-byte WAD directory"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST_F(CliTest, FailedDecodePrintsOnlyTheReason) {

@@ -136,9 +136,10 @@ TEST_F(ArchiveCheckTest, ADirectoryCutAtItsLimitAndTrailingBytesAreReported) {
     test::WriteBytes(dir / "a.wad", bytes);
     const std::vector<std::string> lines = CheckWadFile();
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(),
-              "0: its directory runs past the 80,000 bytes that are read; sounds after that are "
-              "not listed");
+    EXPECT_EQ(
+        lines.back(),
+        "0: it runs past the program's limit (an 80000-byte WAD directory); sounds after that are "
+        "not listed");
     EXPECT_EQ(lines.front(), "1: all 100 bytes lie past the end of the archive");
 
     WriteWadArchive(dir / "a.wad", {PackMember::FromBytes("a.wav", MakeWav(50))});
