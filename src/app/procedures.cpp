@@ -1,5 +1,6 @@
 #include "app/procedures.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <algorithm>
 #include <exception>
@@ -13,6 +14,7 @@
 #include "formats/archive_kinds.h"
 #include "formats/errors.h"
 #include "formats/extraction.h"
+#include "platform/developer_log.h"
 #include "platform/paths.h"
 #include "ui/titles.h"
 
@@ -63,6 +65,14 @@ void Procedures::RunProcedure(const QString& procedure, const QString& path, qin
         return;  // one at a time: the catalogue and the progress window are the running one's
     }
     const Busy busy(state_);
+    QElapsedTimer took;
+    took.start();
+    // Says how the run ended, however it ended.
+    struct Report {
+        const QString& procedure;
+        const QElapsedTimer& took;
+        ~Report() { qCDebug(lcDetail) << procedure << "ran for" << took.elapsed() << "ms"; }
+    } const report{procedure, took};
     try {
         if (const std::optional<ArchiveKind> kind = codes::ListingKind(procedure)) {
             ListArchive(*kind, path);
@@ -74,6 +84,7 @@ void Procedures::RunProcedure(const QString& procedure, const QString& path, qin
             SaveAll(path);
         }
     } catch (const std::exception& failure) {
+        qCDebug(lcDetail) << procedure << "failed:" << failure.what();
         // Undo nothing, but do not leave a stale progress window behind: the
         // next run starts again from 0%.
         state_.EndProgress();
@@ -136,6 +147,7 @@ void Procedures::SaveAll(const QString& folder) {
                                       .stopAtFailure = true};
     QStringList notSaved;
     std::optional<std::string> failure;
+    qCDebug(lcDetail) << "saving" << jobs.size() << "sounds with" << settings.workers << "workers";
     RunExtraction(
         catalogue, jobs, settings, hooks_, [&](std::size_t i, const SoundOutcome& outcome) {
             if (outcome.kind == SoundOutcome::Kind::Failed) {

@@ -25,6 +25,9 @@ namespace echodelve {
 
 namespace {
 
+// Random names are tried this many times before a folder is given up on.
+constexpr int kNameAttempts = 100;
+
 // The temporary files in flight, for a signal handler to remove: fixed slots
 // of plain bytes, claimed and released with atomics, no allocation or lock.
 struct InFlightSlot {
@@ -91,7 +94,8 @@ void RemoveFilesInFlightOnSignals() {
 std::string AtomicFile::RandomTempName() {
     thread_local std::mt19937_64 generator{std::random_device{}()};  // extraction runs in a pool
     constexpr std::string_view kAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string suffix(10, 'x');
+    constexpr std::size_t kSuffixLength = 10;  // 36^10 names: a clash is a fluke
+    std::string suffix(kSuffixLength, 'x');
     for (char& c : suffix) {
         c = kAlphabet[generator() % kAlphabet.size()];
     }
@@ -134,7 +138,7 @@ bool AtomicFile::OpenUnnamed() {
 
 void AtomicFile::OpenNamed() {
     const std::filesystem::path folder = target_.parent_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         temp_ = folder / names_();
         // "x": created here or not at all, never opened through whatever stands there.
         file_ = OpenFile(temp_, "wbx");
@@ -209,7 +213,7 @@ void AtomicFile::LinkUnnamed() {
         Fail(errno);
     }
     const std::filesystem::path folder = target_.parent_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::filesystem::path temp = folder / names_();
         if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             temp_ = temp;

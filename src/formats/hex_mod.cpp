@@ -4,13 +4,19 @@
 
 namespace echodelve::HexMod {
 
+namespace {
+constexpr unsigned kNibbleBits = 4;
+constexpr std::uint8_t kLowNibble = 0x0F;
+constexpr std::uint32_t kFirstLetterDigit = 10;  // "A" and "a"
+}  // namespace
+
 std::string BytesToHex(std::span<const std::uint8_t> bytes) {
     constexpr std::string_view kDigits = "0123456789ABCDEF";
     std::string hex;
     hex.reserve(8);
     for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {
-        hex += kDigits[bytes[i] >> 4];
-        hex += kDigits[bytes[i] & 0x0F];
+        hex += kDigits[bytes[i] >> kNibbleBits];
+        hex += kDigits[bytes[i] & kLowNibble];
     }
     return hex;
 }
@@ -36,9 +42,9 @@ double HexToNumber(std::string_view hex) {
         if (c >= '0' && c <= '9') {
             digit = static_cast<std::uint32_t>(c - '0');
         } else if (c >= 'A' && c <= 'F') {
-            digit = static_cast<std::uint32_t>(c - 'A' + 10);
+            digit = static_cast<std::uint32_t>(c - 'A') + kFirstLetterDigit;
         } else if (c >= 'a' && c <= 'f') {
-            digit = static_cast<std::uint32_t>(c - 'a' + 10);
+            digit = static_cast<std::uint32_t>(c - 'a') + kFirstLetterDigit;
         } else {
             throw std::invalid_argument("not a hex digit in a hex number");
         }

@@ -22,7 +22,7 @@ constexpr std::uint64_t LoadLittleEndian(std::span<const std::uint8_t> field) {
 // Writes the low `field.size()` bytes of `value` into `field`, lowest first.
 constexpr void StoreLittleEndian(std::span<std::uint8_t> field, std::uint64_t value) {
     for (std::uint8_t& byte : field) {
-        byte = static_cast<std::uint8_t>(value & 0xFFU);
+        byte = static_cast<std::uint8_t>(value);  // its lowest byte
         value >>= 8U;
     }
 }

@@ -28,7 +28,11 @@ std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
         return text;
     }
     std::size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0U) == 0x80U) {
+    // Back over UTF-8 continuation bytes (10xxxxxx) to a character's start.
+    constexpr unsigned kContinuationMask = 0xC0U;
+    constexpr unsigned kContinuation = 0x80U;
+    while (end > 0 &&
+           (static_cast<unsigned char>(text[end]) & kContinuationMask) == kContinuation) {
         --end;
     }
     return text.substr(0, end);

@@ -256,7 +256,8 @@ std::string WaveFormatName(std::uint32_t tag) {
         {0xFFFE, "extensible"},
     };
     std::array<char, 16> hex{};
-    std::snprintf(hex.data(), hex.size(), "0x%04X", static_cast<unsigned>(tag & 0xFFFFU));
+    std::snprintf(hex.data(), hex.size(), "0x%04X",
+                  static_cast<unsigned>(static_cast<std::uint16_t>(tag)));
     const auto known = kNames.find(tag);
     return "format " + std::string(hex.data()) +
            (known != kNames.end() ? std::string(", ") + known->second : std::string());

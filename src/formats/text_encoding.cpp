@@ -7,72 +7,96 @@ namespace echodelve {
 
 namespace {
 
-// Code points of bytes 0x80..0x9F; the undefined ones map to themselves.
+// Windows-1252: bytes below 0x80 and from 0xA0 are their own code points;
+// those of 0x80..0x9F follow, the undefined ones mapping to themselves.
+constexpr unsigned char kFirstHighControl = 0x80;
+constexpr unsigned char kLastHighControl = 0x9F;
+constexpr char32_t kLastLatin1 = 0xFF;
 constexpr std::array<char32_t, 32> kHighControls = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+// UTF-8: a lead byte says how many continuation bytes follow, each carrying
+// six bits of the code point.
+namespace utf8 {
+constexpr char32_t kAscii = 0x80;  // code points below it are one byte
+constexpr unsigned kPayloadBits = 6;
+constexpr unsigned char kPayload = 0x3F;
+constexpr unsigned char kContinuation = 0x80;
+constexpr unsigned char kContinuationMask = 0xC0;
+// For each sequence length from 2: the lead byte's mark, the mask that finds
+// it, and the smallest code point it may carry (below that it is overlong).
+struct Lead {
+    unsigned char mark;
+    unsigned char mask;
+    char32_t smallest;
+};
+constexpr std::array<Lead, 3> kLeads = {{
+    {0xC0, 0xE0, 0x80},
+    {0xE0, 0xF0, 0x800},
+    {0xF0, 0xF8, 0x10000},
+}};
+constexpr char32_t kFirstSurrogate = 0xD800;
+constexpr char32_t kLastSurrogate = 0xDFFF;
+constexpr char32_t kLastCodePoint = 0x10FFFF;
+}  // namespace utf8
+
 char32_t ByteToCodePoint(unsigned char byte) {
-    if (byte >= 0x80 && byte <= 0x9F) {
-        return kHighControls[byte - 0x80];
+    if (byte >= kFirstHighControl && byte <= kLastHighControl) {
+        return kHighControls[byte - kFirstHighControl];
     }
     return byte;
 }
 
+// Code points of the Basic Multilingual Plane only: all that Windows-1252 maps to.
 void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
+    using namespace utf8;
+    if (cp < kAscii) {
         out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < kLeads[1].smallest) {
+        out += static_cast<char>(kLeads[0].mark | (cp >> kPayloadBits));
+        out += static_cast<char>(kContinuation | (cp & kPayload));
     } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        out += static_cast<char>(kLeads[1].mark | (cp >> (2 * kPayloadBits)));
+        out += static_cast<char>(kContinuation | ((cp >> kPayloadBits) & kPayload));
+        out += static_cast<char>(kContinuation | (cp & kPayload));
     }
 }
 
 }  // namespace
 
 std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& pos) {
+    using namespace utf8;
     const auto lead = static_cast<unsigned char>(text[pos]);
-    std::size_t extra = 0;
-    char32_t cp = 0;
-    char32_t smallest = 0;  // below this the sequence is overlong
-    if (lead < 0x80) {
+    if (lead < kAscii) {
         ++pos;
         return lead;
     }
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1;
-        cp = lead & 0x1FU;
-        smallest = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2;
-        cp = lead & 0x0FU;
-        smallest = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3;
-        cp = lead & 0x07U;
-        smallest = 0x10000;
-    } else {
+    std::size_t extra = 1;
+    while (extra <= kLeads.size() && (lead & kLeads[extra - 1].mask) != kLeads[extra - 1].mark) {
+        ++extra;
+    }
+    if (extra > kLeads.size()) {
         return std::nullopt;
     }
+    const Lead& form = kLeads[extra - 1];
+    char32_t cp = lead & static_cast<unsigned char>(~form.mask);
     if (pos + extra >= text.size()) {
         return std::nullopt;
     }
     for (std::size_t i = 1; i <= extra; ++i) {
         const auto next = static_cast<unsigned char>(text[pos + i]);
-        if ((next & 0xC0) != 0x80) {
+        if ((next & kContinuationMask) != kContinuation) {
             return std::nullopt;
         }
-        cp = (cp << 6U) | (next & 0x3FU);
+        cp = (cp << kPayloadBits) | (next & kPayload);
     }
     // Overlong forms would let "C0 AF" pass for "/"; surrogates and values past
     // U+10FFFF are not characters.
-    if (cp < smallest || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+    if (cp < form.smallest || (cp >= kFirstSurrogate && cp <= kLastSurrogate) ||
+        cp > kLastCodePoint) {
         return std::nullopt;
     }
     pos += extra + 1;
@@ -107,14 +131,14 @@ std::optional<std::string> Utf8ToCp1252(std::string_view utf8) {
         if (!cp) {
             return std::nullopt;
         }
-        if (*cp < 0x80 || (*cp >= 0xA0 && *cp <= 0xFF)) {
+        if (*cp < kFirstHighControl || (*cp > kLastHighControl && *cp <= kLastLatin1)) {
             out += static_cast<char>(*cp);
             continue;
         }
         bool found = false;
         for (std::size_t i = 0; i < kHighControls.size(); ++i) {
             if (kHighControls[i] == *cp) {
-                out += static_cast<char>(0x80 + i);
+                out += static_cast<char>(kFirstHighControl + i);
                 found = true;
                 break;
             }

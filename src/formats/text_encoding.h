@@ -23,7 +23,10 @@ bool IsValidUtf8(std::string_view text);
 
 // The C0 and C1 control characters and DEL: U+0000-U+001F, U+007F-U+009F.
 constexpr bool IsControlCharacter(char32_t cp) {
-    return cp <= 0x1F || (cp >= 0x7F && cp <= 0x9F);
+    constexpr char32_t kLastC0 = 0x1F;
+    constexpr char32_t kDelete = 0x7F;
+    constexpr char32_t kLastC1 = 0x9F;
+    return cp <= kLastC0 || (cp >= kDelete && cp <= kLastC1);
 }
 
 }  // namespace echodelve

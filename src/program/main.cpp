@@ -14,6 +14,7 @@
 #include "echodelve_version.h"
 #include "formats/atomic_file.h"
 #include "formats/library_chatter.h"
+#include "platform/developer_log.h"
 #include "platform/end_signals.h"
 #include "platform/scratch_folder.h"
 #include "program/program.h"
@@ -43,7 +44,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),  // -v is --version's
         QStringLiteral("Pass on, on standard error, what the libraries print of their own "
-                       "(the decoders' notes on the sounds among it)."));
+                       "(the decoders' notes on the sounds among it), and what the program "
+                       "does and how long it takes."));
     parser.addOption(verbose);
     parser.addPositionalArgument(QStringLiteral("archive"),
                                  QStringLiteral("An SFX or WAD archive to open at start."),
@@ -85,6 +87,7 @@ int Run(int argc, char** argv) {
     // The decoders' notes are not the program's; Qt's messages and ours are.
     echodelve::LibraryChatter chatter("echodelve");
     echodelve::ShowLibraryChatter(line.verbose);
+    echodelve::platform::ShowDeveloperDetail(line.verbose);
     qInstallMessageHandler(
         [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
             const QByteArray said = (qFormatLogMessage(type, context, text) + u'\n').toLocal8Bit();

@@ -9,6 +9,7 @@
 
 #include "app/qt_ui_hooks.h"
 #include "formats/archive_writers.h"
+#include "platform/developer_log.h"
 #include "platform/paths.h"
 #include "support/fixtures.h"
 #include "support/message_box_answerer.h"
@@ -340,6 +341,27 @@ TEST_F(ProceduresTest, SaveAllLeavesOutImpossibleSoundsAndNamesThemOnceAtTheEnd)
     EXPECT_TRUE(lines[3].startsWith(u"e.wav: "_s) && lines[3].contains(u"negative offset"_s));
     EXPECT_FALSE(state.InProgress());
     EXPECT_EQ(saves, 1);
+}
+
+// What the program says for developers, while a test runs.
+QStringList detailSaid;  // NOLINT: written by the message handler only
+
+TEST_F(ProceduresTest, DeveloperDetailIsSaidOnlyWhenAskedFor) {
+    const QtMessageHandler before = qInstallMessageHandler(
+        [](QtMsgType /*type*/, const QMessageLogContext& context, const QString& text) {
+            if (QLatin1String(context.category) == QLatin1String("echodelve.detail")) {
+                detailSaid << text;
+            }
+        });
+    const QString archive = Sfx("one.sfx", {100});
+    procedures.RunProcedure(QStringLiteral("sfxfile"), archive, 0);
+    EXPECT_TRUE(detailSaid.isEmpty());
+    platform::ShowDeveloperDetail(true);
+    procedures.RunProcedure(QStringLiteral("sfxfile"), archive, 0);
+    platform::ShowDeveloperDetail(false);
+    qInstallMessageHandler(before);
+    ASSERT_EQ(detailSaid.size(), 1);
+    EXPECT_TRUE(detailSaid[0].contains(u"sfxfile\" ran for"_s)) << detailSaid[0].toStdString();
 }
 
 TEST(NotSavedMessageTest, NamesTenAndCountsTheRest) {
