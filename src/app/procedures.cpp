@@ -105,6 +105,11 @@ void Procedures::ListArchive(ArchiveKind kind, const QString& path) {
     std::int32_t i = 0;
     state_.ClearSounds();
     state_.ShowSounds(false);
+    if (decoder.Count() == 0) {
+        // Said, not listed: the list stays empty and hidden, while the kind
+        // and the summary still describe the archive listed before.
+        throw ArchiveError("The archive holds no sounds.");
+    }
     const std::string step = ProgressStepText(decoder.Count());
     state_.StartProgress();
     while (decoder.Count() != i) {
