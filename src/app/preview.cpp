@@ -15,9 +15,8 @@
 namespace echodelve::app {
 
 Preview::Preview(ui::frmMain& main, Procedures& procedures, platform::SoundService& sound)
-    : main_(main), procedures_(procedures), sound_(sound) {
-    main_.Port()->SetToolTips(
-        [this](std::int32_t number) { return DescribeSound(procedures_.ListedDetails(number)); });
+    : main_(main), procedures_(procedures), sound_(sound), tips_(procedures) {
+    main_.Port()->SetToolTips([this](std::int32_t number) { return tips_.Tip(number); });
 }
 
 void Preview::Port_DblClick() {
