@@ -15,9 +15,8 @@
 namespace echodelve::app {
 
 Preview::Preview(ui::frmMain& main, Procedures& procedures, platform::SoundService& sound)
-    : main_(main), procedures_(procedures), sound_(sound) {
-    main_.Port()->SetToolTips(
-        [this](std::int32_t number) { return DescribeSound(procedures_.ListedDetails(number)); });
+    : main_(main), procedures_(procedures), sound_(sound), tips_(procedures) {
+    main_.Port()->SetToolTips([this](std::int32_t number) { return tips_.Tip(number); });
 }
 
 void Preview::Port_DblClick() {
@@ -88,9 +87,23 @@ QString DescribeSound(const DetailsOrProblem& sound) {
     const QString channels = d.channels == 1   ? QStringLiteral("mono")
                              : d.channels == 2 ? QStringLiteral("stereo")
                                                : QStringLiteral("%1 channels").arg(d.channels);
-    return QString::fromStdString(d.encoding) + QStringLiteral(", ") + GroupedNumber(d.sampleRate) +
-           QStringLiteral(" Hz, ") + channels + QStringLiteral(", ") +
-           QLocale::system().toString(d.seconds, 'f', 2) + QStringLiteral(" s");
+    const auto seconds = [](double value) {
+        return QLocale::system().toString(value, 'f', 2) + QStringLiteral(" s");
+    };
+    QString text = QString::fromStdString(d.encoding) + QStringLiteral(", ") +
+                   GroupedNumber(d.sampleRate) + QStringLiteral(" Hz, ") + channels +
+                   QStringLiteral(", ") + seconds(d.seconds);
+    if (d.loop) {
+        // Frames as well: what a modder puts into a game's own loop settings.
+        const auto at = [&d](std::int64_t frame) {
+            return static_cast<double>(frame) / d.sampleRate;
+        };
+        text += QStringLiteral(", loops from %1 to %2 (frames %3 to %4)")
+                    .arg(seconds(at(d.loop->start)), seconds(at(d.loop->end)),
+                         QLocale::system().toString(static_cast<qlonglong>(d.loop->start)),
+                         QLocale::system().toString(static_cast<qlonglong>(d.loop->end)));
+    }
+    return text;
 }
 
 void StopSound(platform::SoundService& sound) {

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/procedures.h"
+#include "app/sound_tips.h"
 #include "platform/scratch_folder.h"
 #include "platform/sound_service.h"
 #include "ui/frm_main.h"
@@ -28,6 +29,8 @@ class Preview {
     QString ExtractForDrag(qint32 number, const QString& name);
 
     const platform::ScratchFolder& Scratch() const { return scratch_; }
+    // The sound list's tooltips, with their pictures.
+    SoundTips& Tips() { return tips_; }
     // For the exit sequence: ClearScratchFolder with the files this preview wrote.
     void ClearScratch();
 
@@ -36,6 +39,7 @@ class Preview {
     Procedures& procedures_;
     platform::SoundService& sound_;
     platform::ScratchFolder scratch_;
+    SoundTips tips_;
     // The preview files this program wrote, whatever their names ("x.dat"
     // escapes "*.wav"); deleted with the next preview and at exit.
     QStringList written_;

@@ -37,6 +37,8 @@ class Procedures {
 
     // What sound `index` of the listed archive is, or why that cannot be told.
     DetailsOrProblem ListedDetails(qint64 index) { return Listed().Details(index); }
+    // The catalogue the list shows.
+    const SoundCatalogue& ListedCatalogue() { return Listed().Catalogue(); }
 
     // Each kind's decoder, holding the catalogue of its last decode.
     const ArchiveDecoder& Decoder(ArchiveKind kind) const;

@@ -24,7 +24,9 @@ const std::string kListHelp =
     "\n" +
     KindHelp(18, "the archive's kind") +
     "  --details       add what each sound is: encoding, sample rate, channels,\n"
-    "                  bits per sample and duration in seconds (\"-\" where unknown)\n" +
+    "                  bits per sample, duration in seconds, and its loop as\n"
+    "                  START-END in frames and in seconds, END not included\n"
+    "                  (\"-\" where unknown or where it has none)\n" +
     NoLimitsHelp(18, "list") +
     "  --json          print the listing as a JSON object instead, details\n"
     "                  included (null where unknown, with the reason as \"problem\")\n";
@@ -49,16 +51,42 @@ std::string Seconds(double seconds) {
     return text.str();
 }
 
+// A loop's frames and seconds as two columns: "1024-8192\t0.046-0.372".
+std::string LoopColumns(const SoundDetails& d) {
+    if (!d.loop) {
+        return "-\t-";
+    }
+    const auto at = [&d](std::int64_t frame) {
+        return Seconds(static_cast<double>(frame) / d.sampleRate);
+    };
+    return std::to_string(d.loop->start) + '-' + std::to_string(d.loop->end) + '\t' +
+           at(d.loop->start) + '-' + at(d.loop->end);
+}
+
 // The details as tab-separated columns, "-" where unknown.
 std::string DetailColumns(const DetailsOrProblem& sound) {
     if (!sound.details) {
         // The encoding as its fmt chunk names it, where that could be read.
         return (sound.format.empty() ? std::string("-") : EscapeControls(sound.format)) +
-               "\t-\t-\t-\t-";
+               "\t-\t-\t-\t-\t-\t-";
     }
     const SoundDetails& d = *sound.details;
     return EscapeControls(d.encoding) + '\t' + std::to_string(d.sampleRate) + '\t' +
-           std::to_string(d.channels) + '\t' + Or(d.bits, "-") + '\t' + Seconds(d.seconds);
+           std::to_string(d.channels) + '\t' + Or(d.bits, "-") + '\t' + Seconds(d.seconds) + '\t' +
+           LoopColumns(d);
+}
+
+// A loop as a JSON object, or null.
+std::string LoopField(const SoundDetails& d) {
+    if (!d.loop) {
+        return "null";
+    }
+    const auto at = [&d](std::int64_t frame) {
+        return Seconds(static_cast<double>(frame) / d.sampleRate);
+    };
+    return R"({"start": )" + std::to_string(d.loop->start) + R"(, "end": )" +
+           std::to_string(d.loop->end) + R"(, "startSeconds": )" + at(d.loop->start) +
+           R"(, "endSeconds": )" + at(d.loop->end) + "}";
 }
 
 // The details as JSON fields, null where unknown, with the reason.
@@ -67,14 +95,15 @@ std::string DetailFields(const DetailsOrProblem& sound) {
         return R"(, "encoding": )" +
                (sound.format.empty() ? std::string("null") : JsonString(sound.format)) +
                R"(, "rate": null, "channels": null, "bits": null, )"
-               R"("frames": null, "duration": null, "problem": )" +
+               R"("frames": null, "duration": null, "loop": null, "problem": )" +
                JsonString(sound.problem);
     }
     const SoundDetails& d = *sound.details;
     return R"(, "encoding": )" + JsonString(d.encoding) + R"(, "rate": )" +
            std::to_string(d.sampleRate) + R"(, "channels": )" + std::to_string(d.channels) +
            R"(, "bits": )" + Or(d.bits, "null") + R"(, "frames": )" + std::to_string(d.frames) +
-           R"(, "duration": )" + Seconds(d.seconds) + R"(, "problem": null)";
+           R"(, "duration": )" + Seconds(d.seconds) + R"(, "loop": )" + LoopField(d) +
+           R"(, "problem": null)";
 }
 
 constexpr std::array<Option, 5> kListOptions = {{

@@ -15,6 +15,7 @@
 #include "file_io.h"
 #include "riff.h"
 #include "sound_stream.h"
+#include "xiph_loop.h"
 
 #include <sndfile.h>
 
@@ -200,67 +201,6 @@ std::string ConvertedExtension(ConvertTo to) {
 
 namespace {
 
-// A sound made ready to be encoded anew: checked as extraction checks it,
-// opened by the decoder, and the format of its target.
-class SoundConversion {
-  public:
-    SoundConversion(const SoundCatalogue& catalogue, std::int64_t number,
-                    const std::filesystem::path& output, ConvertTo to)
-        : sound_(catalogue, number, output), archive_(sound_.Open()) {
-        try {
-            stream_ =
-                SoundStream::OpenRange(catalogue.source, sound_.entry.offset, sound_.entry.size);
-        } catch (const UndecodableSound& error) {
-            throw UndecodableSound(sound_.name, error.Reason());
-        }
-        info_.samplerate = stream_->SampleRate();
-        info_.channels = stream_->Channels();
-        info_.format = to == ConvertTo::Flac        ? SF_FORMAT_FLAC | SF_FORMAT_PCM_16
-                       : to == ConvertTo::OggVorbis ? SF_FORMAT_OGG | SF_FORMAT_VORBIS
-                                                    : SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-        if (sf_format_check(&info_) == 0) {
-            throw UndecodableSound(sound_.name,
-                                   "it has " + std::to_string(info_.channels) + " channels at " +
-                                       std::to_string(info_.samplerate) + " Hz, which " +
-                                       ConvertedExtension(to).substr(1) + " cannot hold");
-        }
-    }
-
-    SF_INFO* Info() { return &info_; }
-
-    // Encodes every frame into `file` (null: libsndfile could not open it)
-    // and closes it; throws ArchiveError naming `target` when that fails,
-    // and as extraction does when the archive was cut short meanwhile.
-    void EncodeInto(SNDFILE* file, const std::string& target) {
-        if (file == nullptr) {
-            throw ArchiveError("Could not write '" + target + "': " + SndfileReason(nullptr) + ".");
-        }
-        sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-        std::vector<float> block(std::size_t{4096} * static_cast<std::size_t>(info_.channels));
-        std::string failure;
-        while (const std::size_t frames = stream_->ReadFrames(block)) {
-            if (sf_writef_float(file, block.data(), static_cast<sf_count_t>(frames)) !=
-                static_cast<sf_count_t>(frames)) {
-                failure = SndfileReason(file);
-                break;
-            }
-        }
-        if (sf_close(file) != 0 && failure.empty()) {
-            failure = "the encoder could not finish the file";
-        }
-        if (!failure.empty()) {
-            throw ArchiveError("Could not write '" + target + "': " + failure + ".");
-        }
-        sound_.RefuseCutShort(*archive_);
-    }
-
-  private:
-    SoundToWrite sound_;
-    std::unique_ptr<ByteReader> archive_;
-    std::unique_ptr<SoundStream> stream_;
-    SF_INFO info_{};
-};
-
 // A file in memory for libsndfile to write into, seeking back for headers.
 struct MemoryFile {
     std::vector<std::uint8_t> bytes;
@@ -302,29 +242,123 @@ SF_VIRTUAL_IO MemoryFileIo() {
     return io;
 }
 
+// A sound made ready to be encoded anew: checked as extraction checks it,
+// opened by the decoder, and the format of its target.
+class SoundConversion {
+  public:
+    SoundConversion(const SoundCatalogue& catalogue, std::int64_t number,
+                    const std::filesystem::path& output, ConvertTo to)
+        : sound_(catalogue, number, output), archive_(sound_.Open()) {
+        try {
+            stream_ =
+                SoundStream::OpenRange(catalogue.source, sound_.entry.offset, sound_.entry.size);
+        } catch (const UndecodableSound& error) {
+            throw UndecodableSound(sound_.name, error.Reason());
+        }
+        info_.samplerate = stream_->SampleRate();
+        info_.channels = stream_->Channels();
+        info_.format = to == ConvertTo::Flac        ? SF_FORMAT_FLAC | SF_FORMAT_PCM_16
+                       : to == ConvertTo::OggVorbis ? SF_FORMAT_OGG | SF_FORMAT_VORBIS
+                                                    : SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        if (sf_format_check(&info_) == 0) {
+            throw UndecodableSound(sound_.name,
+                                   "it has " + std::to_string(info_.channels) + " channels at " +
+                                       std::to_string(info_.samplerate) + " Hz, which " +
+                                       ConvertedExtension(to).substr(1) + " cannot hold");
+        }
+    }
+
+    // The whole encoded file, its loop kept where the sound has one (as a
+    // "smpl" chunk in WAV, LOOPSTART and LOOPLENGTH comments in FLAC and
+    // Ogg Vorbis). Throws ArchiveError naming `target` when encoding fails,
+    // and as extraction does when the archive was cut short meanwhile.
+    std::vector<std::uint8_t> Encode(const std::string& target) {
+        const std::optional<SoundLoop> loop = stream_->Loop();
+        MemoryFile memory;
+        if ((info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG) {
+            try {
+                memory.bytes = xiph::EncodeVorbis(*stream_, loop);
+            } catch (const ArchiveError& error) {
+                throw ArchiveError("Could not write '" + target + "': " + error.what());
+            }
+        } else {
+            SF_VIRTUAL_IO io = MemoryFileIo();
+            SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info_, &memory);
+            if (file != nullptr && loop && (info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV) {
+                SetLoop(file, *loop);
+            }
+            EncodeInto(file, target);
+            if (loop && (info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) {
+                memory.bytes = xiph::AddFlacLoop(std::move(memory.bytes), *loop);
+            }
+        }
+        sound_.RefuseCutShort(*archive_);
+        return std::move(memory.bytes);
+    }
+
+  private:
+    // Encodes every frame into `file` (null: libsndfile could not open it)
+    // and closes it; throws ArchiveError naming `target` when that fails.
+    void EncodeInto(SNDFILE* file, const std::string& target) {
+        if (file == nullptr) {
+            throw ArchiveError("Could not write '" + target + "': " + SndfileReason(nullptr) + ".");
+        }
+        sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        std::vector<float> block(std::size_t{4096} * static_cast<std::size_t>(info_.channels));
+        std::string failure;
+        while (const std::size_t frames = stream_->ReadFrames(block)) {
+            if (sf_writef_float(file, block.data(), static_cast<sf_count_t>(frames)) !=
+                static_cast<sf_count_t>(frames)) {
+                failure = SndfileReason(file);
+                break;
+            }
+        }
+        if (sf_close(file) != 0 && failure.empty()) {
+            failure = "the encoder could not finish the file";
+        }
+        if (!failure.empty()) {
+            throw ArchiveError("Could not write '" + target + "': " + failure + ".");
+        }
+    }
+
+    // The loop as libsndfile's instrument data, which it writes as "smpl".
+    static void SetLoop(SNDFILE* file, const SoundLoop& loop) {
+        constexpr int kMiddleC = 60;  // the sound plays at its own pitch
+        constexpr int kHighest = 127;
+        SF_INSTRUMENT instrument{};
+        instrument.basenote = kMiddleC;
+        instrument.velocity_hi = kHighest;
+        instrument.key_hi = kHighest;
+        instrument.loop_count = 1;
+        instrument.loops[0].mode = SF_LOOP_FORWARD;
+        instrument.loops[0].start = static_cast<unsigned>(loop.start);
+        instrument.loops[0].end = static_cast<unsigned>(loop.end);
+        sf_command(file, SFC_SET_INSTRUMENT, &instrument, sizeof instrument);
+    }
+
+    SoundToWrite sound_;
+    std::unique_ptr<ByteReader> archive_;
+    std::unique_ptr<SoundStream> stream_;
+    SF_INFO info_{};
+};
+
 }  // namespace
 
 void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number,
                             const std::filesystem::path& output, ConvertTo to) {
     SoundConversion conversion(catalogue, number, output, to);
+    // Encoded in memory first: the FLAC and Ogg comments go in once the
+    // encoders are done, and a WAV's header holds sizes known only at the end.
+    const std::vector<std::uint8_t> encoded = conversion.Encode(output.string());
     AtomicFile out(output);
-    // libsndfile writes through the temporary file's descriptor, seeking back
-    // for headers; nothing is buffered on the stdio side.
-    conversion.EncodeInto(sf_open_fd(fileno(out.Handle()), SFM_WRITE, conversion.Info(), SF_FALSE),
-                          output.string());
+    out.Write(encoded);
     out.Commit();
 }
 
 void ConvertCataloguedSound(const SoundCatalogue& catalogue, std::int64_t number, ConvertTo to,
                             const std::function<void(std::span<const std::uint8_t>)>& sink) {
     SoundConversion conversion(catalogue, number, {}, to);
-    // Encoded in memory first: a WAV's header holds sizes known only at the
-    // end, and a pipe cannot be gone back over.
-    MemoryFile memory;
-    SF_VIRTUAL_IO io = MemoryFileIo();
-    conversion.EncodeInto(sf_open_virtual(&io, SFM_WRITE, conversion.Info(), &memory),
-                          "standard output");
-    sink(memory.bytes);
+    sink(conversion.Encode("standard output"));
 }
 
 }  // namespace echodelve

@@ -122,6 +122,29 @@ constexpr std::array<Encoding, 24> kEncodings = {{
     {SF_FORMAT_VORBIS, "Vorbis", 0},
 }};
 
+// libsndfile reads a "smpl" chunk's loops as instrument data (end one past
+// the last frame looped) and "cue " chunks as cue points.
+std::optional<SoundLoop> ReadLoop(SNDFILE* file, std::int64_t frames) {
+    std::optional<SoundLoop> loop;
+    SF_INSTRUMENT instrument{};
+    std::uint32_t cues = 0;
+    if (sf_command(file, SFC_GET_INSTRUMENT, &instrument, sizeof instrument) == SF_TRUE &&
+        instrument.loop_count > 0) {
+        loop = SoundLoop{instrument.loops[0].start, instrument.loops[0].end};
+    } else if (sf_command(file, SFC_GET_CUE_COUNT, &cues, sizeof cues) == SF_TRUE && cues > 0) {
+        auto points = std::make_unique<SF_CUES>();
+        if (sf_command(file, SFC_GET_CUE, points.get(), sizeof *points) == SF_TRUE &&
+            points->cue_count > 0) {
+            loop = SoundLoop{points->cue_points[0].sample_offset, frames};
+        }
+    }
+    // A loop that holds no frame of the sound is no loop a player can use.
+    if (loop && (loop->start >= loop->end || loop->start >= frames)) {
+        return std::nullopt;
+    }
+    return loop;
+}
+
 }  // namespace
 
 SoundStream::SoundStream(std::unique_ptr<Input> input, const std::string& name)
@@ -147,6 +170,7 @@ SoundStream::SoundStream(std::unique_ptr<Input> input, const std::string& name)
     sampleRate_ = info.samplerate;
     frames_ = info.frames;
     format_ = info.format;
+    loop_ = ReadLoop(file_, frames_);
 }
 
 SoundStream::~SoundStream() {
@@ -376,6 +400,7 @@ SoundDetails DescribeSound(const SoundStream& stream) {
     details.channels = stream.Channels();
     details.frames = stream.Frames();
     details.seconds = static_cast<double>(stream.Frames()) / stream.SampleRate();
+    details.loop = stream.Loop();
     return details;
 }
 

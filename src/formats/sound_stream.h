@@ -37,6 +37,15 @@ class UndecodableSound : public ArchiveError {
     std::string format_;
 };
 
+// Where a sound loops, in frames: from `start` up to, not including, `end`.
+// Game sounds carry it in a "smpl" chunk, or as a cue point the loop starts
+// at (running to the sound's end).
+struct SoundLoop {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    bool operator==(const SoundLoop&) const = default;
+};
+
 // A sound file decoded by libsndfile: any encoding it reads inside a WAV file
 // (PCM of 8 to 32 bits, float, µ-law, A-law, IMA and MS ADPCM, GSM 6.10 ...),
 // read as interleaved 32-bit float frames, a block at a time, so a sound of
@@ -63,6 +72,10 @@ class SoundStream {
     std::int64_t Frames() const { return frames_; }
     // libsndfile's format code (SF_FORMAT_*).
     int Format() const { return format_; }
+    // The sound's first loop: the first of its "smpl" chunk, or else from its
+    // first cue point to its end; none where there is neither, or where the
+    // loop would hold no frame of the sound.
+    std::optional<SoundLoop> Loop() const { return loop_; }
 
     // Fills `out` with whole frames (out.size() / Channels() of them at most)
     // and returns how many frames it read; 0 at the end.
@@ -83,6 +96,7 @@ class SoundStream {
     int sampleRate_ = 0;
     std::int64_t frames_ = 0;
     int format_ = 0;
+    std::optional<SoundLoop> loop_;
 };
 
 // Where the chunks of a RIFF/WAVE file lie, read without decoding it: what a
@@ -133,6 +147,7 @@ struct SoundDetails {
     std::optional<int> bits;  // bits per sample where that means something
     std::int64_t frames = 0;
     double seconds = 0;
+    std::optional<SoundLoop> loop;
 };
 
 // The details of an open stream.

@@ -75,6 +75,15 @@ void Program::ShowState() {
     QObject::connect(&state_, &ProgramState::SoundsShown, &main_,
                      &ui::frmMain::SetSoundListVisible);
     QObject::connect(&state_, &ProgramState::SummaryChanged, &main_, &ui::frmMain::SetStatus);
+    // A tooltip's picture belongs to its listing, and none shows while a run lasts.
+    QObject::connect(&state_, &ProgramState::SoundsCleared, &main_,
+                     [this] { preview_.Tips().Clear(); });
+    QObject::connect(&preview_.Tips(), &app::SoundTips::PictureReady, &main_,
+                     [this](std::int32_t number) {
+                         if (!state_.Busy()) {
+                             main_.Port()->RefreshToolTip(number);
+                         }
+                     });
     QObject::connect(&state_, &ProgramState::Saved, &main_,
                      [this] { main_.Browse().EnableFileList(); });
     QObject::connect(&state_, &ProgramState::ProgressStarted, &main_, [this] {

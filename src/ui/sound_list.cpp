@@ -1,5 +1,6 @@
 #include "ui/sound_list.h"
 
+#include <QCursor>
 #include <QHelpEvent>
 #include <QMimeData>
 #include <QToolTip>
@@ -50,6 +51,17 @@ void SoundList::keyPressEvent(QKeyEvent* event) {
     QTreeWidget::keyPressEvent(event);
     if (QTreeWidgetItem* after = currentItem(); after != nullptr && after != before) {
         emit KeyboardMoved(after);
+    }
+}
+
+void SoundList::RefreshToolTip(std::int32_t number) {
+    if (!toolTips_ || !QToolTip::isVisible()) {
+        return;
+    }
+    const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
+    const QTreeWidgetItem* row = viewport()->rect().contains(at) ? itemAt(at) : nullptr;
+    if (row != nullptr && NumberOf(row) == number) {
+        QToolTip::showText(QCursor::pos(), toolTips_(number), viewport(), visualItemRect(row));
     }
 }
 

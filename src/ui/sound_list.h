@@ -19,6 +19,8 @@ class SoundList : public QTreeWidget {
     // the pointer rests on that row.
     using ToolTips = std::function<QString(std::int32_t number)>;
     void SetToolTips(ToolTips toolTips) { toolTips_ = std::move(toolTips); }
+    // Shows the tooltip of sound `number` anew, if it is the one showing.
+    void RefreshToolTip(std::int32_t number);
 
     // Where a row dragged out of the list comes from: the file written for
     // sound `number` called `name`, or empty to drag nothing.
