@@ -448,11 +448,13 @@ const Row kEdgeRows[] = {
     {"list --json @mixed.wad", 0,
      R"({"number": 4, "name": "../up\u0001.wav", "size": 60, "offset": )" + Offset(300) + ", ", ""},
     {"list --json @bad\xFF.wad", 0, "bad\\uFFFD.wad\", \"kind\": \"wad\"", "", {}, "\xFF"},
-    // Details: "-" or null where unknown, an encoding not decoded named by its tag.
+    // Details: "-" or null where unknown (a loop where there is none), an
+    // encoding not decoded named by its tag.
     {"list --details @d.wad", 0, "\tIMA ADPCM\t22050\t2\t4\t0.5", ""},
     {"list --details @d.wad", 0, "\t-\t-\t-\t-\t-\n3\tspeech.wav\t", ""},
-    {"list --details @d.wad", 0, "\tformat 0x0022, TrueSpeech\t-\t-\t-\t-\n", ""},
+    {"list --details @d.wad", 0, "\tformat 0x0022, TrueSpeech\t-\t-\t-\t-\t-\t-\n", ""},
     {"list --json @d.wad", 0, R"("IMA ADPCM", "rate": 22050, "channels": 2, )", ""},
+    {"list --json @d.wad", 0, R"("duration": 0.500, "loop": null, "problem": null)", ""},
     {"list --json @d.wad", 0, R"(null, "problem": "it is not a RIFF/WAVE file")", ""},
     {"list --json @d.wad", 0, R"("format 0x0022, TrueSpeech", "rate": null, )", ""},
     {"list --json @d.wad", 0, R"("its encoding is format 0x0022, TrueSpeech")", ""},
