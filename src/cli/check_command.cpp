@@ -46,6 +46,7 @@ struct Checked {
     std::int32_t sounds = 0;
     std::vector<Finding> findings;
     std::vector<std::string> names;  // of the sounds, for the findings
+    std::string unreadable;          // why it could not be read, if it could not
 };
 
 Checked CheckOne(const std::string& path, const ParsedArgs& parsed, Console& console) {
@@ -57,7 +58,7 @@ Checked CheckOne(const std::string& path, const ParsedArgs& parsed, Console& con
         std::ostringstream quiet;  // the limit is a finding here, not a warning
         Console silent{console.in, quiet, quiet};
         const OpenedArchive opened =
-            DecodeArchive(hooks, silent, kind, path, !parsed.Has("--no-limits"));
+            DecodeArchive(hooks, silent, "check", kind, path, !parsed.Has("--no-limits"));
         checked.kind = KindName(kind);
         checked.sounds = opened.decoder->Count();
         checked.findings = CheckArchive(*opened.decoder, opened.cutAtLimit);
@@ -65,13 +66,24 @@ Checked CheckOne(const std::string& path, const ParsedArgs& parsed, Console& con
             checked.names.push_back(opened.decoder->Entry(n).name);
         }
     } catch (const ArchiveError& error) {
-        checked.findings.push_back({0, std::string("it cannot be read: ") + error.what()});
+        checked.unreadable = Sentence(error.what());
+    } catch (const UsageError& error) {
+        // A kind that cannot be told spoils this archive only.
+        checked.unreadable = Sentence(error.what());
+    }
+    if (!checked.unreadable.empty()) {
+        Say(console, "check", checked.unreadable);
+        checked.findings.push_back({0, checked.unreadable});
     }
     return checked;
 }
 
 void PrintText(const Checked& checked, std::ostream& out) {
     const std::string archive = EscapeControls(checked.archive);
+    if (!checked.unreadable.empty()) {
+        out << archive << ": not checked (it could not be read)\n";  // why is said on stderr
+        return;
+    }
     if (checked.findings.empty()) {
         out << archive << ": clean, " << checked.sounds
             << (checked.sounds == 1 ? " sound" : " sounds") << " and no problems found\n";
@@ -83,10 +95,8 @@ void PrintText(const Checked& checked, std::ostream& out) {
         out << "  "
             << (finding.sound == 0
                     ? std::string("the archive")
-                    : DescribeSound(
-                          finding.sound,
-                          EscapeControls(
-                              checked.names[static_cast<std::size_t>(finding.sound - 1)])))
+                    : DescribeSound(finding.sound,
+                                    checked.names[static_cast<std::size_t>(finding.sound - 1)]))
             << ": " << EscapeControls(finding.problem) << '\n';
     }
 }
@@ -115,8 +125,9 @@ void PrintJson(const Checked& checked, std::ostream& out) {
 int RunCheck(std::span<const std::string> args, Console& console) {
     const ParsedArgs parsed = ParseArgs(args, kCheckOptions);
     if (parsed.positionals.empty()) {
-        throw UsageError("no archive given");
+        throw UsageError("no archive was given");
     }
+    CheckKindOption(parsed.Value("--kind"));  // before the report begins
     const bool json = parsed.Has("--json");
     bool clean = true;
     if (json) {

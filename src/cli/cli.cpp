@@ -33,6 +33,17 @@ const std::array<Command, 4> kCommands = {{
     {"check", &kCheckHelp, RunCheck},
 }};
 
+// Whether everything meant for standard output got there (not so on a full
+// disk or a closed pipe), said when it did not.
+bool WroteAll(Console& console, std::string_view command) {
+    console.out.flush();
+    if (console.out) {
+        return true;
+    }
+    Say(console, command, "could not write to standard output");
+    return false;
+}
+
 bool AsksForHelp(std::span<const std::string> args) {
     for (const std::string& arg : args) {
         if (arg == "--") {
@@ -47,9 +58,26 @@ bool AsksForHelp(std::span<const std::string> args) {
 
 }  // namespace
 
+std::string Sentence(std::string_view text) {
+    std::string sentence(text);
+    if (!sentence.empty() && sentence.front() >= 'a' && sentence.front() <= 'z') {
+        sentence.front() = static_cast<char>(sentence.front() - 'a' + 'A');
+    }
+    if (!sentence.empty() && sentence.back() != '.' && sentence.back() != '?' &&
+        sentence.back() != '!') {
+        sentence += '.';
+    }
+    return sentence;
+}
+
+void Say(Console& console, std::string_view command, std::string_view sentence) {
+    console.err << "echodelve-cli" << (command.empty() ? "" : " ") << command << ": "
+                << Sentence(sentence) << '\n';
+}
+
 int RunCli(std::span<const std::string> args, Console& console) {
     if (args.empty()) {
-        console.err << "echodelve-cli: no command given (see 'echodelve-cli --help')\n";
+        Say(console, {}, "no command was given; see 'echodelve-cli --help'");
         return kExitUsage;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
@@ -57,20 +85,20 @@ int RunCli(std::span<const std::string> args, Console& console) {
         for (const Command& command : kCommands) {
             if (args.size() == 2 && args[0] == "help" && args[1] == command.name) {
                 console.out << *command.help;
-                return kExitOk;
+                return WroteAll(console, {}) ? kExitOk : kExitFailure;
             }
         }
         if (args.size() > 1 && args[0] == "help") {
-            console.err << "echodelve-cli: no command '" << args[1]
-                        << "' to describe (see 'echodelve-cli --help')\n";
+            Say(console, {},
+                "there is no command '" + args[1] + "' to describe; see 'echodelve-cli --help'");
             return kExitUsage;
         }
         console.out << kToolHelp;
-        return kExitOk;
+        return WroteAll(console, {}) ? kExitOk : kExitFailure;
     }
     if (args[0] == "--version") {
         console.out << "echodelve-cli " << kVersionText << '\n';
-        return kExitOk;
+        return WroteAll(console, {}) ? kExitOk : kExitFailure;
     }
     for (const Command& command : kCommands) {
         if (args[0] != command.name) {
@@ -79,23 +107,25 @@ int RunCli(std::span<const std::string> args, Console& console) {
         const auto rest = args.subspan(1);
         if (AsksForHelp(rest)) {
             console.out << *command.help;
-            return kExitOk;
+            return WroteAll(console, command.name) ? kExitOk : kExitFailure;
         }
+        int status = kExitFailure;
         try {
-            return command.run(rest, console);
+            status = command.run(rest, console);
         } catch (const UsageError& error) {
-            console.err << "echodelve-cli " << command.name << ": " << error.what()
-                        << " (see 'echodelve-cli " << command.name << " --help')\n";
+            Say(console, command.name,
+                std::string(error.what()) + "; see 'echodelve-cli " + std::string(command.name) +
+                    " --help'");
             return kExitUsage;
         } catch (const std::exception& error) {
             // What a command did not foresee (an archive that cannot be read
             // while its kind is told, say) still ends as a failure with its reason.
-            console.err << "echodelve-cli " << command.name << ": " << error.what() << '\n';
+            Say(console, command.name, error.what());
             return kExitFailure;
         }
+        return WroteAll(console, command.name) ? status : kExitFailure;
     }
-    console.err << "echodelve-cli: unknown command '" << args[0]
-                << "' (see 'echodelve-cli --help')\n";
+    Say(console, {}, "there is no command '" + args[0] + "'; see 'echodelve-cli --help'");
     return kExitUsage;
 }
 

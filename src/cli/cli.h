@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace echodelve::cli {
 
@@ -19,6 +20,13 @@ struct Console {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+
+// What the tool says on stderr, in one voice: "echodelve-cli COMMAND: " (or
+// "echodelve-cli: " before a command is known), then one sentence, its first
+// letter in capitals and a full stop at its end.
+void Say(Console& console, std::string_view command, std::string_view sentence);
+// The text as such a sentence.
+std::string Sentence(std::string_view text);
 
 // Runs `echodelve-cli ARGS...` (the program name not included) and returns
 // the exit status.

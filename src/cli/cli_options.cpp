@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include "formats/archive_kinds.h"
+#include "formats/errors.h"
 
 namespace echodelve::cli {
 
@@ -119,18 +120,26 @@ std::string NoLimitsHelp(std::size_t column, std::string_view verb) {
                      std::string(verb) + " past the program's limits (" + KindLimits() + ")");
 }
 
+void CheckKindOption(const std::optional<std::string>& given) {
+    if (given && !KindNamed(*given)) {
+        throw UsageError("--kind must be " + KindNames(" or ") + ", not '" + *given + "'");
+    }
+}
+
 ArchiveKind ResolveKind(const std::optional<std::string>& given,
                         const std::filesystem::path& archive, bool mustExist) {
+    CheckKindOption(given);
     if (given) {
-        if (const std::optional<ArchiveKind> kind = KindNamed(*given)) {
-            return *kind;
-        }
-        throw UsageError("--kind must be " + KindNames(" or ") + ", not '" + *given + "'");
+        return *KindNamed(*given);
     }
     if (const std::optional<ArchiveKind> named = KindFromName(archive)) {
         return *named;
     }
     if (mustExist) {
+        std::error_code ec;
+        if (!std::filesystem::exists(archive, ec)) {
+            throw ArchiveError("The archive '" + archive.string() + "' does not exist.");
+        }
         if (const std::optional<ArchiveKind> shown = DetectKind(FileSource(archive))) {
             return *shown;
         }

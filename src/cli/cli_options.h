@@ -46,9 +46,13 @@ struct ParsedArgs {
 // options. Throws UsageError for an unknown option or a missing value.
 ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const Option> options);
 
+// Throws UsageError for a --kind that names no kind.
+void CheckKindOption(const std::optional<std::string>& given);
+
 // The kind given with --kind, or else the one the file's extension names, or
 // else the one its content shows (see DetectKind); `mustExist` false for an
-// archive about to be written, whose kind only its name can tell.
+// archive about to be written, whose kind only its name can tell. An archive
+// that must exist and does not is an ArchiveError, not a usage error.
 ArchiveKind ResolveKind(const std::optional<std::string>& given,
                         const std::filesystem::path& archive, bool mustExist = true);
 

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/escaping.h"
 #include "formats/archive_kinds.h"
 #include "formats/errors.h"
 #include "formats/sound_catalogue.h"
@@ -22,14 +23,15 @@ bool ConsoleHooks::SaveSoundThatIsNotRiff(const SoundQuery& sound) {
         yes = answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
     }
     if (!yes) {
-        console_.err << about << ": skipped, it does not begin with \"RIFF\""
-                     << (policy_ == AnswerPolicy::Yes ? "" : " (--yes writes it anyway)") << '\n';
+        Say(console_, command_,
+            about + " was skipped: it does not begin with \"RIFF\"" +
+                (policy_ == AnswerPolicy::Yes ? "" : " (--yes writes it anyway)"));
     }
     return yes;
 }
 
-OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
-                            const std::filesystem::path& archive, bool limits) {
+OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, std::string_view command,
+                            ArchiveKind kind, const std::filesystem::path& archive, bool limits) {
     std::error_code ec;
     if (!std::filesystem::exists(archive, ec)) {
         throw ArchiveError("The archive '" + archive.string() + "' does not exist.");
@@ -42,20 +44,20 @@ OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
         throw SoundLimitReached(std::string(reached.what()) + " --no-limits reads them all.");
     }
     if (opened.cutAtLimit) {
-        console.err << "echodelve-cli: the directory of '" << archive.string()
-                    << (limits ? "' runs past the program's limit (" + Describe(kind).limit +
-                                     ", or the archive is damaged; --no-limits reads on)"
-                               : std::string("' does not end before the archive does (it is "
-                                             "damaged)"))
-                    << "; only the " << opened.decoder->Count()
-                    << " sounds found before that are listed.\n";
+        Say(console, command,
+            "the directory of '" + archive.string() +
+                (limits ? "' runs past the program's limit (" + Describe(kind).limit +
+                              ", or the archive is damaged; --no-limits reads on)"
+                        : std::string("' does not end before the archive does (it is damaged)")) +
+                "; only the " + std::to_string(opened.decoder->Count()) +
+                " sounds found before that are listed");
     }
     opened.size = opened.decoder->Catalogue().source->Open()->Size().value_or(0);
     return opened;
 }
 
 std::string DescribeSound(std::int64_t number, const std::string& name) {
-    return "sound " + std::to_string(number) + " '" + name + "'";
+    return "sound " + std::to_string(number) + " '" + EscapeControls(name) + "'";
 }
 
 }  // namespace echodelve::cli

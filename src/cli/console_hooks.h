@@ -19,7 +19,9 @@ enum class AnswerPolicy { Yes, No, Ask };
 // the policy, and there are no events to pump.
 class ConsoleHooks : public UiHooks {
   public:
-    ConsoleHooks(Console& console, AnswerPolicy policy) : console_(console), policy_(policy) {}
+    // What it says of a sound it skips is said as `command`'s.
+    ConsoleHooks(Console& console, AnswerPolicy policy, std::string_view command = "extract")
+        : console_(console), policy_(policy), command_(command) {}
 
     void PumpEvents() override {}
     bool SaveSoundThatIsNotRiff(const SoundQuery& sound) override;
@@ -27,6 +29,7 @@ class ConsoleHooks : public UiHooks {
   private:
     Console& console_;
     AnswerPolicy policy_;
+    std::string_view command_;
 };
 
 // A decoded archive, and what the command reports about it.
@@ -40,10 +43,12 @@ struct OpenedArchive {
 // limits unless `limits` is false. On the command line a missing archive is a
 // mistake rather than an empty WAD; a directory cut short is reported on
 // stderr. Throws ArchiveError as the decoders do.
-OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, ArchiveKind kind,
-                            const std::filesystem::path& archive, bool limits = true);
+OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, std::string_view command,
+                            ArchiveKind kind, const std::filesystem::path& archive,
+                            bool limits = true);
 
-// "sound 3 'door.wav'", for messages about one sound.
+// "sound 3 'door.wav'", for messages about one sound; control characters in
+// the name written as \xNN, so a message stays on its line.
 std::string DescribeSound(std::int64_t number, const std::string& name);
 
 }  // namespace echodelve::cli

@@ -9,6 +9,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/console_hooks.h"
+#include "cli/escaping.h"
 #include "cli/selection.h"
 #include "formats/archive_check.h"
 #include "formats/archive_kinds.h"
@@ -131,20 +132,17 @@ int WriteToStdout(const ArchiveDecoder& archive, const Selection& selection, Con
             }
             const SoundEntry& entry = archive.Entry(number);
             if (const std::string problem = PlaceProblem(entry, archiveSize); !problem.empty()) {
-                console.err << DescribeSound(number, entry.name) << ": " << problem
-                            << "; written padded with zeros\n";
+                Say(console, "extract",
+                    DescribeSound(number, entry.name) + ": " + problem +
+                        "; written padded with zeros");
                 ++failed;
             }
         } catch (const ArchiveError& error) {
-            console.err << "echodelve-cli extract: " << error.what() << '\n';
+            Say(console, "extract", error.what());
             ++failed;
         }
     }
-    console.out.flush();
-    if (!console.out) {
-        console.err << "echodelve-cli extract: could not write to standard output.\n";
-        return kExitFailure;
-    }
+    // Whether it all reached standard output is told once the command returns.
     return failed > 0 ? kExitFailure : kExitOk;
 }
 
@@ -165,7 +163,7 @@ int RunExtract(std::span<const std::string> args, Console& console) {
         throw UsageError("--stdout will not write sounds to a terminal; redirect it to a file");
     }
     if (parsed.positionals.empty()) {
-        throw UsageError("no archive given");
+        throw UsageError("no archive was given");
     }
     const bool quiet = parsed.Has("--quiet");
     const bool verbose = parsed.Has("--verbose") && !quiet;
@@ -181,15 +179,16 @@ int RunExtract(std::span<const std::string> args, Console& console) {
 
     OpenedArchive opened;
     try {
-        opened = DecodeArchive(hooks, console, kind, archivePath, !parsed.Has("--no-limits"));
+        opened =
+            DecodeArchive(hooks, console, "extract", kind, archivePath, !parsed.Has("--no-limits"));
     } catch (const ArchiveError& error) {
-        console.err << "echodelve-cli extract: " << error.what() << '\n';
+        Say(console, "extract", error.what());
         return kExitFailure;
     }
     ArchiveDecoder& archive = *opened.decoder;
     const Selection selection = SelectSounds(std::span(parsed.positionals).subspan(1), archive);
     for (const std::string& missing : selection.missing) {
-        console.err << "echodelve-cli extract: " << missing << '\n';
+        Say(console, "extract", missing);
     }
     const bool incomplete = opened.cutAtLimit || !selection.missing.empty();
     if (toStdout) {
@@ -205,15 +204,16 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     std::error_code ec;
     if (!folderArg && std::filesystem::exists(std::filesystem::symlink_status(folder, ec)) &&
         !(std::filesystem::is_directory(folder, ec) && std::filesystem::is_empty(folder, ec))) {
-        console.err << "echodelve-cli extract: '" << folder.string()
-                    << "' is there already and is not an empty folder; give -o FOLDER to write "
-                       "there anyway (-o . for the current folder).\n";
+        Say(console, "extract",
+            "'" + folder.string() +
+                "' is there already and is not an empty folder; give -o FOLDER to write there "
+                "anyway (-o . for the current folder)");
         return kExitFailure;
     }
     std::filesystem::create_directories(folder, ec);
     if (ec) {
-        console.err << "echodelve-cli extract: Could not make the folder '" << folder.string()
-                    << "': " << ec.message() << ".\n";
+        Say(console, "extract",
+            "could not make the folder '" + folder.string() + "': " + ec.message());
         return kExitFailure;
     }
 
@@ -236,12 +236,14 @@ int RunExtract(std::span<const std::string> args, Console& console) {
     int padded = 0;
     const auto report = [&](std::size_t i, const SoundOutcome& outcome) {
         const ExtractionJob& job = jobs[i];
-        std::ostringstream said;
+        std::ostringstream said;  // this sound's lines, printed after its progress
         said << hooksSaid.str();
         hooksSaid.str({});
+        Console saying{console.in, console.out, said};
         switch (outcome.kind) {
             case SoundOutcome::Kind::Kept:
-                said << "kept '" << job.target.string() << "', which was already there\n";
+                Say(saying, "extract",
+                    "kept '" + EscapeControls(job.target.string()) + "', which was already there");
                 ++kept;
                 break;
             case SoundOutcome::Kind::Declined:
@@ -250,17 +252,19 @@ int RunExtract(std::span<const std::string> args, Console& console) {
             case SoundOutcome::Kind::Written:
                 ++written;
                 if (verbose) {
-                    said << job.target.string() << '\n';
+                    said << EscapeControls(job.target.string()) << '\n';
                 }
                 if (outcome.padded) {
-                    said << DescribeSound(job.number, archive.Entry(job.number).name) << ": "
-                         << outcome.problem << "; written padded with zeros\n";
+                    Say(saying, "extract",
+                        DescribeSound(job.number, archive.Entry(job.number).name) + ": " +
+                            outcome.problem + "; written padded with zeros");
                     ++padded;
                 }
                 break;
             case SoundOutcome::Kind::Refused:
             case SoundOutcome::Kind::Failed:
-                said << job.target.filename().string() << ": " << outcome.problem << '\n';
+                Say(saying, "extract",
+                    "'" + EscapeControls(job.target.filename().string()) + "': " + outcome.problem);
                 ++failed;
                 break;
         }

@@ -119,7 +119,7 @@ constexpr std::array<Option, 5> kListOptions = {{
 int RunList(std::span<const std::string> args, Console& console) {
     const ParsedArgs parsed = ParseArgs(args, kListOptions);
     if (parsed.positionals.size() != 1) {
-        throw UsageError(parsed.positionals.empty() ? "no archive given"
+        throw UsageError(parsed.positionals.empty() ? "no archive was given"
                                                     : "give exactly one archive");
     }
     const std::filesystem::path archivePath = parsed.positionals[0];
@@ -131,7 +131,7 @@ int RunList(std::span<const std::string> args, Console& console) {
     bool cut = false;
     try {
         const OpenedArchive opened =
-            DecodeArchive(hooks, console, kind, archivePath, !parsed.Has("--no-limits"));
+            DecodeArchive(hooks, console, "list", kind, archivePath, !parsed.Has("--no-limits"));
         const ArchiveDecoder& archive = *opened.decoder;
         cut = opened.cutAtLimit;
         for (std::int32_t i = 1; i <= archive.Count(); ++i) {
@@ -163,12 +163,12 @@ int RunList(std::span<const std::string> args, Console& console) {
             }
         }
     } catch (const ArchiveError& error) {
-        console.err << "echodelve-cli list: " << error.what() << '\n';
+        Say(console, "list", error.what());
         return kExitFailure;
     }
     console.out << listing.str() << std::flush;
     for (const std::string& problem : problems) {
-        console.err << "echodelve-cli list: " << problem << ".\n";
+        Say(console, "list", problem);
     }
     return cut || !problems.empty() ? kExitFailure : kExitOk;
 }

@@ -63,10 +63,11 @@ int RunPack(std::span<const std::string> args, Console& console) {
             const auto [taken, isNew] = first.emplace(FoldCase(members[i].name), i);
             if (!isNew) {
                 const std::size_t j = taken->second;
-                console.err << "echodelve-cli pack: '" << parsed.positionals[i]
-                            << "' would be stored under the same name as '" << parsed.positionals[j]
-                            << "'" << (members[i].name == members[j].name ? "" : " (ignoring case)")
-                            << "; nothing was written.\n";
+                Say(console, "pack",
+                    "'" + parsed.positionals[i] + "' would be stored under the same name as '" +
+                        parsed.positionals[j] + "'" +
+                        (members[i].name == members[j].name ? "" : " (ignoring case)") +
+                        "; nothing was written");
                 return kExitFailure;
             }
         }
@@ -74,7 +75,7 @@ int RunPack(std::span<const std::string> args, Console& console) {
     try {
         Describe(kind).write(*output, members);
     } catch (const ArchiveError& error) {
-        console.err << "echodelve-cli pack: " << error.what() << '\n';
+        Say(console, "pack", error.what());
         return kExitFailure;
     }
     console.err << "Packed " << members.size() << (members.size() == 1 ? " file" : " files")

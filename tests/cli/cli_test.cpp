@@ -269,7 +269,7 @@ TEST_F(CliTest, ExtractLeavesAFileTheUserMayNotChangeAndSaysSo) {
                                  perms::owner_read | perms::group_read | perms::others_read);
     const Result r = Run({"extract", "-o", Path("out"), Path("ten.wad"), "1-2"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(Has(r.err, "s1.wav: Could not write")) << r.err;
+    EXPECT_TRUE(Has(r.err, "'s1.wav': Could not write")) << r.err;
     EXPECT_TRUE(Has(r.err, "1 failed")) << r.err;
     EXPECT_EQ(ReadBytes(locked), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(std::filesystem::status(locked).permissions() & perms::owner_write, perms::none);
@@ -358,7 +358,7 @@ TEST_F(CliTest, ParallelExtractionWritesAndSaysExactlyWhatASerialOneDoes) {
     }
     EXPECT_EQ(parallel.err, expected);
     EXPECT_TRUE(Has(parallel.err, "padded with zeros"));
-    EXPECT_TRUE(Has(parallel.err, "skipped, it does not begin"));
+    EXPECT_TRUE(Has(parallel.err, "was skipped: it does not begin"));
 }
 
 // Root is not held to a process limit, so this runs as an ordinary user (see
@@ -380,8 +380,8 @@ TEST_F(CliTest, ExtractionWithoutThreadsToBeHadIsDoneByTheCallingThread) {
     EXPECT_EQ(ReadBytes(dir / "out" / "s10.wav"), MakeWav(60, 10));
 }
 
-const std::string kPast = "sound 10 's10.wav': 20 of 60 bytes lie past the end of the archive";
-const std::string kPadded = kPast + "; written padded with zeros\n";
+const std::string kPast = "Sound 10 's10.wav': 20 of 60 bytes lie past the end of the archive";
+const std::string kPadded = "echodelve-cli extract: " + kPast + "; written padded with zeros.\n";
 const Io kAsked{"y\n", true};
 
 // Every limit and choice at its edge and one past it.
@@ -398,7 +398,7 @@ const Row kEdgeRows[] = {
     {"list @1001.sfx", 1, "", "holds more than 1000 sounds"},
     {"list --no-limits @1001.sfx", 0, "\n1001\tedsnd1001.wav\t", ""},
     {"check @1000.sfx", 0, ": clean, 1000 sounds and", ""},
-    {"check @1001.sfx", 1, "it cannot be read: ", ""},
+    {"check @1001.sfx", 1, ": not checked (it could not be read)\n", "check: The archive"},
     {"check --no-limits @1001.sfx", 0, ": clean, 1001 sounds and", ""},
     {"extract -o @x @1001.sfx", 1, "", "--no-limits reads them all."},
     {"extract --no-limits -vo@x @1001.sfx 1001", 0, "", "@x/edsnd1001.wav\n"},
@@ -487,15 +487,15 @@ const Row kEdgeRows[] = {
     {"extract -v -o @o @ten.wad 9 2-3 door* S1* 1", 0, "",
      "@o/s1.wav\n@o/s2.wav\n@o/s3.wav\n@o/Door.WAV\n@o/s9.wav\n@o/s10.wav\nWrote 6 of 6"},
     {"extract -v -o @o @ten.wad 10-12 *.ogg 4", 1, "",
-     "sounds 11 to 12: there are no such sounds; the archive holds 10.\n"},
+     "extract: Sounds 11 to 12: there are no such sounds; the archive holds 10.\n"},
     {"extract -v -o @o @ten.wad 10-12 *.ogg 4", 1, "",
-     "no sound's name matches '*.ogg'.\n@o/s4.wav\n@o/s10.wav\nWrote 2 of 2"},
+     "No sound's name matches '*.ogg'.\n@o/s4.wav\n@o/s10.wav\nWrote 2 of 2"},
 };
 
 // Every way each command ends: its status, and what it says on which stream.
 const Row kExitRows[] = {
-    {"", 2, "", "echodelve-cli: no command given"},
-    {"frobnicate", 2, "", "unknown command 'frobnicate'"},
+    {"", 2, "", "echodelve-cli: No command was given; see 'echodelve-cli --help'.\n"},
+    {"frobnicate", 2, "", "echodelve-cli: There is no command 'frobnicate'; see"},
     {"--help", 0, "Commands:", ""},
     {"-h", 0, "Commands:", ""},
     {"help", 0, "Commands:", ""},
@@ -506,7 +506,7 @@ const Row kExitRows[] = {
     {"extract -o @out @ten.wad -h", 0, "Usage: echodelve-cli extract", ""},
     {"pack --help", 0, "Usage: echodelve-cli pack", ""},
     {"check -h", 0, "Usage: echodelve-cli check", ""},
-    {"list -- --help", 2, "", "cannot tell the kind of '--help'"},  // a name after --
+    {"list -- --help", 1, "", "The archive '--help' does not exist."},  // a name after --
     {"list @ten.wad", 0, "10\ts10.wav\t60\t", ""},
     {"list @mixed.wad", 0,
      "1\tdoor.wav\t100\t" + Offset(0) + "\n2\tdoor.wav\t120\t" + Offset(100) +
@@ -522,30 +522,36 @@ const Row kExitRows[] = {
     {"list /dev/null", 1, "", "it is a device, pipe or socket, not a file"},
     {"list --kind sfx @", 1, "", "it is a folder, not a file"},
     {"list @", 1, "", "it is a folder, not a file"},
-    {"list", 2, "", "echodelve-cli list: no archive given"},
-    {"list @ten.wad @ten.wad", 2, "", "give exactly one archive"},
-    {"list --bogus @ten.wad", 2, "", "unknown option '--bogus'"},
-    {"list @ten.wad --kind", 2, "", "option '--kind' needs a value"},
+    {"list", 2, "", "echodelve-cli list: No archive was given; see 'echodelve-cli list --help'.\n"},
+    {"list @ten.wad @ten.wad", 2, "", "Give exactly one archive"},
+    {"list --bogus @ten.wad", 2, "", "Unknown option '--bogus'"},
+    {"list @ten.wad --kind", 2, "", "Option '--kind' needs a value"},
     {"extract -o @out @ten.wad", 0, "", "Wrote 10 of 10 sounds"},
     {"extract -q -o @out @ten.wad", 0, "", ""},
     {"extract -p @ten.wad 2", 0, "RIFF", ""},
     {"extract --yes -o @out @mixed.wad", 0, "", "Wrote 4 of 4 sounds"},
     {"extract -v -o @out @mixed.wad", 1, "",
-     "@out/door.wav\n@out/door (2).wav\nsound 3 'odd.wav': skipped, it does not begin with "
-     "\"RIFF\" (--yes writes it anyway)\n@out/.._up_.wav\nWrote 3 of 4 sounds to '@out', 1 "
-     "skipped.\n"},
+     "@out/door.wav\n@out/door (2).wav\necho"
+     "delve-cli extract: Sound 3 'odd.wav' was skipped: it does "
+     "not begin with \"RIFF\" (--yes writes it anyway).\n@out/.._up_.wav\nWrote 3 of 4 sounds to "
+     "'@out', 1 skipped.\n"},
     {"extract -v -o @b @bad.wad 1 9 2 3", 1, "",
-     "sound 9: there is no such sound; the archive holds 3.\nneg.wav: Sound 1 of '@bad.wad' "
-     "declares a negative size (-1 bytes), so it cannot be extracted.\nbig.wav: Sound 2 of"},
+     "extract: Sound 9: there is no such sound; the archive holds 3.\necho"
+     "delve-cli extract: "
+     "'neg.wav': Sound 1 of '@bad.wad' declares a negative size (-1 bytes), so it cannot be "
+     "extracted.\necho"
+     "delve-cli extract: 'big.wav': Sound 2 of"},
     {"extract -v -o @b @bad.wad", 1, "", "more than the whole archive holds"},
     {"extract -v -o @b @bad.wad", 1, "", "@b/ok.wav\nWrote 1 of 3 sounds to '@b', 2 failed.\n"},
     {"extract -p @bad.wad", 1, "RIFF", "extract: Sound 1 of '@bad.wad' declares a negative"},
     // Converted: names as written plain, the extension changed; what cannot be decoded is said.
     {"extract --to flac -v -o @f @mixed.wad", 1, "",
-     "@f/door.flac\n@f/door (2).flac\nodd.flac: Sound 3 of '@mixed.wad' cannot be decoded: it is "
-     "not a RIFF/WAVE file.\n@f/.._up_.flac\nWrote 3 of 4 sounds to '@f', 1 failed.\n"},
-    {"extract -o @out @ten.wad 11", 1, "", "sound 11: there is no such sound"},
-    {"extract -p @ten.wad 1 x*", 1, "RIFF", "no sound's name matches 'x*'"},
+     "@f/door.flac\n@f/door (2).flac\necho"
+     "delve-cli extract: 'odd.flac': Sound 3 of '@mixed.wad' "
+     "cannot be decoded: it is not a RIFF/WAVE file.\n@f/.._up_.flac\nWrote 3 of 4 sounds to "
+     "'@f', 1 failed.\n"},
+    {"extract -o @out @ten.wad 11", 1, "", "extract: Sound 11: there is no such sound;"},
+    {"extract -p @ten.wad 1 x*", 1, "RIFF", "No sound's name matches 'x*'."},
     {"extract -o @out @cut.wad", 1, "", kPadded},
     {"extract -q -o @out @cut.wad", 1, "", kPadded},
     {"extract -p @cut.wad 10", 1, "RIFF", kPadded},
@@ -556,14 +562,14 @@ const Row kExitRows[] = {
     {"extract -p @pipe.wad", 1, "", "it is a device, pipe or socket, not a file"},
     {"extract -o @out @", 1, "", "it is a folder, not a file"},
     {"extract -o @ten.wad @ten.wad", 1, "", "Could not make the folder"},
-    {"extract -p @ten.wad", 1, "", "could not write to standard", {.outBroken = true}},
+    {"extract -p @ten.wad", 1, "", "Could not write to standard output.\n", {.outBroken = true}},
     {"extract -p @ten.wad", 2, "", "not write sounds to a terminal", {.outTerminal = true}},
-    {"extract -o @out", 2, "", "echodelve-cli extract: no archive given"},
-    {"extract -o", 2, "", "option '-o' needs a value"},
-    {"extract --output= @ten.wad", 2, "", "the output folder's name is empty"},
-    {"extract -x -o @out @ten.wad", 2, "", "unknown option '-x'"},
+    {"extract -o @out", 2, "", "echodelve-cli extract: No archive was given; see"},
+    {"extract -o", 2, "", "Option '-o' needs a value"},
+    {"extract --output= @ten.wad", 2, "", "The output folder's name is empty"},
+    {"extract -x -o @out @ten.wad", 2, "", "Unknown option '-x'"},
     {"extract -p -o @out @ten.wad", 2, "", "--stdout writes the sounds to"},
-    {"extract --yes --no -o @out @ten.wad", 2, "", "give --yes or --no, not"},
+    {"extract --yes --no -o @out @ten.wad", 2, "", "Give --yes or --no, not"},
     {"extract -o @out @ten.wad 0", 2, "", "'0' is not a sound number"},
     {"extract -o @out @ten.wad 9-5", 2, "", "'9-5' is not a sound number"},
     {"extract --to mp3 -o @out @ten.wad", 2, "", "--to must be pcm16, flac"},
@@ -577,10 +583,10 @@ const Row kExitRows[] = {
     {"pack -o @p.wad @nodot", 1, "", "has no \".\""},
     {"pack -o @p.wad @\xC4\x81.wav", 1, "", "(Windows-1252 only)"},
     {"pack -o @no/p.wad @a.wav", 1, "", "Could not write"},
-    {"pack -o @p.wad", 2, "", "no files to pack given"},
-    {"pack @a.wav", 2, "", "no archive to write given"},
-    {"pack @a.wav -o", 2, "", "option '-o' needs a value"},
-    {"pack -o @p.wad -q @a.wav", 2, "", "unknown option '-q'"},
+    {"pack -o @p.wad", 2, "", "No files to pack given"},
+    {"pack @a.wav", 2, "", "No archive to write given"},
+    {"pack @a.wav -o", 2, "", "Option '-o' needs a value"},
+    {"pack -o @p.wad -q @a.wav", 2, "", "Unknown option '-q'"},
     // check: every problem with its sound; a clean archive after one at fault
     // leaves the run failed.
     {"check @mixed.wad @ten.wad @none.wad", 1,
@@ -588,21 +594,37 @@ const Row kExitRows[] = {
      "  sound 2 'door.wav': sound 1 has the same name; this one is written as 'door (2).wav'\n"
      "  sound 3 'odd.wav': it is not a RIFF/WAVE file\n"
      "  sound 4 '../up\\x01.wav': its name cannot stand as a file name; it is written as "
-     "'.._up_.wav'\n@ten.wad: clean, 10 sounds and no problems found\n@none.wad: 1 problem\n"
-     "  the archive: it cannot be read: The archive '@none.wad' does not exist.\n",
-     ""},
+     "'.._up_.wav'\n@ten.wad: clean, 10 sounds and no problems found\n@none.wad: not checked (it "
+     "could not be read)\n",
+     "echodelve-cli check: The archive '@none.wad' does not exist.\n"},
     {"check @ten.wad", 0, ": clean, 10 sounds and no problems found\n", ""},
     {"check @mixed.wad @ten.wad", 1, ": clean, 10 sounds", ""},
-    {"check @none.wad @ten.wad @ten.wad", 1, ": clean, 10 sounds", ""},
+    {"check @none.wad @ten.wad @ten.wad", 1, ": clean, 10 sounds", "does not exist"},
     {"check @cut.wad @ten.wad @mixed.wad", 1, "@cut.wad: 1 problem\n", ""},
     {"check @ten.wad @cut.wad", 1, "  sound 10 's10.wav': 20 of 60 bytes lie past", ""},
     {"check --json @cut.wad @ten.wad", 1, R"("clean": true)", ""},
     {"check --json @ten.wad", 0, R"("clean": true)", ""},
-    {"check --no-limits @loop.sfx", 1, "so its sounds have no end", ""},
-    {"check", 2, "", "echodelve-cli check: no archive given"},
+    {"check --no-limits @loop.sfx", 1, ": not checked", "so its sounds have no end."},
+    {"check", 2, "", "echodelve-cli check: No archive was given; see"},
+    // An archive whose kind cannot be told spoils only itself; the document stays whole.
+    {"check @noise.bin @ten.wad", 1,
+     "@noise.bin: not checked (it could not be read)\n@ten.wad: clean", "Cannot tell the kind of"},
+    {"check --json @noise.bin @ten.wad", 1, "\"clean\": true, \"problems\": []}\n]}\n",
+     "Cannot tell the kind"},
+    // Standard output that cannot be written fails every command that writes there.
+    {"list @ten.wad",
+     1,
+     "",
+     "echodelve-cli list: Could not write to standard output.\n",
+     {.outBroken = true}},
+    {"check @ten.wad", 1, "", "Could not write to standard output.", {.outBroken = true}},
+    {"--version", 1, "", "echodelve-cli: Could not write to standard output.", {.outBroken = true}},
+    {"list --help", 1, "", "Could not write to standard output.", {.outBroken = true}},
+    // A missing archive is missing, whatever its name.
+    {"list @none", 1, "", "echodelve-cli list: The archive '@none' does not exist.\n"},
     {"check --kind=zip @ten.wad", 2, "", "--kind must be sfx or wad"},
-    {"check --bogus @ten.wad", 2, "", "unknown option '--bogus'"},
-    {"check @ten.wad --kind", 2, "", "option '--kind' needs a value"},
+    {"check --bogus @ten.wad", 2, "", "Unknown option '--bogus'"},
+    {"check @ten.wad --kind", 2, "", "Option '--kind' needs a value"},
 };
 
 class CliRows : public CliTest, public ::testing::WithParamInterface<Row> {};
