@@ -39,13 +39,15 @@ std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
 }
 
 // base + suffix + extension in at most kMaxOutputNameBytes, shortening the
-// base (or, for an extension too long to keep, the whole name).
+// base (or, for an extension too long to keep, the whole name, the suffix
+// then after it). The suffix itself is never cut: names that differ by it
+// must stay different.
 std::string Compose(std::string_view name, std::string_view suffix) {
     const std::string_view base = name.substr(0, ExtensionStart(name));
     const std::string_view extension = name.substr(base.size());
     if (suffix.size() + extension.size() >= kMaxOutputNameBytes / 2) {
-        return std::string(
-            CutAtCharacter(std::string(name) + std::string(suffix), kMaxOutputNameBytes));
+        return std::string(CutAtCharacter(name, kMaxOutputNameBytes - suffix.size())) +
+               std::string(suffix);
     }
     const std::size_t room = kMaxOutputNameBytes - suffix.size() - extension.size();
     std::string composed(CutAtCharacter(base, room));

@@ -18,7 +18,8 @@ inline constexpr std::int64_t kOffsetField = 264;  // where its bytes begin in t
 inline constexpr std::int64_t kFieldBytes = 4;
 // A scan that has read a record past this offset stops, keeping what it found.
 inline constexpr std::int64_t kDirectoryLimit = 80000;
-// The most records a directory can hold and still end before that limit.
+// The most records a directory can hold without the scan passing that limit:
+// the 299th starts at 79,864, within it (and ends at 80,132).
 inline constexpr std::size_t kMaxFiles = 299;
 }  // namespace wad
 
