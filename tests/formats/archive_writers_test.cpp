@@ -2,164 +2,140 @@
 
 #include <gtest/gtest.h>
 
+#include <ranges>
+
 #include "formats/errors.h"
-#include "formats/sfx_decoder.h"
 #include "formats/wad_decoder.h"
 #include "support/fixtures.h"
 #include "support/recording_hooks.h"
 #include "support/temp_dir.h"
 
-namespace echodelve {
+namespace echodelve::archive_writers_tests {
 namespace {
 
 using test::Bytes;
 using test::MakeWav;
 using test::ReadBytes;
+using Writer = void (*)(const std::filesystem::path&, const std::vector<PackMember>&);
+using Members = std::vector<PackMember>;
+constexpr std::uint64_t k2GiB = std::uint64_t{1} << 31;
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    const auto all = std::views::join(parts);
+    return {all.begin(), all.end()};
+}
+
+PackMember Member(const std::string& name, Bytes bytes) {
+    return PackMember::FromBytes(name, std::move(bytes));
+}
 
 class ArchiveWritersTest : public ::testing::Test {
   protected:
-    // Expects the writer to refuse with a message that mentions `fragment`
-    // and to leave nothing at `output`.
-    template <typename Writer>
-    void ExpectRefused(Writer write, const std::vector<PackMember>& members,
-                       const std::string& fragment) {
-        const auto output = dir / "refused";
+    // Expects `write` to refuse the members saying `refusal`, leaving the
+    // folder as it was, or, for "", to write them to `output`.
+    void Expect(Writer write, const Members& members, const std::string& refusal,
+                const std::string& output = "out") {
+        SCOPED_TRACE(members.empty() ? "no members" : members[0].name);
+        const auto before = test::FileNames(dir.path());
+        const Bytes earlier = exists(dir / output) ? ReadBytes(dir / output) : Bytes{};
         try {
-            write(output, members);
-            FAIL() << "expected a refusal mentioning " << fragment;
+            write(dir / output, members);
+            EXPECT_EQ(refusal, "") << "written";
         } catch (const ArchiveError& error) {
-            EXPECT_NE(std::string(error.what()).find(fragment), std::string::npos) << error.what();
+            EXPECT_NE(refusal, "") << error.what();
+            EXPECT_NE(std::string(error.what()).find(refusal), std::string::npos) << error.what();
+            EXPECT_EQ(test::FileNames(dir.path()), before);
+            EXPECT_EQ(exists(dir / output) ? ReadBytes(dir / output) : Bytes{}, earlier);
         }
-        EXPECT_TRUE(test::FileNames(dir.path()).empty() ||
-                    test::FileNames(dir.path()) == std::vector<std::string>{"in.wav"});
+    }
+    // A sparse file of `size` bytes whose RIFF header declares just that.
+    PackMember Sparse(const std::string& name, std::uint64_t size) {
+        test::WriteBytes(dir / name, Join({{'R', 'I', 'F', 'F'},
+                                           test::Le32(static_cast<std::uint32_t>(size - 8))}));
+        std::filesystem::resize_file(dir / name, size);
+        return PackMember::FromFile(dir / name);
     }
 
     test::TempDir dir;
-    test::RecordingHooks hooks;
 };
 
-TEST_F(ArchiveWritersTest, SfxArchiveIsTheFilesEndToEnd) {
+TEST_F(ArchiveWritersTest, ArchivesHoldTheirFilesAsTheyStand) {
     const Bytes a = MakeWav(100, 1);
-    const Bytes b = MakeWav(250, 2);
-    test::WriteBytes(dir / "in.wav", b);
-    const std::vector<PackMember> members = {PackMember::FromBytes("a", a),
-                                             PackMember::FromFile(dir / "in.wav")};
-    EXPECT_EQ(members[1].name, "in.wav");
+    const Bytes b = MakeWav(61, 2);
+    test::WriteBytes(dir / "b.wav", b);
+    const Members members = {Member("a.wav", a), PackMember::FromFile(dir / "b.wav")};
     WriteSfxArchive(dir / "out.sfx", members);
-    Bytes expected = a;
-    expected.insert(expected.end(), b.begin(), b.end());
-    EXPECT_EQ(ReadBytes(dir / "out.sfx"), expected);
+    EXPECT_EQ(ReadBytes(dir / "out.sfx"), Join({a, b}));
+    // A WAD archive's records hold the name in Windows-1252, the size and the offset.
+    WriteWadArchive(dir / "out.wad", {members[0], Member("caf\xC3\xA9.wav", b)});
+    EXPECT_EQ(ReadBytes(dir / "out.wad"), Join({test::WadRecord("a.wav", 100, 536),
+                                                test::WadRecord("caf\xE9.wav", 61, 636), a, b}));
 }
 
-TEST_F(ArchiveWritersTest, SfxWriterRefusesWhatTheDecoderWouldMisread) {
-    Bytes notRiff = MakeWav(100);
-    notRiff[0] = 'X';
-    Bytes wrongLength = MakeWav(100);
-    wrongLength[4] = 0;
-    const Bytes emptyRiff = {'R', 'I', 'F', 'F', 0, 0, 0, 0};
-    const auto write = [](const auto& out, const auto& members) { WriteSfxArchive(out, members); };
-    ExpectRefused(
-        write,
-        {PackMember::FromBytes("ok.wav", MakeWav(50)), PackMember::FromBytes("bad.wav", notRiff)},
-        "'bad.wav' is not a RIFF file");
-    ExpectRefused(write, {PackMember::FromBytes("short.wav", wrongLength)}, "'short.wav'");
-    ExpectRefused(write, {PackMember::FromBytes("tiny.wav", {'R', 'I'})},
-                  "'tiny.wav' is not a RIFF file");
-    ExpectRefused(write, {PackMember::FromBytes("empty.wav", emptyRiff)},
-                  "'empty.wav' is an empty RIFF file");
-    ExpectRefused(write, std::vector<PackMember>(1001, PackMember::FromBytes("x.wav", MakeWav(44))),
-                  "at most 1000");
-    ExpectRefused(write, {PackMember::FromFile(dir / "absent.wav")}, "absent.wav");
-}
-
-TEST_F(ArchiveWritersTest, SfxArchiveMayReachButNotPassTwoGibibytes) {
-    // Sparse files: the writer checks sizes before it reads any sound bytes.
-    const auto riffOfSize = [this](const std::string& name, std::uint64_t size) {
-        Bytes head = {'R', 'I', 'F', 'F'};
-        const Bytes length = test::Le32(static_cast<std::uint32_t>(size - 8));
-        head.insert(head.end(), length.begin(), length.end());
-        test::WriteBytes(dir / name, head);
-        std::filesystem::resize_file(dir / name, size);
-        return PackMember::FromFile(dir / name);
+TEST_F(ArchiveWritersTest, TheSfxWriterTakesWholeRiffFilesAThousandAtMost) {
+    const auto riff = [](std::uint8_t length, Bytes rest = {}) {
+        return Join({{'R', 'I', 'F', 'F', length, 0, 0, 0}, rest});
     };
-    // The reader walks in signed 32-bit positions and reads 4 bytes past the
-    // last sound, so the sounds may fill 2^31 - 1 - 4 bytes.
-    const std::uint64_t room = 2147483647 - 4;
-    const std::vector<PackMember> fits = {riffOfSize("a.wav", 1000),
-                                          riffOfSize("b.wav", room - 1000)};
-    const std::vector<PackMember> over = {riffOfSize("c.wav", 1000),
-                                          riffOfSize("d.wav", room - 999)};
-    try {
-        // Into a missing folder, so what fits fails only when it is written.
-        WriteSfxArchive(dir / "missing" / "fits.sfx", fits);
-        FAIL() << "writing into a missing folder must fail";
-    } catch (const ArchiveError& error) {
-        EXPECT_NE(std::string(error.what()).find("Could not write"), std::string::npos)
-            << error.what();
-    }
-    try {
-        WriteSfxArchive(dir / "over.sfx", over);
-        FAIL() << "sounds passing 2 GiB must be refused";
-    } catch (const ArchiveError& error) {
-        EXPECT_NE(std::string(error.what()).find("'d.wav' pass the 2 GiB"), std::string::npos)
-            << error.what();
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir / "over.sfx"));
+    Bytes notRiff = MakeWav(100);
+    notRiff[3] = 'X';
+    Expect(WriteSfxArchive, {Member("nine.wav", riff(1, {'x'}))}, "");
+    Expect(WriteSfxArchive, Members(1000, Member("x.wav", MakeWav(44))), "");
+    Expect(WriteSfxArchive, Members(1001, Member("x.wav", MakeWav(44))), "at most 1000 sounds");
+    Expect(WriteSfxArchive, {Member("a.wav", MakeWav(50)), Member("b.wav", notRiff)},
+           "'b.wav' is not a RIFF file");
+    Expect(WriteSfxArchive, {Member("long.wav", riff(2, {'x'}))},
+           "'long.wav' is not a complete RIFF file: its header says 10 bytes, but it holds 9");
+    Expect(WriteSfxArchive, {Member("short.wav", riff(0, {'x'}))}, "says 8 bytes, but it holds 9");
+    Expect(WriteSfxArchive, {Member("seven.wav", {'R', 'I', 'F', 'F', 1, 0, 0})}, "not a RIFF");
+    Expect(WriteSfxArchive, {Member("eight.wav", riff(0))}, "'eight.wav' is an empty RIFF file");
+    Expect(WriteSfxArchive, {PackMember::FromFile(dir / "absent.wav")}, "absent.wav");
 }
 
-TEST_F(ArchiveWritersTest, WadArchiveDecodesBackToTheSameNamesSizesAndBytes) {
-    std::vector<PackMember> members;
-    for (int i = 0; i < 5; ++i) {
-        members.push_back(PackMember::FromBytes(
-            "snd " + std::to_string(i) + ".wav",
-            MakeWav(60 + static_cast<std::size_t>(i) * 13, static_cast<std::uint8_t>(i))));
-    }
-    members.push_back(PackMember::FromBytes("caf\xC3\xA9.wav", MakeWav(70, 9)));
-    WriteWadArchive(dir / "out.wad", members);
-
-    wadDecoder decoder(hooks);
-    EXPECT_FALSE(decoder.DecodeWad(dir / "out.wad").cutAtLimit);
-    ASSERT_EQ(decoder.GetWadCount(), 6);
-    EXPECT_EQ(decoder.Catalogue().Slot(1).offset, 6 * 268);
-    for (int i = 1; i <= 6; ++i) {
-        const auto& member = members[static_cast<std::size_t>(i - 1)];
-        EXPECT_EQ(decoder.GetWadName(i), member.name);
-        const auto out = dir / ("x" + std::to_string(i));
-        ASSERT_TRUE(decoder.ExtractWadSound(out, i));
-        EXPECT_EQ(ReadBytes(out), std::get<Bytes>(member.content));
-    }
-    // The name is stored as Windows-1252, one byte per character.
-    EXPECT_EQ(ReadBytes(dir / "out.wad")[5 * 268 + 3], 0xE9);
-}
-
-TEST_F(ArchiveWritersTest, WadWriterRefusesWhatTheDirectoryCannotHold) {
-    const auto write = [](const auto& out, const auto& members) { WriteWadArchive(out, members); };
+TEST_F(ArchiveWritersTest, TheWadWriterTakesWhatItsDirectoryCanHold) {
     const Bytes wav = MakeWav(44);
-    ExpectRefused(write, {}, "at least one");
-    ExpectRefused(write, std::vector<PackMember>(300, PackMember::FromBytes("x.wav", wav)),
-                  "at most 299");
-    ExpectRefused(write, {PackMember::FromBytes("noextension", wav)}, "has no \".\"");
-    ExpectRefused(write, {PackMember::FromBytes(std::string(256, 'n') + ".wav", wav)}, "too long");
-    ExpectRefused(write, {PackMember::FromBytes("\xE6\x97\xA5.wav", wav)}, "Windows-1252");
-    // An overlong "/" (C0 AF) would otherwise be stored as "/.wav".
-    ExpectRefused(write, {PackMember::FromBytes("\xC0\xAF.wav", wav)}, "not valid UTF-8");
-
-    // 259 bytes is the longest name that fits, 299 the most files.
-    EXPECT_NO_THROW(WriteWadArchive(dir / "long.wad",
-                                    {PackMember::FromBytes(std::string(255, 'n') + ".wav", wav)}));
-    EXPECT_NO_THROW(WriteWadArchive(
-        dir / "full.wad", std::vector<PackMember>(299, PackMember::FromBytes("x.wav", wav))));
+    const std::string n255(255, 'n');
+    const std::pair<Members, const char*> cases[] = {
+        {Members(299, Member("x.wav", wav)), ""},
+        {{Member(n255 + ".wav", wav)}, ""},                    // 259 bytes
+        {{Member(n255.substr(1) + "\xC3\xA9.wav", wav)}, ""},  // 259 in Windows-1252
+        {{Member(n255 + "n.wav", wav)}, "too long for a WAD archive (260 bytes"},
+        {Members(300, Member("x.wav", wav)), "at most 299 files; 300 were given"},
+        {{}, "at least one file"},
+        {{Member("noextension", wav)}, "has no \".\""},
+        {{Member("\xE6\x97\xA5.wav", wav)}, "Windows-1252"},
+        // An overlong "/" (C0 AF) would otherwise be stored as "/.wav".
+        {{Member("\xC0\xAF.wav", wav)}, "not valid UTF-8"},
+    };
+    test::RecordingHooks hooks;
+    wadDecoder decoder(hooks);
+    for (const auto& [members, refusal] : cases) {
+        Expect(WriteWadArchive, members, refusal);
+        if (refusal[0] == '\0') {
+            EXPECT_FALSE(decoder.DecodeWad(dir / "out").cutAtLimit);
+            EXPECT_EQ(decoder.GetWadCount(), static_cast<std::int32_t>(members.size()));
+            EXPECT_EQ(decoder.GetWadName(decoder.GetWadCount()), members.back().name);
+        }
+    }
 }
 
-TEST_F(ArchiveWritersTest, RefusedArchiveLeavesTheEarlierOneUntouched) {
-    const std::vector<PackMember> good = {PackMember::FromBytes("a.wav", MakeWav(64))};
-    WriteWadArchive(dir / "keep.wad", good);
-    const Bytes before = ReadBytes(dir / "keep.wad");
-    EXPECT_THROW(WriteWadArchive(dir / "keep.wad", {PackMember::FromBytes("bad", MakeWav(64))}),
-                 ArchiveError);
-    EXPECT_EQ(ReadBytes(dir / "keep.wad"), before);
-    EXPECT_EQ(test::FileNames(dir.path()), std::vector<std::string>{"keep.wad"});
+TEST_F(ArchiveWritersTest, ArchivesMayReachButNotPass2GiB) {
+    // Sparse files, and a missing folder for what fits: sizes are checked
+    // before anything is read or written. The SFX reader reads a length
+    // field past the last sound, so its sounds may fill 2^31 - 1 - 4 bytes.
+    const std::uint64_t sfxRoom = k2GiB - 1 - 4;
+    const std::uint64_t wadData = k2GiB - 1 - 2 * 268;  // puts the second file at 2^31 - 1
+    const std::tuple<Writer, Members, const char*> cases[] = {
+        {WriteSfxArchive, {Sparse("a", 1000), Sparse("b", sfxRoom - 1000)}, "Could not write"},
+        {WriteSfxArchive, {Sparse("c", 1000), Sparse("d", sfxRoom - 999)}, "'d' pass the 2 GiB"},
+        {WriteWadArchive, {Sparse("e.wav", k2GiB - 1)}, "Could not write"},
+        {WriteWadArchive, {Sparse("f.wav", k2GiB)}, "'f.wav' passes the 2 GiB"},
+        {WriteWadArchive, {Sparse("g.wav", wadData), Sparse("h.wav", 9)}, "Could not write"},
+        {WriteWadArchive, {Sparse("i.wav", wadData + 1), Sparse("j.wav", 9)}, "'j.wav' passes"},
+    };
+    for (const auto& [write, members, refusal] : cases) {
+        Expect(write, members, refusal, "missing/out");
+    }
 }
 
 }  // namespace
-}  // namespace echodelve
+}  // namespace echodelve::archive_writers_tests

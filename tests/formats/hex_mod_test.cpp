@@ -3,63 +3,56 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <limits>
 #include <stdexcept>
 
 #include "support/fixtures.h"
 
-namespace echodelve {
+namespace echodelve::hex_mod_tests {
 namespace {
 
-using test::Bytes;
-
-TEST(HexModTest, BytesToHexPadsEveryByteAndStopsAfterFour) {
-    EXPECT_EQ(HexMod::BytesToHex(Bytes{0, 0, 0, 0}), "00000000");
-    EXPECT_EQ(HexMod::BytesToHex(Bytes{0x0A, 0x0B, 0x0C, 0x0D}), "0A0B0C0D");
-    EXPECT_EQ(HexMod::BytesToHex(Bytes{0x4A, 0x00, 0x0F, 0xFF}), "4A000FFF");
-    EXPECT_EQ(HexMod::BytesToHex(Bytes{1, 2, 3, 4, 5}), "01020304");
-    EXPECT_EQ(HexMod::BytesToHex(Bytes{1, 2, 3}), "010203");
-    EXPECT_EQ(HexMod::BytesToHex(Bytes{0x41, 0x42}), "4142");
-    EXPECT_EQ(HexMod::BytesToHex(Bytes{}), "");
+TEST(HexModTest, BytesBecomeDigitsAndDigitPairsAreReversed) {
+    // clang-format off
+    const std::pair<test::Bytes, const char*> hex[] = {
+        {{}, ""}, {{0x41, 0x42}, "4142"}, {{1, 2, 3}, "010203"},
+        {{0x0A, 0xB0, 0x0F, 0xFF}, "0AB00FFF"}, {{1, 2, 3, 4, 5}, "01020304"}};
+    const std::pair<const char*, const char*> reversed[] = {
+        {"", ""}, {"ABC", "CAB"}, {"ABCDEF", "EFCDAB"}, {"01020304", "04030201"},
+        {"0102030405", "04030201"}};
+    // clang-format on
+    for (const auto& [bytes, digits] : hex) {
+        EXPECT_EQ(HexMod::BytesToHex(bytes), digits);
+    }
+    for (const auto& [digits, pairs] : reversed) {
+        EXPECT_EQ(HexMod::ReverseHexBytes(digits), pairs) << digits;
+    }
 }
 
-TEST(HexModTest, ReverseHexBytesSwapsPairsAndCutsShortInput) {
-    EXPECT_EQ(HexMod::ReverseHexBytes("01020304"), "04030201");
-    EXPECT_EQ(HexMod::ReverseHexBytes("AABBCCDD"), "DDCCBBAA");
-    EXPECT_EQ(HexMod::ReverseHexBytes("ABCDEF"), "EFCDAB");
-    EXPECT_EQ(HexMod::ReverseHexBytes("ABC"), "CAB");
-    EXPECT_EQ(HexMod::ReverseHexBytes("0102030405"), "04030201");
-    EXPECT_EQ(HexMod::ReverseHexBytes(""), "");
+TEST(HexModTest, EveryDigitCountsAndFiveToEightDigitsAreSigned) {
+    // clang-format off
+    const std::pair<const char*, double> cases[] = {
+        {"", 0}, {"0", 0}, {"9", 9}, {"A", 10}, {"F", 15}, {"a", 10}, {"f", 15}, {"FFFF", 65535},
+        {"FFFFF", 1048575}, {"000001f4", 500}, {"7FFFFFFF", 2147483647.0},
+        {"80000000", -2147483648.0}, {"FFFFFFFF", -1}};
+    // clang-format on
+    for (const auto& [hex, number] : cases) {
+        EXPECT_EQ(HexMod::HexToNumber(hex), number) << hex;
+    }
+    // Each neighbour of a digit range, and one digit too many.
+    for (const char* bad : {"/", ":", "@", "G", "`", "g", "1 ", "123456789"}) {
+        EXPECT_THROW(HexMod::HexToNumber(bad), std::invalid_argument) << bad;
+    }
 }
 
-TEST(HexModTest, HexToNumberIsUnsignedUpToFourDigitsAndSigned32Beyond) {
-    EXPECT_EQ(HexMod::HexToNumber(""), 0);
-    EXPECT_EQ(HexMod::HexToNumber("00000000"), 0);
-    EXPECT_EQ(HexMod::HexToNumber("000001F4"), 500);
-    EXPECT_EQ(HexMod::HexToNumber("000001f4"), 500);
-    EXPECT_EQ(HexMod::HexToNumber("8000"), 32768);
-    EXPECT_EQ(HexMod::HexToNumber("FFFF"), 65535);
-    EXPECT_EQ(HexMod::HexToNumber("0000FFFF"), 65535);
-    EXPECT_EQ(HexMod::HexToNumber("FFFFFFF8"), -8);
-    EXPECT_EQ(HexMod::HexToNumber("FFFFFFFF"), -1);
-    EXPECT_EQ(HexMod::HexToNumber("7FFFFFFF"), 2147483647);
-    EXPECT_EQ(HexMod::HexToNumber("80000000"), -2147483648.0);
-    EXPECT_EQ(HexMod::HexToNumber("FFFFF"), 1048575);
-    EXPECT_THROW(HexMod::HexToNumber("123456789"), std::invalid_argument);
-    EXPECT_THROW(HexMod::HexToNumber("12G4"), std::invalid_argument);
-}
-
-TEST(HexModTest, ChainReadsLittleEndianSigned32) {
-    const auto read = [](std::array<std::uint8_t, 4> field) {
-        return HexMod::ReadArchiveNumber(field);
-    };
-    EXPECT_EQ(read({0x24, 0x08, 0x00, 0x00}), 2084);
-    EXPECT_EQ(read({0x10, 0x27, 0x00, 0x00}), 10000);
-    EXPECT_EQ(read({0xF8, 0xFF, 0xFF, 0xFF}), -8);
-    EXPECT_EQ(read({0xFF, 0xFF, 0xFF, 0xFF}), -1);
-    EXPECT_EQ(read({0x00, 0x00, 0x00, 0x80}), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(read({0xFF, 0xFF, 0xFF, 0x7F}), std::numeric_limits<std::int32_t>::max());
+TEST(HexModTest, AFieldIsLittleEndianSigned32) {
+    // clang-format off
+    const std::pair<std::array<std::uint8_t, 4>, std::int32_t> cases[] = {
+        {{0x24, 0x08, 0, 0}, 2084}, {{0, 0, 1, 0}, 65536}, {{0xFF, 0xFF, 0xFF, 0x7F}, INT32_MAX},
+        {{0, 0, 0, 0x80}, INT32_MIN}, {{0xF8, 0xFF, 0xFF, 0xFF}, -8}};
+    // clang-format on
+    for (const auto& [field, number] : cases) {
+        EXPECT_EQ(HexMod::ReadArchiveNumber(field), number);
+    }
 }
 
 }  // namespace
-}  // namespace echodelve
+}  // namespace echodelve::hex_mod_tests

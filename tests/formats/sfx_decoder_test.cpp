@@ -3,251 +3,177 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <ranges>
 
-#include "formats/archive_writers.h"
 #include "formats/errors.h"
 #include "support/fixtures.h"
 #include "support/recording_hooks.h"
 #include "support/temp_dir.h"
 
-namespace echodelve {
+namespace echodelve::sfx_decoder_tests {
 namespace {
 
 using test::Bytes;
-using test::Le32;
 using test::MakeWav;
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    const auto all = std::views::join(parts);
+    return {all.begin(), all.end()};
+}
+
+// A tag and a length field holding `length`: an entry as the walk reads it.
+Bytes Entry(std::uint32_t length, const char* tag = "RIFF") {
+    return Join({Bytes(tag, tag + 4), test::Le32(length)});
+}
+
+// `count` entries of 12 bytes.
+Bytes Many(int count) {
+    Bytes all;
+    for (int i = 0; i < count; ++i) {
+        all = Join({all, Entry(4), {'W', 'A', 'V', 'E'}});
+    }
+    return all;
+}
 
 class SfxDecoderTest : public ::testing::Test {
   protected:
-    std::filesystem::path Archive(const Bytes& bytes, const std::string& name = "a.sfx") {
-        const auto path = dir / name;
-        test::WriteBytes(path, bytes);
-        return path;
+    // A good archive of two sounds, which a failed decode must leave as it is.
+    void DecodeGood() {
+        good = std::make_shared<MemorySource>(Join({MakeWav(100, 1), MakeWav(60, 2)}));
+        decoder.Decode(good);
     }
-    // An entry whose length field holds `length`, padded to 8 bytes.
-    static Bytes Entry(std::uint32_t length) {
-        Bytes entry = {'R', 'I', 'F', 'F'};
-        const Bytes field = Le32(length);
-        entry.insert(entry.end(), field.begin(), field.end());
-        return entry;
-    }
-
-    // Decodes a good archive of two sounds, for a failed decode to leave alone.
-    std::filesystem::path DecodeGoodArchive() {
-        Bytes two = MakeWav(100, 1);
-        const Bytes second = MakeWav(60, 2);
-        two.insert(two.end(), second.begin(), second.end());
-        const auto path = Archive(two, "good.sfx");
-        decoder.DecodeSfx(path);
-        return path;
-    }
-    void ExpectStillTheGoodArchive(const std::filesystem::path& good) {
-        EXPECT_EQ(decoder.Catalogue().ArchivePath(), good);
+    void ExpectStillGood() {
+        EXPECT_EQ(decoder.Catalogue().source, good);
         ASSERT_EQ(decoder.GetSfxCount(), 2);
-        EXPECT_EQ(decoder.GetSfxSize(1), 100);
+        EXPECT_EQ(decoder.Entry(2).offset, 100);
         EXPECT_EQ(decoder.GetSfxSize(2), 60);
-        EXPECT_EQ(decoder.Catalogue().Slot(2).offset, 100);
-        EXPECT_EQ(decoder.GetSfxName(3), "");
     }
 
-    test::TempDir dir;
-    test::RecordingHooks hooks;
+    // Ends a walk that would go round for ever.
+    struct Hooks : test::RecordingHooks {
+        void PumpEvents() override {
+            if (++pumps > 2000) {
+                throw std::runtime_error("the walk goes round for ever");
+            }
+        }
+    };
+
+    std::shared_ptr<const ByteSource> good;
+    Hooks hooks;
     SfxDecoder decoder{hooks};
 };
 
-TEST_F(SfxDecoderTest, EmptyFileHasNoSounds) {
-    decoder.DecodeSfx(Archive({}));
-    EXPECT_EQ(decoder.GetSfxCount(), 0);
-}
+struct Walk {
+    const char* what;
+    Bytes bytes;
+    bool limits;
+    std::int32_t count;   // sounds listed
+    std::int32_t offset;  // the last one's
+    std::int64_t size;
+    const char* fails;  // a fragment of the failure, or null
+};
 
-TEST_F(SfxDecoderTest, WalksFromOneLengthFieldToTheNext) {
-    const auto path = dir / "two.sfx";
-    const std::vector<PackMember> members = {PackMember::FromBytes("x", MakeWav(1000, 1)),
-                                             PackMember::FromBytes("y", MakeWav(3000, 2))};
-    WriteSfxArchive(path, members);
-    decoder.DecodeSfx(path);
+// clang-format off
+const Walk kWalks[] = {
+    {"empty", {}, true, 0, 0, 0, nullptr},
+    {"two", Join({MakeWav(1000, 1), MakeWav(3000, 2)}), true, 2, 1000, 3000, nullptr},
+    {"the tag is not read", Entry(2076, "JUNK"), true, 1, 0, 2084, nullptr},
+    {"zeros end the run", Join({MakeWav(100), Entry(0), MakeWav(200)}), true, 1, 0, 100, nullptr},
+    {"only four zero bytes end it", Entry(0x10000), true, 1, 0, 65544, nullptr},
+    {"trailing bytes", Join({MakeWav(100), {1, 2, 3, 4, 10, 0, 0, 0}}), true, 2, 100, 18, nullptr},
+    {"1000 sounds", Many(1000), true, 1000, 999 * 12, 12, nullptr},
+    {"1001 sounds", Many(1001), true, 0, 0, 0, "holds more than 1000 sounds"},
+    {"1001 sounds, no limits", Many(1001), false, 1001, 1000 * 12, 12, nullptr},
+    // The next length field at 2^31 - 1 is still read; at 2^31 it cannot be.
+    {"next field at 2^31 - 1", Entry(0x7FFFFFF3), true, 1, 0, 0x7FFFFFFB, nullptr},
+    {"next field at 2^31", Entry(0x7FFFFFF4), true, 0, 0, 0, "past the 2 GiB"},
+    {"a sound of 2^31", Entry(0x7FFFFFF8), true, 0, 0, 0, "past the 2 GiB"},
+    // Size -4: the next field is the archive's first four bytes, "RIFF" as a number.
+    {"back to the first byte", Entry(0xFFFFFFF4), true, 2, -4, 0x46464952 + 8, nullptr},
+    {"back before it", Entry(0xFFFFFFF3), true, 0, 0, 0, "before the start of the archive"},
+    {"standing still", Entry(0xFFFFFFF8), true, 0, 0, 0, "holds more than 1000 sounds"},
+    {"standing still, no limits", Entry(0xFFFFFFF8), false, 0, 0, 0, "keeps the walk where it is"},
+    {"back, no limits", Entry(0xFFFFFFF4), false, 0, 0, 0, "points back to an earlier sound"},
+    {"round in two, no limits", Join({Entry(8), Bytes(8), Entry(0xFFFFFFE8)}), false, 0, 0, 0,
+     "points back"},
+    // Size 1 moves on: the next field is bytes 5 to 8, FF FF FF and a zero past the end.
+    {"a step of one byte, no limits", Entry(0xFFFFFFF9), false, 2, 1, 0xFFFFFF + 8, nullptr}};
+// clang-format on
 
-    ASSERT_EQ(decoder.GetSfxCount(), 2);
-    EXPECT_EQ(decoder.Catalogue().Slot(1).offset, 0);
-    EXPECT_EQ(decoder.Catalogue().Slot(2).offset, 1000);
-    EXPECT_EQ(decoder.GetSfxSize(1), 1000);
-    EXPECT_EQ(decoder.GetSfxSize(2), 3000);
-    EXPECT_EQ(decoder.GetSfxName(1), "edsnd001.wav");
-    EXPECT_EQ(decoder.GetSfxName(2), "edsnd002.wav");
-    EXPECT_EQ(decoder.Catalogue().ArchivePath(), path);
-    EXPECT_EQ(hooks.pumps, 2);
-}
-
-TEST_F(SfxDecoderTest, SizeIsTheLengthFieldPlusEightWithoutLookingAtTheTag) {
-    Bytes bytes = {'J', 'U', 'N', 'K', 0x1C, 0x08, 0, 0};  // length 2076
-    bytes.resize(2084, 0x55);
-    decoder.DecodeSfx(Archive(bytes));
-    ASSERT_EQ(decoder.GetSfxCount(), 1);
-    EXPECT_EQ(decoder.GetSfxSize(1), 2084);
-    EXPECT_EQ(decoder.GetSfxName(1), "edsnd001.wav");
-}
-
-TEST_F(SfxDecoderTest, FourZeroBytesEndTheRunEvenBeforeMoreSounds) {
-    Bytes bytes = MakeWav(100, 1);
-    const Bytes stop = {'R', 'I', 'F', 'F', 0, 0, 0, 0};
-    const Bytes more = MakeWav(200, 2);
-    bytes.insert(bytes.end(), stop.begin(), stop.end());
-    bytes.insert(bytes.end(), more.begin(), more.end());
-    decoder.DecodeSfx(Archive(bytes));
-    EXPECT_EQ(decoder.GetSfxCount(), 1);
-}
-
-TEST_F(SfxDecoderTest, OnlyAllFourLengthBytesZeroEndTheRun) {
-    // 00 00 01 00 is 65536: its low half is zero, but it is a length.
-    Bytes bytes = Entry(0x00010000);
-    bytes.resize(0x00010000 + 8, 0x55);
-    decoder.DecodeSfx(Archive(bytes));
-    ASSERT_EQ(decoder.GetSfxCount(), 1);
-    EXPECT_EQ(decoder.GetSfxSize(1), 65544);
-}
-
-TEST_F(SfxDecoderTest, TrailingBytesBecomeOneMoreSoundSizedFromThem) {
-    Bytes bytes = MakeWav(100, 1);
-    const Bytes tail = {1, 2, 3, 4, 10, 0, 0, 0, 9};  // length 10 runs past the end
-    bytes.insert(bytes.end(), tail.begin(), tail.end());
-    decoder.DecodeSfx(Archive(bytes));
-    ASSERT_EQ(decoder.GetSfxCount(), 2);
-    EXPECT_EQ(decoder.Catalogue().Slot(2).offset, 100);
-    EXPECT_EQ(decoder.GetSfxSize(2), 18);
-}
-
-TEST_F(SfxDecoderTest, AThousandSoundsListAndTheThousandAndFirstFailsTheDecode) {
-    Bytes thousand;
-    for (int i = 0; i < 1000; ++i) {
-        const Bytes wav = MakeWav(44, static_cast<std::uint8_t>(i));
-        thousand.insert(thousand.end(), wav.begin(), wav.end());
-    }
-    decoder.DecodeSfx(Archive(thousand, "thousand.sfx"));
-    ASSERT_EQ(decoder.GetSfxCount(), 1000);
-    EXPECT_EQ(decoder.Catalogue().Slot(1000).offset, 999 * 44);
-    EXPECT_EQ(decoder.GetSfxName(10), "edsnd010.wav");
-    EXPECT_EQ(decoder.GetSfxName(1000), "edsnd1000.wav");
-
-    const auto good = DecodeGoodArchive();
-    try {
-        decoder.DecodeSfx(Archive(Entry(0xFFFFFFF8)));  // L = -8, size 0: the walk stays put
-        FAIL() << "a 1001st sound must fail the decode";
-    } catch (const ArchiveError& error) {
-        EXPECT_NE(std::string(error.what()).find("more than 1000 sounds"), std::string::npos);
-        EXPECT_NE(std::string(error.what()).find("so it was not opened"), std::string::npos);
-    }
-    ExpectStillTheGoodArchive(good);
-}
-
-TEST_F(SfxDecoderTest, WalkLeavingTheSigned32BitRangeFailsAndChangesNothing) {
-    const auto good = DecodeGoodArchive();
-    // Size 2^31: the next position does not fit.
-    EXPECT_THROW(decoder.DecodeSfx(Archive(Entry(0x7FFFFFF8))), ArchiveError);
-    ExpectStillTheGoodArchive(good);
-    // Size 2^31 - 4: the next position fits, but its length field does not.
-    EXPECT_THROW(decoder.DecodeSfx(Archive(Entry(0x7FFFFFF4))), ArchiveError);
-    ExpectStillTheGoodArchive(good);
-}
-
-TEST_F(SfxDecoderTest, WalkBackFailsOnlyWhenALengthFieldWouldLieBeforeTheStart) {
-    const auto good = DecodeGoodArchive();
-    // L = -20: size -12 moves the walk to -12, whose length field would be at -8.
-    EXPECT_THROW(decoder.DecodeSfx(Archive(Entry(0xFFFFFFEC))), ArchiveError);
-    ExpectStillTheGoodArchive(good);
-
-    // L = -12: size -4 lands at -4, whose length field is the archive's first
-    // four bytes, "RIFF" read as a number; the walk then runs off the end.
-    decoder.DecodeSfx(Archive(Entry(0xFFFFFFF4)));
-    ASSERT_EQ(decoder.GetSfxCount(), 2);
-    EXPECT_EQ(decoder.Catalogue().Slot(2).offset, -4);
-    EXPECT_EQ(decoder.GetSfxSize(2), 0x46464952LL + 8);
-}
-
-TEST_F(SfxDecoderTest, WithoutLimitsAWalkThatDoesNotMoveOnFailsInsteadOfGoingRound) {
-    decoder.SetLimits(false);
-    const auto good = DecodeGoodArchive();
-    // "RIFF", a length, "WAVE": each length in turn.
-    const struct {
-        std::uint32_t length;
-        const char* what;
-    } cases[] = {
-        {0xFFFFFFF8, "where it is"},  // size 0: stays put
-        {0xFFFFFFF4, "back"},         // size -4: the first field read as a length
-        {0xFFFFFFF0, "back"},         // size -8: back to the start
-    };
-    for (const auto& c : cases) {
-        Bytes bytes = Entry(c.length);
-        bytes.insert(bytes.end(), {'W', 'A', 'V', 'E'});
+TEST_F(SfxDecoderTest, TheWalkGoesFromOneLengthFieldToTheNextWithinSigned32Bits) {
+    for (const Walk& walk : kWalks) {
+        SCOPED_TRACE(walk.what);
+        DecodeGood();
+        hooks.pumps = 0;
+        decoder.SetLimits(walk.limits);
         try {
-            decoder.DecodeSfx(Archive(bytes));
-            FAIL() << "length " << c.length << " must fail the decode";
+            decoder.Decode(std::make_shared<MemorySource>(walk.bytes));
+            EXPECT_EQ(walk.fails, nullptr);
+            ASSERT_EQ(decoder.GetSfxCount(), walk.count);
+            EXPECT_EQ(hooks.pumps, walk.count);
+            if (walk.count < 2) {
+                EXPECT_EQ(decoder.GetSfxName(2), "");  // nothing left of the good archive
+            }
+            if (walk.count > 0) {
+                EXPECT_EQ(decoder.Entry(walk.count).offset, walk.offset);
+                EXPECT_EQ(decoder.GetSfxSize(walk.count), walk.size);
+            }
         } catch (const ArchiveError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.what), std::string::npos) << error.what();
+            ASSERT_NE(walk.fails, nullptr) << error.what();
+            EXPECT_NE(std::string(error.what()).find(walk.fails), std::string::npos)
+                << error.what();
+            EXPECT_EQ(dynamic_cast<const SoundLimitReached*>(&error) != nullptr,
+                      std::string(walk.fails) == "holds more than 1000 sounds");
+            ExpectStillGood();
         }
-        ExpectStillTheGoodArchive(good);
     }
-    // A two-step cycle: the second sound's length leads back to the first.
-    Bytes cycle = Entry(8);
-    const Bytes back = Entry(0xFFFFFFE8);  // size -16
-    cycle.insert(cycle.end(), {0, 0, 0, 0, 0, 0, 0, 0});
-    cycle.insert(cycle.end(), back.begin(), back.end());
-    EXPECT_THROW(decoder.DecodeSfx(Archive(cycle)), ArchiveError);
-    ExpectStillTheGoodArchive(good);
-    // One that moves on ends at the archive's end.
-    decoder.DecodeSfx(Archive(Entry(4)));
-    EXPECT_EQ(decoder.GetSfxCount(), 1);
 }
 
-TEST_F(SfxDecoderTest, MissingArchiveFailsAndChangesNothing) {
-    const auto good = DecodeGoodArchive();
-    const auto missing = dir / "missing.sfx";
-    try {
-        decoder.DecodeSfx(missing);
-        FAIL() << "a missing archive must fail";
-    } catch (const ArchiveError& error) {
-        EXPECT_NE(std::string(error.what()).find("missing.sfx"), std::string::npos);
-    }
-    EXPECT_FALSE(std::filesystem::exists(missing));
-    ExpectStillTheGoodArchive(good);
-}
-
-TEST_F(SfxDecoderTest, NewDecodeStartsFromEmptySlots) {
-    Bytes three = MakeWav(100, 1);
-    for (int i = 0; i < 2; ++i) {
-        const Bytes more = MakeWav(100, 2);
-        three.insert(three.end(), more.begin(), more.end());
-    }
-    decoder.DecodeSfx(Archive(three, "three.sfx"));
-    decoder.DecodeSfx(Archive(MakeWav(60), "one.sfx"));
-    EXPECT_EQ(decoder.GetSfxCount(), 1);
-    EXPECT_EQ(decoder.GetSfxName(2), "");
-    EXPECT_EQ(decoder.GetSfxSize(3), 0);
-}
-
-TEST_F(SfxDecoderTest, WhatIsNotAFileFailsAtOnceAndChangesNothing) {
-    const auto good = DecodeGoodArchive();
+TEST_F(SfxDecoderTest, WhatIsNoFileFailsAtOnceNamingItAndChangesNothing) {
+    test::TempDir dir;
     const auto fifo = dir / "pipe.sfx";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // with no writer: opening it must not wait
-    for (const auto& [path, what] :
-         {std::pair{dir.path(), "a folder"}, std::pair{fifo, "a device, pipe or socket"},
-          std::pair{std::filesystem::path("/dev/zero"), "a device"}}) {
+    const std::pair<std::filesystem::path, std::string> cases[] = {
+        {dir / "missing.sfx", "' does not exist"},
+        {dir.path(), "': it is a folder"},
+        {fifo, "': it is a device, pipe or socket"},
+        {"/dev/zero", "': it is a device"}};
+    for (const auto& [path, what] : cases) {
+        DecodeGood();
         try {
             decoder.DecodeSfx(path);
-            FAIL() << path << " must not decode";
+            ADD_FAILURE() << path << " must not decode";
         } catch (const ArchiveError& error) {
-            EXPECT_NE(std::string(error.what()).find(path.string() + "': it is " + what),
-                      std::string::npos)
+            EXPECT_NE(std::string(error.what()).find(path.string() + what), std::string::npos)
                 << error.what();
         }
-        ExpectStillTheGoodArchive(good);
+        ExpectStillGood();
     }
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing.sfx"));
+    test::WriteBytes(dir / "a.sfx", Join({MakeWav(100, 1), MakeWav(60, 2)}));
+    decoder.DecodeSfx(dir / "a.sfx");
+    EXPECT_EQ(decoder.Catalogue().ArchivePath(), dir / "a.sfx");
+    EXPECT_EQ(decoder.GetSfxSize(2), 60);
 }
 
-TEST_F(SfxDecoderTest, SoundNumbersOutsideTheCatalogueFail) {
-    EXPECT_THROW(decoder.GetSfxName(0), ArchiveError);
-    EXPECT_THROW(decoder.GetSfxSize(1001), ArchiveError);
-    EXPECT_NO_THROW(decoder.GetSfxSize(1000));
+TEST(SfxSoundNameTest, SoundsAreNamedByNumberPaddedToThreeDigits) {
+    // clang-format off
+    const std::pair<std::int32_t, const char*> cases[] = {
+        {1, "edsnd001.wav"}, {9, "edsnd009.wav"}, {10, "edsnd010.wav"}, {99, "edsnd099.wav"},
+        {100, "edsnd100.wav"}, {999, "edsnd999.wav"}, {1000, "edsnd1000.wav"}};
+    // clang-format on
+    for (const auto& [number, name] : cases) {
+        EXPECT_EQ(SfxSoundName(number), name);
+    }
+    test::RecordingHooks hooks;
+    SfxDecoder decoder{hooks};
+    decoder.Decode(std::make_shared<MemorySource>(MakeWav(100)));
+    EXPECT_EQ(decoder.GetSfxName(1), "edsnd001.wav");
+    EXPECT_EQ(decoder.GetSfxSize(1000), 0);  // the slots are numbered 1 to 1000
+    for (const std::int64_t outside : {-1, 0, 1001}) {
+        EXPECT_THROW(decoder.GetSfxSize(outside), ArchiveError) << outside;
+    }
 }
 
 }  // namespace
-}  // namespace echodelve
+}  // namespace echodelve::sfx_decoder_tests
