@@ -17,6 +17,7 @@
 namespace echodelve::app {
 namespace {
 
+using namespace Qt::StringLiterals;
 using test::MakeWav;
 
 // Previews in the real program; the sound service's requests are noted.
@@ -26,17 +27,18 @@ class PreviewTest : public ::testing::Test {
         main.SetProgramFolder(QString::fromStdString(program.path().string()));
         QObject::connect(&app.Sound(), &platform::SoundService::PlayRequested,
                          [this](const QString& path, bool loop) {
-                             plays.push_back({path, loop});
+                             plays.emplace_back(path.toStdString(), loop);
                          });
     }
     void List(const std::vector<PackMember>& members) {
-        WriteWadArchive(dir / "a.wad", members);
-        app.Dispatcher().RunProcedure(QStringLiteral("wadfile"),
-                                      QString::fromStdString((dir / "a.wad").string()), 0);
+        const auto archive = dir / ("a" + std::to_string(++listings) + ".wad");
+        WriteWadArchive(archive, members);
+        app.Dispatcher().RunProcedure(u"wadfile"_s, QString::fromStdString(archive.string()), 0);
     }
-    void Select(int row) {
+    void PreviewRow(int row) {
         main.Port()->clearSelection();
         main.Port()->topLevelItem(row)->setSelected(true);
+        preview.Port_DblClick();
     }
     // This program's scratch folder, once a preview has made it.
     std::filesystem::path Scratch() const { return preview.Scratch().Path().toStdString(); }
@@ -49,129 +51,90 @@ class PreviewTest : public ::testing::Test {
     program::Program app;
     ui::frmMain& main = app.Main();
     Preview& preview = app.PreviewOf();
-    std::vector<std::pair<QString, bool>> plays;
+    std::vector<std::pair<std::filesystem::path, bool>> plays;
+    int listings = 0;
 };
 
-TEST_F(PreviewTest, DoubleClickOnAnEmptyListMakesNoFolderAndPlaysNothing) {
-    preview.Port_DblClick();
+TEST_F(PreviewTest, WithoutARowChosenNothingIsWrittenOrPlayed) {
+    preview.Port_DblClick();  // an empty list
     EXPECT_FALSE(std::filesystem::exists(runtime / "echodelve"));
-    EXPECT_TRUE(preview.Scratch().Path().isEmpty());
+    List({PackMember::FromBytes("door.wav", MakeWav(100))});
+    main.Port()->clearSelection();
+    preview.Port_DblClick();
     EXPECT_TRUE(plays.empty());
+    EXPECT_TRUE(!std::filesystem::exists(Scratch()) || std::filesystem::is_empty(Scratch()));
+    QSignalSpy stops(&app.Sound(), &platform::SoundService::StopRequested);
+    preview.Label5_Click();
+    EXPECT_EQ(stops.count(), 1);
 }
 
-TEST_F(PreviewTest, PreviewWritesUnderTheSafeNameAndReplacesTheEarlierOne) {
-    List({PackMember::FromBytes("door.wav", MakeWav(100, 1)),
-          PackMember::FromBytes("../bell.wav", MakeWav(120, 2))});
-    Select(0);
-    preview.Port_DblClick();
+TEST_F(PreviewTest, EachPreviewReplacesTheLastInAFolderOfItsOwnWhichExitClears) {
+    List({PackMember::FromBytes("x.dat", MakeWav(100, 1)),
+          PackMember::FromBytes("../bell.wav", MakeWav(120, 2)),
+          PackMember::FromBytes("door.wav", MakeWav(130, 3))});
+    PreviewRow(0);
+    EXPECT_EQ(Scratch().parent_path(), runtime / "echodelve");
+    EXPECT_TRUE(std::filesystem::is_empty(program.path()));  // nothing beside the executable
     ASSERT_EQ(plays.size(), 1u);
-    EXPECT_EQ(plays[0].first, QString::fromStdString((Scratch() / "door.wav").string()));
-    EXPECT_FALSE(plays[0].second);
-    EXPECT_EQ(test::ReadBytes(Scratch() / "door.wav"), MakeWav(100, 1));
+    EXPECT_EQ(plays[0], std::pair(Scratch() / "x.dat", false));
+    EXPECT_EQ(test::ReadBytes(Scratch() / "x.dat"), MakeWav(100, 1));
 
+    // Whatever its name, the last preview goes; a file the program did not write stays.
     test::WriteBytes(Scratch() / "notes.txt", {1});
     main.loopsnd()->setChecked(true);
-    Select(1);
-    preview.Port_DblClick();
+    PreviewRow(1);
     EXPECT_EQ(test::FileNames(Scratch()), (std::vector<std::string>{".._bell.wav", "notes.txt"}));
     ASSERT_EQ(plays.size(), 2u);
-    EXPECT_TRUE(plays[1].second);
-}
-
-TEST_F(PreviewTest, PreviewFilesOfAnyNameAreDeletedByTheNextPreviewAndAtExit) {
-    List({PackMember::FromBytes("x.dat", MakeWav(100, 1)),
-          PackMember::FromBytes("big.snd", MakeWav(120, 2))});
-    Select(0);
-    preview.Port_DblClick();
-    EXPECT_EQ(test::FileNames(Scratch()), std::vector<std::string>{"x.dat"});
-    Select(1);
-    preview.Port_DblClick();
-    EXPECT_EQ(test::FileNames(Scratch()), std::vector<std::string>{"big.snd"});
-
-    // A file the program did not write stays, and so does the folder then.
-    test::WriteBytes(Scratch() / "notes.txt", {1});
+    EXPECT_EQ(plays[1], std::pair(Scratch() / ".._bell.wav", true));
     preview.ClearScratch();
     EXPECT_EQ(test::FileNames(Scratch()), std::vector<std::string>{"notes.txt"});
+
+    // The same name from another archive holds the new sound; alone, the folder goes at exit.
     std::filesystem::remove(Scratch() / "notes.txt");
-    Select(0);
-    preview.Port_DblClick();
+    List({PackMember::FromBytes("x.dat", MakeWav(300, 7))});
+    PreviewRow(0);
+    EXPECT_EQ(test::ReadBytes(Scratch() / "x.dat"), MakeWav(300, 7));
     preview.ClearScratch();
     EXPECT_FALSE(std::filesystem::exists(Scratch()));
 }
 
-TEST_F(PreviewTest, SameNameFromAnotherArchiveHoldsTheNewSound) {
-    List({PackMember::FromBytes("door.wav", MakeWav(100, 1))});
-    Select(0);
-    preview.Port_DblClick();
-    List({PackMember::FromBytes("door.wav", MakeWav(300, 7))});
-    Select(0);
-    preview.Port_DblClick();
-    EXPECT_EQ(test::ReadBytes(Scratch() / "door.wav"), MakeWav(300, 7));
-}
-
-TEST_F(PreviewTest, NonRiffSoundAsksAndNoWritesNothing) {
+TEST_F(PreviewTest, ASoundThatIsNotRiffIsWrittenOnlyWhenTheUserSaysYes) {
     test::Bytes odd = MakeWav(100);
     odd[0] = 'X';
     List({PackMember::FromBytes("odd.wav", odd)});
-    Select(0);
-    test::MessageBoxAnswerer answerer({QMessageBox::No});
-    preview.Port_DblClick();
-    ASSERT_EQ(answerer.seen.size(), 1u);
-    EXPECT_EQ(answerer.seen[0].title, QStringLiteral("Warning"));
-    EXPECT_TRUE(test::FileNames(Scratch()).empty());
-    EXPECT_EQ(plays.size(), 1u);  // asked for, and silent: there is no file
-}
-
-TEST_F(PreviewTest, PreviewsGoToAFolderOfThisProgramsOwnInTheRuntimeFolder) {
-    List({PackMember::FromBytes("door.wav", MakeWav(100, 1))});
-    Select(0);
-    preview.Port_DblClick();
-    EXPECT_EQ(Scratch().parent_path(), runtime / "echodelve");
-    EXPECT_EQ(test::ReadBytes(Scratch() / "door.wav"), MakeWav(100, 1));
-    // Nothing beside the executable: an installed program's folder is not its own to write.
-    EXPECT_TRUE(std::filesystem::is_empty(program.path()));
-
-    // Another copy's preview of the same name, in its own folder: this one's stays.
-    {
-        platform::ScratchFolder other;
-        const QString theirs = other.Prepare();
-        ASSERT_FALSE(theirs.isEmpty());
-        test::WriteBytes(theirs.toStdString() + "/door.wav", {1});
-        DeletePreviews(theirs);
-        EXPECT_EQ(test::ReadBytes(Scratch() / "door.wav"), MakeWav(100, 1));
-        ClearScratchFolder(theirs);  // that copy's exit
-        EXPECT_FALSE(QFileInfo::exists(theirs));
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        test::MessageBoxAnswerer answerer({answer});
+        PreviewRow(0);
+        ASSERT_EQ(answerer.seen.size(), 1u);
+        EXPECT_EQ(answerer.seen[0].title, u"Warning"_s);
+        EXPECT_EQ(std::filesystem::exists(Scratch() / "odd.wav"), answer == QMessageBox::Yes);
     }
-    EXPECT_TRUE(std::filesystem::exists(Scratch() / "door.wav"));
-
-    preview.ClearScratch();  // this one's exit
-    EXPECT_FALSE(std::filesystem::exists(Scratch()));
+    EXPECT_EQ(plays.size(), 2u);  // asked for both times; without a file, silent
 }
 
-TEST_F(PreviewTest, NamesThatLookLikeMarkupAreShownAsTheyAre) {
-    const std::string name = "<font size=7>big</font><img src=/etc/x.png>.wav";
-    List({PackMember::FromBytes(name, MakeWav(100, 1))});
-    preview.Port_ItemClick(main.Port()->topLevelItem(0));
-    const QString shown = main.Status()->text();
-    EXPECT_TRUE(shown.startsWith(QStringLiteral("'") + QString::fromStdString(name)));
-    // Drawn as written: exactly as wide as its characters, not as styled text.
-    EXPECT_NEAR(main.Status()->sizeHint().width(),
-                main.Status()->fontMetrics().horizontalAdvance(shown), 2);
+TEST_F(PreviewTest, AClickShowsTheNameAndGroupedSizeAsPlainText) {
+    const struct {
+        QString name;
+        qint64 size;
+        QString status;  // "," stands for the locale's group separator
+    } cases[] = {
+        {u"door.wav"_s, 12345, u"'door.wav'  12,345 Bytes"_s},
+        {u"door.wav"_s, 0, u"'door.wav'   Bytes"_s},
+        {u"<font size=7>big</font><img src=/x.png>.wav"_s, 999,
+         u"'<font size=7>big</font><img src=/x.png>.wav'  999 Bytes"_s},
+    };
+    for (const auto& c : cases) {
+        main.ClearSounds();
+        main.AddSound(1, c.name, c.size);
+        preview.Port_ItemClick(main.Port()->topLevelItem(0));
+        const QString shown = main.Status()->text();
+        EXPECT_EQ(shown, QString(c.status).replace(u',', QLocale::system().groupSeparator()));
+        // Drawn as written: exactly as wide as its characters, not as styled text.
+        EXPECT_NEAR(main.Status()->sizeHint().width(),
+                    main.Status()->fontMetrics().horizontalAdvance(shown), 2);
+    }
 }
 
-TEST_F(PreviewTest, ClickShowsNameAndGroupedSize) {
-    List({PackMember::FromBytes("door.wav", MakeWav(12345, 1))});
-    preview.Port_ItemClick(main.Port()->topLevelItem(0));
-    const QString separator = QLocale::system().groupSeparator();
-    EXPECT_EQ(main.Status()->text(),
-              QStringLiteral("'door.wav'  12") + separator + QStringLiteral("345 Bytes"));
-
-    main.Port()->topLevelItem(0)->setText(1, QStringLiteral("0"));
-    preview.Port_ItemClick(main.Port()->topLevelItem(0));
-    EXPECT_EQ(main.Status()->text(), QStringLiteral("'door.wav'   Bytes"));
-}
-
-// Hovering a row shows what its sound is, read from the archive itself.
 TEST_F(PreviewTest, HoveringARowShowsWhatItsSoundIs) {
     List({PackMember::FromBytes("tone.wav", test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050,
                                                           2, 1.42, 440, 0.5)),
@@ -184,19 +147,59 @@ TEST_F(PreviewTest, HoveringARowShowsWhatItsSoundIs) {
         QApplication::sendEvent(viewport, &event);
         return QToolTip::text();
     };
-    const QString separator = QLocale::system().groupSeparator();
-    const QString point = QLocale::system().decimalPoint();
-    EXPECT_EQ(hover(0).toStdString(),
-              (QStringLiteral("PCM 16-bit, 22") + separator + QStringLiteral("050 Hz, stereo, 1") +
-               point + QStringLiteral("42 s"))
-                  .toStdString());
-    EXPECT_EQ(hover(1).toStdString(), "Cannot tell what this sound is: it is not a RIFF/WAVE file");
+    const QLocale locale = QLocale::system();
+    EXPECT_EQ(hover(0), u"PCM 16-bit, 22"_s + locale.groupSeparator() + u"050 Hz, stereo, 1"_s +
+                            locale.decimalPoint() + u"42 s"_s);
+    EXPECT_EQ(hover(1), u"Cannot tell what this sound is: it is not a RIFF/WAVE file"_s);
+    // The channels, by name up to two.
+    for (const auto& [channels, name] : {std::pair(1, "mono"), std::pair(3, "3 channels")}) {
+        SoundDetails details;
+        details.encoding = "IMA ADPCM";
+        details.sampleRate = 8000;
+        details.channels = channels;
+        details.seconds = 0.5;
+        EXPECT_EQ(DescribeSound({details, {}, {}}),
+                  u"IMA ADPCM, 8"_s + locale.groupSeparator() + u"000 Hz, "_s +
+                      QLatin1String(name) + u", 0"_s + locale.decimalPoint() + u"50 s"_s);
+    }
 }
 
-TEST_F(PreviewTest, StopSoundLabelStopsTheSound) {
-    QSignalSpy stops(&app.Sound(), &platform::SoundService::StopRequested);
-    preview.Label5_Click();
-    EXPECT_EQ(stops.count(), 1);
+// A row dragged out is written as a preview is; only a listed sound is, and a
+// failure is said.
+TEST_F(PreviewTest, ADraggedRowIsWrittenOnlyForAListedSoundAndAFailureIsSaid) {
+    List({PackMember::FromBytes("a.wav", MakeWav(100, 1)),
+          PackMember::FromBytes("b.wav", MakeWav(110, 2))});
+    test::MessageBoxAnswerer answerer;
+    EXPECT_EQ(preview.ExtractForDrag(0, u"a.wav"_s), QString());
+    EXPECT_EQ(preview.ExtractForDrag(3, u"c.wav"_s), QString());
+    EXPECT_TRUE(preview.Scratch().Path().isEmpty() && answerer.seen.empty());
+    const QString file = preview.ExtractForDrag(2, u"b.wav"_s);
+    EXPECT_EQ(file.toStdString(), Scratch() / "b.wav");
+    EXPECT_EQ(test::ReadBytes(file.toStdString()), MakeWav(110, 2));
+    EXPECT_EQ(preview.ExtractForDrag(1, u"../a.wav"_s).toStdString(), Scratch() / ".._a.wav");
+    preview.ClearScratch();  // what a drag wrote goes at exit too
+    EXPECT_FALSE(std::filesystem::exists(Scratch()));
+
+    std::filesystem::remove(dir / "a1.wad");
+    std::filesystem::create_directory(dir / "a1.wad");  // a folder in the archive's place
+    EXPECT_EQ(preview.ExtractForDrag(1, u"a.wav"_s), QString());
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].title, u"Echo Delve"_s);
+    EXPECT_TRUE(answerer.seen[0].text.contains(u"a1.wad"_s)) << answerer.seen[0].text.toStdString();
+}
+
+TEST_F(PreviewTest, WhereNoScratchFolderCanBeMadeNothingPlaysAndADragSaysWhy) {
+    test::WriteBytes(runtime / "echodelve", {1});  // a file where the folders would go
+    List({PackMember::FromBytes("a.wav", MakeWav(100, 1))});
+    PreviewRow(0);
+    EXPECT_TRUE(plays.empty());
+    test::MessageBoxAnswerer answerer;
+    EXPECT_EQ(preview.ExtractForDrag(1, u"a.wav"_s), QString());
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].title, u"Echo Delve"_s);
+    EXPECT_EQ(answerer.seen[0].text, u"There is no folder to put the sound in: '"_s +
+                                         QString::fromStdString((runtime / "echodelve").string()) +
+                                         u"' cannot be made."_s);
 }
 
 }  // namespace

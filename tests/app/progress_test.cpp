@@ -2,50 +2,62 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "app/grouped_number.h"
 #include "formats/errors.h"
 
 namespace echodelve::app {
 namespace {
 
-std::vector<std::string> Captions(int items) {
-    const std::string step = ProgressStepText(items);
-    std::vector<std::string> captions;
-    float value = 0;
-    for (int i = 0; i < items; ++i) {
-        const ProgressAdvance next = AdvanceProgress(value, step);
-        value = next.value;
-        captions.push_back(next.caption);
-    }
-    return captions;
-}
-
-TEST(ProgressTest, StepIsHeldAsFifteenSignificantDigits) {
-    EXPECT_EQ(ProgressStepText(3), "33.3333333333333");
-    EXPECT_EQ(ProgressStepText(7), "14.2857142857143");
+TEST(ProgressTest, StepIsAHundredOverTheItemsInFifteenDigits) {
     EXPECT_EQ(ProgressStepText(1), "100");
+    EXPECT_EQ(ProgressStepText(3), "33.3333333333333");
+    EXPECT_EQ(ProgressStepText(6), "16.6666666666667");
+    EXPECT_EQ(ProgressStepText(299), "0.334448160535117");
     EXPECT_EQ(ProgressStepText(1000), "0.1");
     EXPECT_THROW(ProgressStepText(0), ArchiveError);
 }
 
-TEST(ProgressTest, SinglePrecisionOvershootStillReads100) {
-    const std::string step = ProgressStepText(9);
-    float value = 0;
-    for (int i = 0; i < 9; ++i) {
-        value = AdvanceProgress(value, step).value;
+// The steps add up in single precision and the caption cuts the value's
+// seven-digit form: six steps end a hair short of 100, nine a hair over.
+TEST(ProgressTest, CaptionsCutTheSinglePrecisionSum) {
+    for (const std::vector<std::string>& captions : std::vector<std::vector<std::string>>{
+             {"33%", "66%", "100%"},
+             {"16%", "33%", "50%", "66%", "83%", "99%"},
+             {"11%", "22%", "33%", "44%", "55%", "66%", "77%", "88%", "100%"}}) {
+        const std::string step = ProgressStepText(static_cast<std::int64_t>(captions.size()));
+        std::vector<std::string> shown;
+        float value = 0;
+        while (shown.size() < captions.size()) {
+            const ProgressAdvance next = AdvanceProgress(value, step);
+            value = next.value;
+            shown.push_back(next.caption);
+        }
+        EXPECT_EQ(shown, captions);
+        EXPECT_NEAR(value, 100.0f, 2e-5f);
     }
-    EXPECT_GT(value, 100.0f);
-    EXPECT_LT(value, 101.0f);
-    EXPECT_EQ(Captions(9).back(), "100%");
+    EXPECT_EQ(AdvanceProgress(0, "66.9").caption, "66%");
+    EXPECT_EQ(AdvanceProgress(0, "0.5").caption, "0%");
+    EXPECT_EQ(AdvanceProgress(99.99f, "0.00999").caption, "99%");  // 99.99999
+    EXPECT_EQ(AdvanceProgress(99.99f, "0.009999").caption, "100%");
 }
 
 TEST(GroupedNumberTest, GroupsInThreesWithTheLocaleSeparatorAndZeroIsEmpty) {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
-    EXPECT_EQ(GroupedNumber(1234567, english), QStringLiteral("1,234,567"));
-    EXPECT_EQ(GroupedNumber(512, english), QStringLiteral("512"));
-    EXPECT_EQ(GroupedNumber(100000, english), QStringLiteral("100,000"));
-    EXPECT_EQ(GroupedNumber(0, english), QString());
-    EXPECT_EQ(GroupedNumber(-1234, english), QStringLiteral("-1,234"));
+    const std::pair<qint64, const char*> cases[] = {
+        {0, ""},
+        {7, "7"},
+        {999, "999"},
+        {1000, "1,000"},
+        {100000, "100,000"},
+        {-999, "-999"},
+        {-1234, "-1,234"},
+        {1234567, "1,234,567"},
+        {std::numeric_limits<qint64>::min(), "-9,223,372,036,854,775,808"}};
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(GroupedNumber(value, english), QLatin1String(text)) << value;
+    }
     EXPECT_EQ(GroupedNumber(1234567, QLocale(QLocale::German)), QStringLiteral("1.234.567"));
 }
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QSignalSpy>
 
 #include "commands/about_command.h"
@@ -20,46 +19,61 @@ namespace echodelve::commands {
 namespace {
 
 using namespace Qt::StringLiterals;
-
 using test::MakeWav;
 using test::MessageBoxAnswerer;
+using Command = void (*)(CommandContext&);
+
+QString Q(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
 
 // The whole program with its real windows; the file browser and the end of the
 // program are noted instead of happening.
 class CommandsTest : public ::testing::Test {
   protected:
     CommandsTest() {
-        main.SetProgramFolder(Path(program.path()));
+        main.SetProgramFolder(Q(program.path()));
         context.openFolder = [this](const QString& folder) { openedFolders << folder; };
         context.endProgram = [this] { ++ended; };
-        std::filesystem::create_directories(dir / "games" / "sub");
-        const std::vector<PackMember> sounds = {PackMember::FromBytes("a", MakeWav(100, 1)),
-                                                PackMember::FromBytes("b", MakeWav(200, 2)),
-                                                PackMember::FromBytes("c", MakeWav(300, 3))};
-        WriteSfxArchive(dir / "games" / "DOOR.SFX", sounds);
-        WriteWadArchive(dir / "games" / "bells.wad",
+        std::filesystem::create_directories(games / "sub");
+        WriteSfxArchive(games / "DOOR.SFX", {PackMember::FromBytes("a", MakeWav(100, 1)),
+                                             PackMember::FromBytes("b", MakeWav(200, 2)),
+                                             PackMember::FromBytes("c", MakeWav(300, 3))});
+        WriteWadArchive(games / "bells.wad",
                         {PackMember::FromBytes("ding/dong.wav", MakeWav(80, 4)),
                          PackMember::FromBytes("ding/dong.wav", MakeWav(90, 5))});
-        main.DirList()->SetPath(Path(dir / "games"));
+        main.DirList()->SetPath(Q(games));
     }
-    static QString Path(const std::filesystem::path& path) {
-        return QString::fromStdString(path.string());
-    }
-    void SelectFile(const QString& name) {
+    // Opens an archive the way a person does: the menu command, a file, OK.
+    void OpenWith(Command command, const QString& name) {
+        command(context);
         const auto found = main.FileList()->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1);
         found.front()->setSelected(true);
-    }
-    // Opens an archive the way a person does: the menu command, a file, OK.
-    void OpenArchive(void (*command)(CommandContext&), const QString& name) {
-        command(context);
-        SelectFile(name);
         ConfirmBrowse(context);
     }
-    void SelectRow(int row) { main.Port()->topLevelItem(row)->setSelected(true); }
+    // What the window shows in a line: where the panels are, the procedure OK
+    // runs, the browse panel's caption and files when in view, and the rows.
+    std::string Shown() const {
+        QString shown = QStringLiteral("list %1, browse %2: %3")
+                            .arg(main.MainPicBox()->LeftUnits())
+                            .arg(main.BrowseDlg()->LeftUnits())
+                            .arg(context.state.OpenProcedure());
+        if (main.BrowseDlg()->LeftUnits() == ui::BrowsePanel::kPanelIn) {
+            QStringList files;
+            for (int i = 0; i < main.FileList()->count(); ++i) {
+                files << main.FileList()->item(i)->text();
+            }
+            shown += u" '"_s + main.BrowseStatus()->text() + u"' ["_s + files.join(u' ') + u"]"_s +
+                     (main.FileList()->isEnabled() ? u""_s : u" disabled"_s) +
+                     (main.opendir()->isHidden() ? u""_s : u" +open folder"_s);
+        }
+        return (shown + QStringLiteral(", %1 rows").arg(main.SoundCount())).toStdString();
+    }
 
     test::TempDir dir;
     test::TempDir program;
+    const std::filesystem::path games = dir / "games";
     program::Program app;
     ui::frmMain& main = app.Main();
     CommandContext& context = app.Context();
@@ -67,142 +81,161 @@ class CommandsTest : public ::testing::Test {
     int ended = 0;
 };
 
-TEST_F(CommandsTest, OpenAtStartSlidesOnlyTheBrowsePanelInAndSetsItsMode) {
-    main.opendir()->setChecked(true);
+TEST_F(CommandsTest, OpensChooseAFileOfTheirKindAndOkListsItAndBringsTheListBack) {
+    main.opendir()->setChecked(true);  // an open never shows a folder
     mnuSfxOpen_Click(context);
-    EXPECT_EQ(context.state.OpenProcedure(), QStringLiteral("sfxfile"));
-    EXPECT_EQ(main.BrowseDlg()->LeftUnits(), 20.0);
-    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 350.0);
-    EXPECT_TRUE(main.opendir()->isHidden());
-    EXPECT_TRUE(main.opendir()->isChecked());
-    EXPECT_TRUE(main.FileList()->isEnabled());
-    EXPECT_EQ(main.FileList()->Pattern(), QStringLiteral("*.sfx"));
-    EXPECT_EQ(main.BrowseStatus()->text(), QStringLiteral("Browse For *.SFX File"));
-    ASSERT_EQ(main.FileList()->count(), 1);  // DOOR.SFX, matched ignoring case
-
+    EXPECT_EQ(Shown(), "list 350, browse 20: sfxfile 'Browse For *.SFX File' [DOOR.SFX], 0 rows");
     mnuWadOpen_Click(context);  // already in view: the slide only snaps it
-    EXPECT_EQ(context.state.OpenProcedure(), QStringLiteral("wadfile"));
-    EXPECT_EQ(main.BrowseStatus()->text(), QStringLiteral("Browse For *.WAD File"));
-    EXPECT_EQ(main.FileList()->item(0)->text(), QStringLiteral("bells.wad"));
-}
-
-TEST_F(CommandsTest, ConfirmListsTheChosenArchiveAndBringsTheListBack) {
+    EXPECT_EQ(Shown(), "list 350, browse 20: wadfile 'Browse For *.WAD File' [bells.wad], 0 rows");
     EXPECT_FALSE(main.Browse().MainDlgShown());
-    OpenArchive(mnuSfxOpen_Click, QStringLiteral("DOOR.SFX"));
-    EXPECT_EQ(main.Port()->topLevelItemCount(), 3);
-    EXPECT_EQ(main.BrowseDlg()->LeftUnits(), 350.0);
-    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 20.0);
+    OpenWith(mnuSfxOpen_Click, u"DOOR.SFX"_s);
+    EXPECT_EQ(Shown(), "list 20, browse 350: sfxfile, 3 rows");
     EXPECT_TRUE(main.Browse().MainDlgShown());
-    EXPECT_TRUE(openedFolders.isEmpty());
-
+    EXPECT_TRUE(main.opendir()->isChecked());
     // A second open first sends the list out, then brings the browse panel in.
-    main.opendir()->setChecked(true);
     mnuWadOpen_Click(context);
-    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 350.0);
-    SelectFile(QStringLiteral("bells.wad"));
-    ConfirmBrowse(context);
-    EXPECT_EQ(main.Port()->topLevelItemCount(), 2);
-    EXPECT_TRUE(openedFolders.isEmpty());  // an open never shows a folder
-}
-
-TEST_F(CommandsTest, OkWithoutAFileStillConfirmsAndReportsTheFailure) {
+    EXPECT_EQ(Shown(), "list 350, browse 20: wadfile 'Browse For *.WAD File' [bells.wad], 3 rows");
+    OpenWith(mnuWadOpen_Click, u"bells.wad"_s);
+    EXPECT_EQ(Shown(), "list 20, browse 350: wadfile, 2 rows");
+    // OK without a file still confirms: the failure is said, the list comes back.
     mnuSfxOpen_Click(context);
     MessageBoxAnswerer answerer;
     ConfirmBrowse(context);
     ASSERT_EQ(answerer.seen.size(), 1u);
-    EXPECT_EQ(answerer.seen[0].title, QStringLiteral("EchoDelve"));
-    EXPECT_TRUE(main.Browse().MainDlgShown());
-    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 20.0);
+    EXPECT_EQ(answerer.seen[0].title, u"EchoDelve"_s);
+    EXPECT_EQ(Shown(), "list 20, browse 350: sfxfile, 2 rows");
+    EXPECT_TRUE(openedFolders.isEmpty());
 }
 
-TEST_F(CommandsTest, SaveRefusesWithoutRowsOrSelectionAndCaptionsItsMode) {
+TEST_F(CommandsTest, SavesRefuseWithoutRowsOrSelectionAndOtherwiseChooseAFolder) {
     MessageBoxAnswerer answerer;
     mnuSaveAs_Click(context);
     mnuSaveAll_Click(context);
-    OpenArchive(mnuSfxOpen_Click, QStringLiteral("DOOR.SFX"));
+    OpenWith(mnuSfxOpen_Click, u"DOOR.SFX"_s);
     mnuSaveAs_Click(context);
-    ASSERT_EQ(answerer.seen.size(), 3u);
-    EXPECT_EQ(answerer.seen[0].text, QStringLiteral("Open A File First!"));
-    EXPECT_EQ(answerer.seen[1].text, QStringLiteral("Open A File First!"));
-    EXPECT_EQ(answerer.seen[2].text, QStringLiteral("A File Must Be Selected"));
+    std::vector<QString> said;
     for (const auto& seen : answerer.seen) {
-        EXPECT_EQ(seen.title, QStringLiteral("Warning"));
+        EXPECT_EQ(seen.title, u"Warning"_s);
         EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+        said.push_back(seen.text);
     }
-    EXPECT_EQ(context.state.OpenProcedure(), QStringLiteral("sfxfile"));
-    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 20.0);
-
+    EXPECT_EQ(said, (std::vector<QString>{u"Open A File First!"_s, u"Open A File First!"_s,
+                                          u"A File Must Be Selected"_s}));
+    EXPECT_EQ(Shown(), "list 20, browse 350: sfxfile, 3 rows");
     mnuSaveAll_Click(context);
-    EXPECT_EQ(context.state.OpenProcedure(), QStringLiteral("saveallfile"));
-    EXPECT_EQ(main.BrowseStatus()->text(), QStringLiteral("Saving 3 Files"));
-    EXPECT_FALSE(main.FileList()->isEnabled());
-    EXPECT_EQ(main.FileList()->count(), 0);
-    EXPECT_FALSE(main.opendir()->isHidden());
-    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 350.0);
-}
-
-TEST_F(CommandsTest, SaveWritesTheSelectedSoundAndShowsTheFolderWhenAsked) {
-    OpenArchive(mnuWadOpen_Click, QStringLiteral("bells.wad"));
-    SelectRow(1);
+    EXPECT_EQ(Shown(),
+              "list 350, browse 20: saveallfile 'Saving 3 Files' [] disabled +open folder, 3 rows");
+    main.Browse().Label4_Click();
+    main.Port()->topLevelItem(2)->setSelected(true);
     mnuSaveAs_Click(context);
-    EXPECT_EQ(main.BrowseStatus()->text(), QStringLiteral("ding/dong.wav"));
-    main.opendir()->setChecked(true);
-    main.DirList()->SetPath(Path(dir / "games" / "sub"));
-    ConfirmBrowse(context);
-    // The name becomes one file inside the chosen folder.
-    EXPECT_EQ(test::FileNames(dir / "games" / "sub"), std::vector<std::string>{"ding_dong.wav"});
-    EXPECT_EQ(test::ReadBytes(dir / "games" / "sub" / "ding_dong.wav"), MakeWav(90, 5));
-    EXPECT_EQ(openedFolders, QStringList{Path(dir / "games" / "sub")});
-    EXPECT_TRUE(main.FileList()->isEnabled());
+    EXPECT_EQ(Shown(),
+              "list 350, browse 20: savefile 'edsnd003.wav' [] disabled +open folder, 3 rows");
 }
 
-TEST_F(CommandsTest, SaveAllWritesEverySoundIntoTheChosenFolder) {
-    OpenArchive(mnuWadOpen_Click, QStringLiteral("bells.wad"));
-    mnuSaveAll_Click(context);
-    main.DirList()->SetPath(Path(dir / "games" / "sub"));
-    ConfirmBrowse(context);
-    EXPECT_EQ(test::FileNames(dir / "games" / "sub"),
-              (std::vector<std::string>{"ding_dong (2).wav", "ding_dong.wav"}));
-    EXPECT_TRUE(openedFolders.isEmpty());  // "Open Folder When Saved" is not ticked
-    EXPECT_EQ(main.MainPicBox()->LeftUnits(), 20.0);
+TEST_F(CommandsTest, SavesWriteIntoTheChosenFolderAndShowItOnlyWhenAsked) {
+    OpenWith(mnuWadOpen_Click, u"bells.wad"_s);
+    const struct {
+        Command command;
+        bool showFolder;
+        std::vector<std::string> files;
+        test::Bytes first;  // what "ding_dong.wav" holds
+    } cases[] = {
+        // The name becomes one file inside the chosen folder.
+        {mnuSaveAs_Click, true, {"ding_dong.wav"}, MakeWav(90, 5)},
+        {mnuSaveAll_Click, false, {"ding_dong (2).wav", "ding_dong.wav"}, MakeWav(80, 4)},
+        {mnuSaveAll_Click, true, {"ding_dong (2).wav", "ding_dong.wav"}, MakeWav(80, 4)},
+    };
+    int folder = 0;
+    for (const auto& c : cases) {
+        openedFolders.clear();
+        const std::filesystem::path target = games / std::to_string(++folder);
+        std::filesystem::create_directories(target);
+        main.Port()->topLevelItem(1)->setSelected(true);
+        c.command(context);
+        main.opendir()->setChecked(c.showFolder);
+        main.DirList()->SetPath(Q(target));
+        ConfirmBrowse(context);
+        EXPECT_EQ(test::FileNames(target), c.files) << folder;
+        EXPECT_EQ(test::ReadBytes(target / "ding_dong.wav"), c.first);
+        EXPECT_EQ(openedFolders, c.showFolder ? QStringList{Q(target)} : QStringList{}) << folder;
+        EXPECT_EQ(Shown(), "list 20, browse 350: " +
+                               std::string(c.files.size() == 1 ? "savefile" : "saveallfile") +
+                               ", 2 rows");
+        EXPECT_TRUE(main.FileList()->isEnabled());
+    }
 }
 
-TEST_F(CommandsTest, CreateFolderMakesItInTheShownFolderAndStaysThere) {
-    MessageBoxAnswerer answerer(
-        {}, {QStringLiteral("Sounds"), QStringLiteral("Sounds"), QStringLiteral("a/b")});
-    mnuCreateFolder_Click(context);
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "games" / "Sounds"));
-    EXPECT_EQ(main.DirList()->Path(), Path(dir / "games"));
-    EXPECT_FALSE(main.DirList()->findItems(QStringLiteral("Sounds"), Qt::MatchEndsWith).isEmpty());
-
-    mnuCreateFolder_Click(context);  // exists already
-    mnuCreateFolder_Click(context);  // a name with "/"
-    mnuCreateFolder_Click(context);  // Cancel: nothing
-    ASSERT_EQ(answerer.dialogs.size(), 4u);
-    EXPECT_EQ(answerer.dialogs[0], QStringLiteral("Echo Delve: Enter A Valid Folder Name"));
-    ASSERT_EQ(answerer.seen.size(), 2u);
-    EXPECT_EQ(answerer.seen[0].title, QStringLiteral("Echo Delve"));
-    EXPECT_TRUE(answerer.seen[0].text.contains(QStringLiteral("already exists")));
-    EXPECT_FALSE(std::filesystem::exists(dir / "games" / "a"));
+TEST_F(CommandsTest, CreateFolderMakesItInTheShownFolderOrSaysWhyNot) {
+    MessageBoxAnswerer answerer({}, {u"Sounds"_s, u"Sounds"_s, u"a/b"_s, u"."_s, u".."_s, u""_s});
+    for (int i = 0; i < 7; ++i) {  // the last is Cancel
+        mnuCreateFolder_Click(context);
+    }
+    EXPECT_EQ(main.DirList()->Path(), Q(games));
+    EXPECT_FALSE(main.DirList()->findItems(u"Sounds"_s, Qt::MatchEndsWith).isEmpty());
+    EXPECT_EQ(test::FileNames(games),
+              (std::vector<std::string>{"DOOR.SFX", "Sounds", "bells.wad", "sub"}));
+    EXPECT_EQ(answerer.dialogs,
+              std::vector<QString>(7, u"Echo Delve: Enter A Valid Folder Name"_s));
+    std::vector<QString> said;
+    for (const auto& seen : answerer.seen) {
+        EXPECT_EQ(seen.title, u"Echo Delve"_s);
+        said.push_back(seen.text);
+    }
+    const QString in = u"Could not make the folder '"_s + Q(games) + u"/"_s;
+    const QString badName = u"': A folder name cannot be \".\" or \"..\" or hold \"/\"."_s;
+    EXPECT_EQ(said, (std::vector<QString>{
+                        in + u"Sounds': Something called \"Sounds\" already exists there."_s,
+                        in + u"a/b"_s + badName, in + u"."_s + badName, in + u".."_s + badName}));
 }
 
-TEST_F(CommandsTest, ExitDeletesOnlyPreviewsAndEndsTheProgram) {
+// From the command line or a drop: by its extension in any case, else by its
+// content; the browse panel is left at its folder. Refused while busy.
+TEST_F(CommandsTest, AnArchiveNamedFromOutsideOpensAsItsKindOrIsRefused) {
+    test::WriteBytes(dir / "door.dat", test::ReadBytes(games / "DOOR.SFX"));
+    test::WriteBytes(dir / "Bells.WaD", test::ReadBytes(games / "bells.wad"));
+    test::WriteBytes(dir / "bells.bin", test::ReadBytes(games / "bells.wad"));
+    test::WriteBytes(dir / "notes.txt", {'h', 'e', 'l', 'l', 'o', '.'});
+    const std::tuple<const char*, const char*, QString> cases[] = {
+        {"door.dat", "list 20, browse 350: sfxfile, 3 rows", {}},
+        {"Bells.WaD", "list 20, browse 350: wadfile, 2 rows", {}},
+        {"bells.bin", "list 20, browse 350: wadfile, 2 rows", {}},
+        {"notes.txt", "list 20, browse 350: wadfile, 2 rows",
+         u"' is neither an SFX nor a WAD archive."_s},
+        {"gone.sfx", "list 20, browse 350: sfxfile, 2 rows", u"does not exist"_s},
+    };
+    for (const auto& [file, shown, said] : cases) {
+        MessageBoxAnswerer answerer;
+        OpenArchive(context, Q(dir / file));
+        EXPECT_EQ(Shown(), shown);
+        ASSERT_EQ(answerer.seen.size(), said.isEmpty() ? 0u : 1u) << file;
+        EXPECT_TRUE(said.isEmpty() || answerer.seen[0].text.contains(said)) << file;
+        EXPECT_EQ(main.DirList()->Path(), Q(dir.path()));
+    }
+    QSignalSpy slides(main.BrowseDlg(), &ui::Panel::LeftUnitsChanged);
+    app.State().SetBusy(true);
+    OpenArchive(context, Q(dir / "Bells.WaD"));
+    app.State().SetBusy(false);
+    EXPECT_EQ(Shown(), "list 20, browse 350: sfxfile, 2 rows");
+    EXPECT_EQ(slides.count(), 0);
+}
+
+TEST_F(CommandsTest, ExitStopsTheSoundDeletesOnlyPreviewsAndEndsTheProgram) {
     mnuExit_Click(context);  // no scratch folder yet: no message, the program still ends
-    OpenArchive(mnuSfxOpen_Click, u"DOOR.SFX"_s);
-    SelectRow(0);
+    OpenWith(mnuSfxOpen_Click, u"DOOR.SFX"_s);
+    main.Port()->topLevelItem(0)->setSelected(true);
     app.PreviewOf().Port_DblClick();  // makes this program's scratch folder
     const std::filesystem::path scratch = app.PreviewOf().Scratch().Path().toStdString();
     ASSERT_FALSE(scratch.empty());
-    for (const char* name : {"a.wav", "B.WAV", "keep.txt"}) {
+    for (const char* name : {"a.wav", "B.WAV", ".c.Wav", "keep.txt", "wav"}) {
         test::WriteBytes(scratch / name, {1});
     }
     QSignalSpy stops(&app.Sound(), &platform::SoundService::StopRequested);
     mnuExit_Click(context);
     EXPECT_EQ(stops.count(), 1);
-    EXPECT_EQ(test::FileNames(scratch), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(test::FileNames(scratch), (std::vector<std::string>{"keep.txt", "wav"}));
     EXPECT_EQ(ended, 2);
-
     std::filesystem::remove(scratch / "keep.txt");
+    std::filesystem::remove(scratch / "wav");
     test::WriteBytes(scratch / "c.wav", {1});
     mnuExit_Click(context);
     EXPECT_FALSE(std::filesystem::exists(scratch));
@@ -215,15 +248,15 @@ TEST_F(CommandsTest, AboutIsModalAndMadeAfreshEachTime) {
     mnuAbout_Click(context);
     mnuAbout_Click(context);
     EXPECT_EQ(answerer.dialogs, (std::vector<QString>{u"frmAbout"_s, u"frmAbout"_s}));
-    EXPECT_EQ(main.findChildren<ui::frmAbout*>().size(), 0);
+    EXPECT_TRUE(main.findChildren<ui::frmAbout*>().isEmpty());
 }
 
 TEST(JoinPathTest, ExactlyOneSeparatorBetweenFolderAndName) {
-    EXPECT_EQ(JoinPath(QStringLiteral("/games"), QStringLiteral("x.sfx")),
-              QStringLiteral("/games/x.sfx"));
-    EXPECT_EQ(JoinPath(QStringLiteral("/"), QStringLiteral("x.sfx")), QStringLiteral("/x.sfx"));
-    EXPECT_EQ(JoinPath(QStringLiteral("/games"), QString()), QStringLiteral("/games/"));
-    EXPECT_EQ(JoinPath(QStringLiteral("/"), QString()), QStringLiteral("/"));
+    EXPECT_EQ(JoinPath(u"/games"_s, u"x.sfx"_s), u"/games/x.sfx"_s);
+    EXPECT_EQ(JoinPath(u"/games/"_s, u"x.sfx"_s), u"/games/x.sfx"_s);
+    EXPECT_EQ(JoinPath(u"/"_s, u"x.sfx"_s), u"/x.sfx"_s);
+    EXPECT_EQ(JoinPath(u"/games"_s, {}), u"/games/"_s);
+    EXPECT_EQ(JoinPath(u"/"_s, {}), u"/"_s);
 }
 
 }  // namespace

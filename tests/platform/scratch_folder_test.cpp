@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <climits>
 
 #include <fcntl.h>
@@ -21,28 +22,23 @@ QString Q(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
-// A process id no process can have: above every kernel's pid_max.
-const std::string kGone = std::to_string(INT_MAX);
-
 TEST(ScratchFolderTest, BaseIsTheRuntimeFolderWhenUsableElseTheCache) {
     test::TempDir runtime;
     test::TempDir cache;
+    test::WriteBytes(runtime / "file", {1});
     const test::ScopedEnv cacheHome("XDG_CACHE_HOME",
                                     QByteArray::fromStdString(cache.path().string()));
-    const struct {
-        const char* what;
-        QByteArray runtime;
-        std::filesystem::path expected;
-    } cases[] = {
-        {"usable", QByteArray::fromStdString(runtime.path().string()), runtime / "echodelve"},
-        {"unset", QByteArray(), cache / "echodelve"},
-        {"empty", QByteArray(""), cache / "echodelve"},
-        {"relative", QByteArray("run/user"), cache / "echodelve"},
-        {"missing", QByteArray::fromStdString((runtime / "gone").string()), cache / "echodelve"},
+    const std::pair<QByteArray, std::filesystem::path> cases[] = {
+        {QByteArray::fromStdString(runtime.path().string()), runtime / "echodelve"},
+        {QByteArray(), cache / "echodelve"},  // unset
+        {QByteArray(""), cache / "echodelve"},
+        {QByteArray("run/user"), cache / "echodelve"},
+        {QByteArray::fromStdString((runtime / "gone").string()), cache / "echodelve"},
+        {QByteArray::fromStdString((runtime / "file").string()), cache / "echodelve"},
     };
-    for (const auto& c : cases) {
-        const test::ScopedEnv env("XDG_RUNTIME_DIR", c.runtime);
-        EXPECT_EQ(ScratchBase(), Q(c.expected)) << c.what;
+    for (const auto& [value, expected] : cases) {
+        const test::ScopedEnv env("XDG_RUNTIME_DIR", value);
+        EXPECT_EQ(ScratchBase(), Q(expected)) << value.toStdString();
     }
 }
 
@@ -56,59 +52,66 @@ TEST(ScratchFolderTest, EachProgramGetsAFolderOfItsOwnMadeOnlyWhenAskedFor) {
     const QString a = first.Prepare();
     const QString b = second.Prepare();
     ASSERT_FALSE(a.isEmpty());
-    ASSERT_FALSE(b.isEmpty());
     EXPECT_NE(a, b);
     EXPECT_EQ(first.Prepare(), a);  // kept while it stands
-    EXPECT_TRUE(QDir(a).dirName().startsWith(QString::number(getpid()) + QStringLiteral("-")));
+    EXPECT_EQ(first.Path(), a);
+    EXPECT_TRUE(QDir(a).dirName().contains(
+        QRegularExpression(QStringLiteral("^%1-[A-Za-z0-9]{6}$").arg(getpid()))));
     EXPECT_EQ(QFileInfo(a).path(), Q(base / "echodelve"));
-
     // Running programs' folders are never taken for abandoned ones.
     EXPECT_EQ(RemoveAbandonedScratchFolders(Q(base / "echodelve")), 0);
-    EXPECT_TRUE(QFileInfo(a).isDir());
-    EXPECT_TRUE(QFileInfo(b).isDir());
+    EXPECT_TRUE(QFileInfo(a).isDir() && QFileInfo(b).isDir());
 
     // Removed from under the program: the next preview makes another.
     QDir(a).removeRecursively();
     const QString again = first.Prepare();
-    EXPECT_FALSE(again.isEmpty());
     EXPECT_TRUE(QFileInfo(again).isDir());
+    EXPECT_EQ(first.Path(), again);
+
+    // No folder where the base cannot be made.
+    test::WriteBytes(base / "file", {1});
+    ScratchFolder blocked(Q(base / "file"));
+    EXPECT_TRUE(blocked.Prepare().isEmpty());
+    EXPECT_TRUE(blocked.Path().isEmpty());
+    EXPECT_EQ(blocked.Base(), Q(base / "file"));
 }
 
-TEST(ScratchFolderTest, NoFolderWhereTheBaseCannotBeMade) {
-    test::TempDir dir;
-    test::WriteBytes(dir / "echodelve", {1});  // a file where the folder would go
-    ScratchFolder scratch(Q(dir / "echodelve"));
-    EXPECT_TRUE(scratch.Prepare().isEmpty());
-    EXPECT_TRUE(scratch.Path().isEmpty());
-}
+// A process id no process can have: above every kernel's pid_max.
+const std::string kGone = std::to_string(INT_MAX);
 
 TEST(ScratchFolderTest, OnlyFoldersNoRunningProgramHoldsAreRemovedAsAbandoned) {
     test::TempDir base;
-    const auto abandoned = base / (kGone + "-abc123");
-    std::filesystem::create_directories(abandoned / "inner");
-    test::WriteBytes(abandoned / "door.wav", {1});
-    test::WriteBytes(abandoned / "inner" / "notes.txt", {1});
+    test::TempDir elsewhere;
+    test::WriteBytes(elsewhere / "keep.wav", {1});
+    // Left by programs that are gone, with what they held.
+    for (const std::string& name :
+         {kGone + "-abc123", std::string("4194305-Zz9Zz9"), std::string("9999999999-ABCDEF")}) {
+        std::filesystem::create_directories(base / name / "inner");
+        test::WriteBytes(base / name / "inner" / "door.wav", {1});
+    }
     // Made by this program but not yet held: it is about to be.
     const auto starting = base / (std::to_string(getpid()) + "-abc123");
     std::filesystem::create_directories(starting);
     // Not scratch folders: names of another shape, a file, a link.
-    test::TempDir elsewhere;
-    test::WriteBytes(elsewhere / "keep.wav", {1});
-    for (const char* name : {"notes", "123-abc", "123-abcdefg", "x123-abc123"}) {
+    const std::vector<std::string> others = {"notes",       "123-abc12",  "123-abc1234",
+                                             "x123-abc123", "-abc123",    "12345678901-abc123",
+                                             "123-abc_12",  "123_abc123", "123-abc123.old"};
+    for (const std::string& name : others) {
         std::filesystem::create_directories(base / name);
     }
     test::WriteBytes(base / (kGone + "-file00"), {1});
     std::filesystem::create_directory_symlink(elsewhere.path(), base / (kGone + "-link00"));
 
-    EXPECT_EQ(RemoveAbandonedScratchFolders(Q(base.path())), 1);
-    EXPECT_FALSE(std::filesystem::exists(abandoned));
-    EXPECT_TRUE(std::filesystem::exists(starting));
-    for (const char* name : {"notes", "123-abc", "123-abcdefg", "x123-abc123"}) {
-        EXPECT_TRUE(std::filesystem::exists(base / name)) << name;
+    EXPECT_EQ(RemoveAbandonedScratchFolders(Q(base.path())), 3);
+    std::vector<std::string> left = others;
+    for (const std::string& name :
+         {std::to_string(getpid()) + "-abc123", kGone + "-file00", kGone + "-link00"}) {
+        left.push_back(name);
     }
-    EXPECT_TRUE(std::filesystem::exists(base / (kGone + "-file00")));
-    EXPECT_TRUE(std::filesystem::is_symlink(base / (kGone + "-link00")));
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(test::FileNames(base.path()), left);
     EXPECT_TRUE(std::filesystem::exists(elsewhere / "keep.wav"));
+    EXPECT_EQ(RemoveAbandonedScratchFolders(Q(base / "missing")), 0);
 }
 
 TEST(ScratchFolderTest, AHeldFolderStaysWhateverItsNameAndGoesOnceReleased) {
