@@ -100,6 +100,10 @@ std::unique_ptr<ByteReader> SoundToWrite::Open() const {
 
 void SoundToWrite::RefuseCutShort(const ByteReader& archive) const {
     const std::optional<std::int64_t> now = archive.Size();
+    if (decodedSize && !now) {
+        // Read as empty it would pass for a sound that is not RIFF, or for zeros.
+        throw ArchiveError(name + " cannot be read: the archive is no longer there.");
+    }
     if (!decodedSize || !now || *now >= *decodedSize || entry.offset + entry.size <= *now) {
         return;
     }

@@ -158,11 +158,20 @@ TEST_F(ExtractionTest, ASoundNotBeginningWithRiffIsWrittenOnlyIfTheUserAgrees) {
         EXPECT_EQ(hooks.questions[1].name, name);
         EXPECT_EQ(hooks.questions[1].archive, archive);
     }
-    // An archive gone since it was opened reads as zeros, after a question.
+    // An archive gone since it was opened fails the sound: it is not read
+    // as zeros, asked about or written.
+    const Bytes before = ReadBytes(out);
     std::filesystem::remove(archive);
     hooks.answers = {true};
-    ASSERT_TRUE(wad.ExtractWadSound(out, 3));
-    EXPECT_EQ(ReadBytes(out), Bytes(104, 0));
+    const std::size_t asked = hooks.questions.size();
+    try {
+        wad.ExtractWadSound(out, 3);
+        ADD_FAILURE() << "a sound of a vanished archive was written";
+    } catch (const ArchiveError& error) {
+        EXPECT_NE(std::string(error.what()).find("no longer there"), std::string::npos);
+    }
+    EXPECT_EQ(hooks.questions.size(), asked);
+    EXPECT_EQ(ReadBytes(out), before);
     EXPECT_EQ(test::FileNames(dir.path()), Names{"out.wav"});
     EXPECT_FALSE(hooks.heldOpen);
 }
