@@ -150,8 +150,8 @@ void MakeFixtures(const fs::path& work) {
         for (std::size_t n = 0; n < samples.size(); ++n) {
             samples[n] = 0.5 * std::sin(0.05 * static_cast<double>(n * (i + 1)));
         }
-        tones.push_back(
-            PackMember::FromBytes("t.wav", WithLoop(echodelve::tools::EncodeWav(samples), 100, 700)));
+        tones.push_back(PackMember::FromBytes(
+            "t.wav", WithLoop(echodelve::tools::EncodeWav(samples), 100, 700)));
     }
     echodelve::WriteSfxArchive(work / "details.sfx", tones);
     // ~200 MB in 1000 equal sounds, so `split -b` makes the same files.
@@ -207,7 +207,9 @@ int main(int argc, char** argv) {
             }
         }
     });
-    std::printf("details: all 1000 sounds of an archive, loop points included: %.3f ms (target < 100 ms)\n", detailsMs);
+    std::printf(
+        "details: all 1000 sounds of an archive, loop points included: %.3f ms (target < 100 ms)\n",
+        detailsMs);
 
     const std::string archive = (work / "big.sfx").string();
     std::vector<double> checkTimes;

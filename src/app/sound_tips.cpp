@@ -21,7 +21,7 @@ SoundTips::SoundTips(Procedures& procedures) : procedures_(procedures) {
 }
 
 QString SoundTips::Tip(std::int32_t number) {
-    const QString words = DescribeSound(procedures_.ListedDetails(number));
+    QString words = DescribeSound(procedures_.ListedDetails(number));
     if (const auto picture = pictures_.constFind(number); picture != pictures_.constEnd()) {
         return picture->isEmpty()
                    ? words
@@ -86,7 +86,7 @@ QString WaveformPicture(const Waveform& outline) {
         const auto y = [&](float sample) {
             return static_cast<int>(middle - std::clamp(sample, -1.0F, 1.0F) * middle);
         };
-        const std::size_t at = static_cast<std::size_t>(c);
+        const auto at = static_cast<std::size_t>(c);
         painter.drawLine(c, y(outline.high[at]), c, y(outline.low[at]));
     }
     painter.end();

@@ -71,11 +71,14 @@ FLAC__IOCallbacks MemoryCallbacks() {
     return io;
 }
 
+// libFLAC's yes and no.
+constexpr FLAC__bool kNo = 0;
+
 bool AppendComment(FLAC__StreamMetadata* block, const std::string& name, const std::string& value) {
     FLAC__StreamMetadata_VorbisComment_Entry entry{};
     return FLAC__metadata_object_vorbiscomment_entry_from_name_value_pair(&entry, name.c_str(),
-                                                                          value.c_str()) &&
-           FLAC__metadata_object_vorbiscomment_append_comment(block, entry, /*copy=*/false);
+                                                                          value.c_str()) != kNo &&
+           FLAC__metadata_object_vorbiscomment_append_comment(block, entry, /*copy=*/kNo) != kNo;
 }
 
 }  // namespace
@@ -85,7 +88,7 @@ std::vector<std::uint8_t> AddFlacLoop(std::vector<std::uint8_t> flac, const Soun
         FLAC__metadata_chain_new(), FLAC__metadata_chain_delete);
     Memory file{std::move(flac), 0};
     const FLAC__IOCallbacks io = MemoryCallbacks();
-    if (!chain || !FLAC__metadata_chain_read_with_callbacks(chain.get(), &file, io)) {
+    if (!chain || FLAC__metadata_chain_read_with_callbacks(chain.get(), &file, io) == kNo) {
         throw ArchiveError("The FLAC encoder's output could not be read back to add its loop.");
     }
     const std::unique_ptr<FLAC__Metadata_Iterator, decltype(&FLAC__metadata_iterator_delete)> at(
@@ -97,13 +100,13 @@ std::vector<std::uint8_t> AddFlacLoop(std::vector<std::uint8_t> flac, const Soun
             FLAC__METADATA_TYPE_VORBIS_COMMENT) {
             comments = FLAC__metadata_iterator_get_block(at.get());
         }
-    } while (comments == nullptr && FLAC__metadata_iterator_next(at.get()));
+    } while (comments == nullptr && FLAC__metadata_iterator_next(at.get()) != kNo);
     if (comments == nullptr) {
         // After the stream information, which must stay first.
         FLAC__metadata_iterator_init(at.get(), chain.get());
         comments = FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT);
         if (comments == nullptr ||
-            !FLAC__metadata_iterator_insert_block_after(at.get(), comments)) {
+            FLAC__metadata_iterator_insert_block_after(at.get(), comments) == kNo) {
             FLAC__metadata_object_delete(comments);
             throw ArchiveError("There was not enough memory to add a FLAC file's loop.");
         }
@@ -114,12 +117,12 @@ std::vector<std::uint8_t> AddFlacLoop(std::vector<std::uint8_t> flac, const Soun
     }
     // The metadata grows: the whole file is written anew into `whole`.
     Memory whole;
-    const bool written =
-        FLAC__metadata_chain_check_if_tempfile_needed(chain.get(), /*use_padding=*/false)
-            ? FLAC__metadata_chain_write_with_callbacks_and_tempfile(chain.get(), false, &file, io,
+    const FLAC__bool written =
+        FLAC__metadata_chain_check_if_tempfile_needed(chain.get(), /*use_padding=*/kNo) != kNo
+            ? FLAC__metadata_chain_write_with_callbacks_and_tempfile(chain.get(), kNo, &file, io,
                                                                      &whole, io)
-            : FLAC__metadata_chain_write_with_callbacks(chain.get(), false, &file, io);
-    if (!written) {
+            : FLAC__metadata_chain_write_with_callbacks(chain.get(), kNo, &file, io);
+    if (written == kNo) {
         throw ArchiveError("A FLAC file's loop could not be written.");
     }
     return whole.bytes.empty() ? std::move(file.bytes) : std::move(whole.bytes);
