@@ -20,10 +20,7 @@ using Writer = void (*)(const std::filesystem::path&, const std::vector<PackMemb
 using Members = std::vector<PackMember>;
 constexpr std::uint64_t k2GiB = std::uint64_t{1} << 31;
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-    const auto all = std::views::join(parts);
-    return {all.begin(), all.end()};
-}
+using test::Join;
 
 PackMember Member(const std::string& name, Bytes bytes) {
     return PackMember::FromBytes(name, std::move(bytes));

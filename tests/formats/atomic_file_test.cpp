@@ -164,7 +164,11 @@ TEST_P(AtomicFileWayTest, EveryFailureLeavesTheTargetAsItWasAndNothingElse) {
             {sub / "a.wav", random, [&] { std::filesystem::remove_all(sub); }},
             {dir / "b.wav", random, [&] { std::filesystem::create_directory(dir / "b.wav"); }},
         };
-    for (const auto& [to, names, beforeCommit] : cases) {
+    for (const auto& c : cases) {
+        // Plain names, not bindings: the lambda below captures them.
+        const std::filesystem::path& to = std::get<0>(c);
+        const AtomicFile::TempNames& names = std::get<1>(c);
+        const std::function<void()>& beforeCommit = std::get<2>(c);
         SCOPED_TRACE(to);
         test::WriteBytes(target, {'o', 'l', 'd'});
         test::WriteBytes(dir / ".taken", {});

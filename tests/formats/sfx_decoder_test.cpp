@@ -16,10 +16,7 @@ namespace {
 using test::Bytes;
 using test::MakeWav;
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-    const auto all = std::views::join(parts);
-    return {all.begin(), all.end()};
-}
+using test::Join;
 
 // A tag and a length field holding `length`: an entry as the walk reads it.
 Bytes Entry(std::uint32_t length, const char* tag = "RIFF") {

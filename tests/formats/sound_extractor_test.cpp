@@ -26,10 +26,7 @@ using test::ReadBytes;
 using test::WadRecord;
 using Names = std::vector<std::string>;
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-    const auto all = std::views::join(parts);
-    return {all.begin(), all.end()};
-}
+using test::Join;
 
 // What a failure said, "refused: " first for a SoundRefused; "" when there was none.
 template <typename Action>
@@ -214,7 +211,9 @@ TEST_F(ExtractionTest, AnArchiveCutShortSinceItWasOpenedFailsTheSoundsItLost) {
         SCOPED_TRACE(size);
         Wad({{"a.wav", MakeWav(100, 1)}, {"b.wav", MakeWav(300, 2)}});
         std::filesystem::resize_file(archive, size);
-        for (const auto& [n, whole] : {std::pair{1, aWhole}, std::pair{2, bWhole}}) {
+        for (const auto& sound : {std::pair{1, aWhole}, std::pair{2, bWhole}}) {
+            const int n = sound.first;  // a plain name: lambdas below capture it
+            const bool whole = sound.second;
             const std::string failed = Failure([&] { wad.ExtractWadSound(out, n); });
             EXPECT_EQ(Failure([&] { Piped(n); }), failed);
             EXPECT_EQ(Converted(n), failed);

@@ -14,6 +14,14 @@
 
 namespace echodelve::test {
 
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
 Bytes Le32(std::uint32_t value) {
     Bytes field(4);
     StoreLittleEndian(field, value);

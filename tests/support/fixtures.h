@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ Bytes MakeWav(std::size_t size, std::uint8_t seed = 1);
 // scale) on every channel, as a WAV file that libsndfile encodes in `format`
 // (SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, ...).
 Bytes ToneWav(int format, int rate, int channels, double seconds, double hz, double amplitude);
+
+// The parts one after another.
+Bytes Join(std::initializer_list<Bytes> parts);
 
 // Four bytes, little-endian.
 Bytes Le32(std::uint32_t value);
