@@ -14,18 +14,17 @@
 
 namespace echodelve::app {
 
-Preview::Preview(ui::frmMain& main, Procedures& procedures, platform::SoundService& sound)
-    : main_(main), procedures_(procedures), sound_(sound), tips_(procedures) {
-    main_.Port()->SetToolTips([this](std::int32_t number) { return tips_.Tip(number); });
-}
+Preview::Preview(ProgramState& state, Procedures& procedures, QtUiHooks& hooks,
+                 platform::SoundService& sound)
+    : state_(state), procedures_(procedures), hooks_(hooks), sound_(sound), tips_(procedures) {}
 
 void Preview::Port_DblClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString folder = main_.SoundCount() >= 1 ? scratch_.Prepare() : QString();
+    const QString folder = state_.SoundCount() >= 1 ? scratch_.Prepare() : QString();
     if (!folder.isEmpty()) {
         DeletePreviews(folder, written_);
         written_.clear();
-        if (const std::optional<ui::SoundRow> row = main_.SelectedSound()) {
+        if (const std::optional<ListedSound>& row = state_.Selected()) {
             const qint32 number = row->number;
             const QString file = platform::JoinPath(
                 folder, QString::fromStdString(SafeOutputName(row->name.toStdString(), number)));
@@ -36,15 +35,15 @@ void Preview::Port_DblClick() {
             } catch (const std::exception&) {
                 // A preview reports nothing; the next step still runs.
             }
-            sound_.Play(file, main_.LoopChecked());
+            sound_.Play(file, state_.Loop());
         }
     }
     QApplication::restoreOverrideCursor();
 }
 
-void Preview::Port_ItemClick(QTreeWidgetItem* item) const {
-    main_.SetStatus(QStringLiteral("'") + item->text(0) + QStringLiteral("'  ") +
-                    GroupedNumber(item->text(1).toLongLong()) + QStringLiteral(" Bytes"));
+void Preview::Port_ItemClick(const ListedSound& sound) {
+    state_.SetSummary(QStringLiteral("'") + sound.name + QStringLiteral("'  ") +
+                      GroupedNumber(sound.size) + QStringLiteral(" Bytes"));
 }
 
 void Preview::Label5_Click() {
@@ -52,15 +51,14 @@ void Preview::Label5_Click() {
 }
 
 QString Preview::ExtractForDrag(qint32 number, const QString& name) {
-    if (number < 1 || number > main_.SoundCount()) {
+    if (number < 1 || number > state_.SoundCount()) {
         return {};
     }
     const QString folder = scratch_.Prepare();
     if (folder.isEmpty()) {
-        ui::ShowMessage(
-            &main_, QString(ui::kWindowCaption),
-            QStringLiteral("There is no folder to put the sound in: '%1' cannot be made.")
-                .arg(scratch_.Base()));
+        hooks_.Tell(QString(ui::kWindowCaption),
+                    QStringLiteral("There is no folder to put the sound in: '%1' cannot be made.")
+                        .arg(scratch_.Base()));
         return {};
     }
     QString file = platform::JoinPath(
@@ -73,7 +71,7 @@ QString Preview::ExtractForDrag(qint32 number, const QString& name) {
             return file;
         }
     } catch (const std::exception& failure) {
-        ui::ShowMessage(&main_, QString(ui::kWindowCaption), QString::fromUtf8(failure.what()));
+        hooks_.Tell(QString(ui::kWindowCaption), QString::fromUtf8(failure.what()));
     }
     return {};
 }

@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QString>
-#include <QTreeWidgetItem>
 #include <functional>
 
 #include "app/procedures.h"
+#include "app/program_state.h"
+#include "app/qt_ui_hooks.h"
 #include "app/sound_tips.h"
 #include "platform/scratch_folder.h"
 #include "platform/sound_service.h"
-#include "ui/frm_main.h"
 
 namespace echodelve::app {
 
@@ -18,10 +18,14 @@ namespace echodelve::app {
 // failing step is skipped without a message.
 class Preview {
   public:
-    Preview(ui::frmMain& main, Procedures& procedures, platform::SoundService& sound);
+    // Works on the program's state alone: the listing, the selected sound
+    // and "Loop Sound" are read from it, a clicked sound is shown as its
+    // summary, and `hooks` says what a drag could not do.
+    Preview(ProgramState& state, Procedures& procedures, QtUiHooks& hooks,
+            platform::SoundService& sound);
 
     void Port_DblClick();
-    void Port_ItemClick(QTreeWidgetItem* item) const;
+    void Port_ItemClick(const ListedSound& sound);
     void Label5_Click();
     // Writes sound `number` into the scratch folder under its safe name, as a
     // preview does (the RIFF question included), for a drag to a file
@@ -35,8 +39,9 @@ class Preview {
     void ClearScratch();
 
   private:
-    ui::frmMain& main_;
+    ProgramState& state_;
     Procedures& procedures_;
+    QtUiHooks& hooks_;
     platform::SoundService& sound_;
     platform::ScratchFolder scratch_;
     SoundTips tips_;

@@ -11,6 +11,7 @@ void ProgramState::SetBusy(bool busy) {
 
 void ProgramState::ClearSounds() {
     sounds_.clear();
+    selected_.reset();
     emit SoundsCleared();
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVector>
 #include <cstdint>
+#include <optional>
 
 #include "formats/archive_decoder.h"
 
@@ -47,6 +48,13 @@ class ProgramState : public QObject {
     void SetSummary(const QString& summary);
     const QString& Summary() const { return summary_; }
 
+    // The sound selected in the list, and whether "Loop Sound" is ticked: what
+    // a preview plays, and how. The window says when either changes.
+    const std::optional<ListedSound>& Selected() const { return selected_; }
+    void SetSelected(std::optional<ListedSound> sound) { selected_ = std::move(sound); }
+    bool Loop() const { return loop_; }
+    void SetLoop(bool loop) { loop_ = loop; }
+
     // The progress of a listing or a Save All: a value the bar holds in
     // single precision, and its caption.
     void StartProgress();
@@ -75,6 +83,8 @@ class ProgramState : public QObject {
     bool busy_ = false;
     QVector<ListedSound> sounds_;
     QString summary_;
+    std::optional<ListedSound> selected_;
+    bool loop_ = false;
     bool inProgress_ = false;
     float progressValue_ = 0;
 };

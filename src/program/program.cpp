@@ -75,6 +75,15 @@ void Program::ShowState() {
     QObject::connect(&state_, &ProgramState::SoundsShown, &main_,
                      &ui::frmMain::SetSoundListVisible);
     QObject::connect(&state_, &ProgramState::SummaryChanged, &main_, &ui::frmMain::SetStatus);
+    // What a preview plays and how, as the user chooses them in the window.
+    QObject::connect(main_.Port(), &QTreeWidget::itemSelectionChanged, &main_, [this] {
+        const std::optional<ui::SoundRow> row = main_.SelectedSound();
+        state_.SetSelected(
+            row ? std::optional(app::ListedSound{row->number, row->name, row->size.toLongLong()})
+                : std::nullopt);
+    });
+    QObject::connect(main_.loopsnd(), &QCheckBox::toggled, &state_, &ProgramState::SetLoop);
+    main_.Port()->SetToolTips([this](std::int32_t number) { return preview_.Tips().Tip(number); });
     // A tooltip's picture belongs to its listing, and none shows while a run lasts.
     QObject::connect(&state_, &ProgramState::SoundsCleared, &main_,
                      [this] { preview_.Tips().Clear(); });
@@ -149,7 +158,8 @@ void Program::Connect() {
     });
     QObject::connect(&main_, &ui::frmMain::RowClicked, &main_, [this](QTreeWidgetItem* item) {
         if (!state_.Busy()) {
-            preview_.Port_ItemClick(item);
+            preview_.Port_ItemClick(
+                {ui::SoundList::NumberOf(item), item->text(0), item->text(1).toLongLong()});
         }
     });
     QObject::connect(&main_, &ui::frmMain::StopSoundRequested, &main_, [this] {

@@ -82,7 +82,7 @@ class Program {
     QPointer<ui::frmWorking> working_;
     app::QtUiHooks hooks_{&main_};
     app::Procedures procedures_{state_, hooks_};
-    app::Preview preview_{main_, procedures_, sound_};
+    app::Preview preview_{state_, procedures_, hooks_, sound_};
     commands::CommandContext context_;
 };
 

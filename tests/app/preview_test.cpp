@@ -112,6 +112,41 @@ TEST_F(PreviewTest, ASoundThatIsNotRiffIsWrittenOnlyWhenTheUserSaysYes) {
     EXPECT_EQ(plays.size(), 2u);  // asked for both times; without a file, silent
 }
 
+// The preview works on the program's state alone: no window is made here.
+TEST(PreviewWithoutAWindowTest, PlaysTheSelectedSoundAsTheStateSaysAndDragsOnlyListedOnes) {
+    test::TempDir dir;
+    WriteWadArchive(dir / "w.wad", {PackMember::FromBytes("a.wav", MakeWav(100, 1)),
+                                    PackMember::FromBytes("b.wav", MakeWav(120, 2))});
+    ProgramState state;
+    QtUiHooks hooks(nullptr);
+    Procedures procedures(state, hooks);
+    platform::SoundService sound;
+    Preview preview(state, procedures, hooks, sound);
+    std::vector<std::pair<QString, bool>> plays;
+    QObject::connect(&sound, &platform::SoundService::PlayRequested,
+                     [&](const QString& path, bool loop) { plays.emplace_back(path, loop); });
+    procedures.RunProcedure(u"wadfile"_s, QString::fromStdString((dir / "w.wad").string()), 0);
+    ASSERT_EQ(state.SoundCount(), 2);
+
+    preview.Port_DblClick();  // nothing selected: nothing played
+    EXPECT_TRUE(plays.empty());
+    state.SetSelected(state.Sounds()[1]);
+    state.SetLoop(true);
+    preview.Port_DblClick();
+    ASSERT_EQ(plays.size(), 1U);
+    EXPECT_TRUE(plays[0].first.endsWith(u"/b.wav"_s));
+    EXPECT_TRUE(plays[0].second);
+    EXPECT_EQ(test::ReadBytes(plays[0].first.toStdString()), MakeWav(120, 2));
+
+    preview.Port_ItemClick(state.Sounds()[0]);
+    EXPECT_EQ(state.Summary(), u"'a.wav'  100 Bytes"_s);
+    for (const qint32 outside : {0, 3}) {
+        EXPECT_TRUE(preview.ExtractForDrag(outside, u"x.wav"_s).isEmpty()) << outside;
+    }
+    EXPECT_FALSE(preview.ExtractForDrag(2, u"b.wav"_s).isEmpty());
+    preview.ClearScratch();
+}
+
 TEST_F(PreviewTest, AClickShowsTheNameAndGroupedSizeAsPlainText) {
     const struct {
         QString name;
@@ -126,7 +161,7 @@ TEST_F(PreviewTest, AClickShowsTheNameAndGroupedSizeAsPlainText) {
     for (const auto& c : cases) {
         main.ClearSounds();
         main.AddSound(1, c.name, c.size);
-        preview.Port_ItemClick(main.Port()->topLevelItem(0));
+        emit main.RowClicked(main.Port()->topLevelItem(0));  // as a click on the row does
         const QString shown = main.Status()->text();
         EXPECT_EQ(shown, QString(c.status).replace(u',', QLocale::system().groupSeparator()));
         // Drawn as written: exactly as wide as its characters, not as styled text.
