@@ -14,23 +14,25 @@ namespace {
 
 constexpr std::string_view kToolHelp =
     "Usage: echodelve-cli COMMAND [OPTIONS]\n"
-    "Lists, extracts and packs the sounds of SFX and WAD game sound archives.\n"
+    "Lists, extracts, packs and edits the sounds of SFX and WAD game sound archives.\n"
     "\n"
     "Commands:\n"
     "  list      list the sounds of an archive\n"
     "  extract   write sounds of an archive as WAV files into a folder\n"
     "  pack      write WAV files into a new SFX or WAD archive\n"
     "  check     check archives' health: every problem, with the sound it concerns\n"
+    "  edit      write an archive again with sounds replaced, added, removed or renamed\n"
     "\n"
     "'echodelve-cli COMMAND --help' or 'echodelve-cli help COMMAND' describes each\n"
     "command;\n"
     "'echodelve-cli --version' prints the version.\n";
 
-const std::array<Command, 4> kCommands = {{
+const std::array<Command, 5> kCommands = {{
     {"list", &kListHelp, RunList},
     {"extract", &kExtractHelp, RunExtract},
     {"pack", &kPackHelp, RunPack},
     {"check", &kCheckHelp, RunCheck},
+    {"edit", &kEditHelp, RunEdit},
 }};
 
 // Whether everything meant for standard output got there (not so on a full

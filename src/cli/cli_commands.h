@@ -20,10 +20,12 @@ int RunList(std::span<const std::string> args, Console& console);
 int RunExtract(std::span<const std::string> args, Console& console);
 int RunPack(std::span<const std::string> args, Console& console);
 int RunCheck(std::span<const std::string> args, Console& console);
+int RunEdit(std::span<const std::string> args, Console& console);
 
 extern const std::string kListHelp;
 extern const std::string kExtractHelp;
 extern const std::string kPackHelp;
 extern const std::string kCheckHelp;
+extern const std::string kEditHelp;
 
 }  // namespace echodelve::cli

@@ -72,6 +72,7 @@ ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const Option> 
         const std::string name = std::string("--") + spec->longName;
         if (spec->takesValue) {
             parsed.values[name] = optarg;
+            parsed.given.emplace_back(name, optarg);
         } else {
             parsed.flags.insert(name);
         }

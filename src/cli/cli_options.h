@@ -35,6 +35,9 @@ struct ParsedArgs {
     std::set<std::string, std::less<>> flags;
     std::map<std::string, std::string, std::less<>> values;
     std::vector<std::string> positionals;
+    // Every option with a value, in the order given (an option given twice
+    // is in `values` once, with its last value).
+    std::vector<std::pair<std::string, std::string>> given;
 
     bool Has(std::string_view flag) const { return flags.contains(flag); }
     std::optional<std::string> Value(std::string_view option) const;

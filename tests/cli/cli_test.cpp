@@ -230,9 +230,10 @@ class CliTest : public ::testing::Test {
         if (row.code != 0 && row.out.empty() && !Has(r.err, "Wrote ")) {  // why, in a line
             EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         }
-        // Only a pack that succeeds, or an extraction that gets to writing, changes files.
+        // Only a pack or an edit that succeeds, or an extraction that gets to
+        // writing, changes files.
         const std::string command = args.empty() ? "" : args[0];
-        if (!(command == "pack" && row.code == 0) &&
+        if (!((command == "pack" || command == "edit") && row.code == 0) &&
             !(command == "extract" &&
               (row.code == 0 || Has(r.err, "Wrote ") || Has(row.command, " -q")))) {
             EXPECT_EQ(Entries(), before);
@@ -378,6 +379,33 @@ TEST_F(CliTest, ExtractionWithoutThreadsToBeHadIsDoneByTheCallingThread) {
     EXPECT_EQ(r.code, 0) << r.err;
     ASSERT_EQ(FileNames(dir / "out").size(), 10u);
     EXPECT_EQ(ReadBytes(dir / "out" / "s10.wav"), MakeWav(60, 10));
+}
+
+TEST_F(CliTest, EditAppliesItsOperationsInOrderAndWithNoneGivesTheArchiveBack) {
+    MakeFiles();
+    const Result edited =
+        Run({"edit", "-o", Path("e.wad"), "--rename=5=bell.wav", "--remove=1-2",
+             "--replace=s3.wav=" + Path("a.wav"), "--add=" + Path("A.WAV"), Path("ten.wad")});
+    ASSERT_EQ(edited.code, 0) << edited.err;
+    const Result listed = Run({"list", Path("e.wad")});
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at < listed.out.size();) {
+        const std::size_t tab = listed.out.find('\t', at) + 1;
+        names.push_back(listed.out.substr(tab, listed.out.find('\t', tab) - tab));
+        at = listed.out.find('\n', at) + 1;
+    }
+    EXPECT_EQ(names, (Names{"s3.wav", "s4.wav", "bell.wav", "s6.wav", "s7.wav", "s8.wav", "s9.wav",
+                            "s10.wav", "A.WAV"}));
+    const Result third = Run({"extract", "-p", Path("e.wad"), "1"});
+    EXPECT_EQ(Bytes(third.out.begin(), third.out.end()), MakeWav(60));  // a.wav's bytes
+    EXPECT_EQ(Run({"check", Path("e.wad")}).code, 0);
+
+    // No operations: the same bytes, for each kind.
+    for (const char* archive : {"ten.wad", "LOUD.SFX"}) {
+        const std::string copy = Path(std::string("same-") + archive);
+        ASSERT_EQ(Run({"edit", "-o", copy, Path(archive)}).code, 0) << archive;
+        EXPECT_EQ(ReadBytes(copy), ReadBytes(Path(archive))) << archive;
+    }
 }
 
 const std::string kPast = "Sound 10 's10.wav': 20 of 60 bytes lie past the end of the archive";
@@ -606,6 +634,21 @@ const Row kExitRows[] = {
     {"check --json @ten.wad", 0, R"("clean": true)", ""},
     {"check --no-limits @loop.sfx", 1, ": not checked", "so its sounds have no end."},
     {"check", 2, "", "echodelve-cli check: No archive was given; see"},
+    // edit: applied in order into a new archive, or refused with nothing written.
+    {"edit -o @e.wad --remove=1 @ten.wad", 0, "", "Wrote '@e.wad'.\n"},
+    {"edit -o @e.wad --add=@a.wav --add=@A.WAV @ten.wad", 1, "",
+     "Two sounds would be called 'A.WAV' (ignoring case). Nothing was written.\n"},
+    {"edit -o @e.wad --remove=11 @ten.wad", 1, "", "Sound 11: there is no such sound"},
+    {"edit -o @e.wad --remove=1 --rename=1=x.wav @ten.wad", 1, "", "was removed already"},
+    {"edit -o @e.wad --rename=2-3=x.wav @ten.wad", 1, "", "is for one sound, not 2."},
+    {"edit -o @e.wad --rename=2=nodot @ten.wad", 1, "", "has no \".\""},
+    {"edit -o @e.wad --replace=2=@noise.bin @ten.wad", 1, "", "'@noise.bin' cannot go into"},
+    {"edit -o @e.sfx --rename=1=x.wav @LOUD.SFX", 1, "", "by their place"},
+    {"edit -o @ten.wad @ten.wad", 1, "", "is the archive being edited"},
+    {"edit -o @e.wad @cut.wad", 1, "", "lie past the end of the archive; it cannot be kept"},
+    {"edit @ten.wad", 2, "", "No new archive was given (-o NEW)"},
+    {"edit -o @e.wad --replace=2 @ten.wad", 2, "", "--replace takes SOUND=FILE, not '2'"},
+    {"edit -o @e.wad --remove=0 @ten.wad", 2, "", "'0' is not a sound number"},
     // An archive whose kind cannot be told spoils only itself; the document stays whole.
     {"check @noise.bin @ten.wad", 1,
      "@noise.bin: not checked (it could not be read)\n@ten.wad: clean", "Cannot tell the kind of"},

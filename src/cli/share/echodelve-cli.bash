@@ -7,11 +7,11 @@ _echodelve_cli() {
     local command=${COMP_WORDS[1]-}
     COMPREPLY=()
     if [ "$COMP_CWORD" -eq 1 ]; then
-        mapfile -t COMPREPLY < <(compgen -W 'list extract pack check help --help --version' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W 'list extract pack check edit help --help --version' -- "$cur")
         return
     fi
     if [ "$command" = help ]; then
-        [ "$COMP_CWORD" -eq 2 ] && mapfile -t COMPREPLY < <(compgen -W 'list extract pack check' -- "$cur")
+        [ "$COMP_CWORD" -eq 2 ] && mapfile -t COMPREPLY < <(compgen -W 'list extract pack check edit' -- "$cur")
         return
     fi
     # "--to=fl": bash splits at "=", so the option is the word before it.
@@ -27,8 +27,11 @@ _echodelve_cli() {
         -j | --jobs)
             mapfile -t COMPREPLY < <(compgen -W "$(seq 1 "$(nproc 2>/dev/null || echo 4)")" -- "$cur")
             return ;;
+        --add)
+            mapfile -t COMPREPLY < <(compgen -f -X '!*.@(wav|WAV)' -- "$cur"; compgen -d -- "$cur")
+            return ;;
         -o | --output)
-            if [ "$command" = pack ]; then
+            if [ "$command" = pack ] || [ "$command" = edit ]; then
                 mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             else
                 mapfile -t COMPREPLY < <(compgen -d -- "$cur")
@@ -42,6 +45,7 @@ _echodelve_cli() {
             extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --no-limits --jobs= --help' ;;
             pack) options='--output= --kind= --help' ;;
             check) options='--json --kind= --no-limits --help' ;;
+            edit) options='--output= --replace= --add= --remove= --rename= --kind= --help' ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null
