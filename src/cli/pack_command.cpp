@@ -1,5 +1,4 @@
 #include <array>
-#include <map>
 #include <ostream>
 #include <vector>
 
@@ -8,7 +7,6 @@
 #include "formats/archive_kinds.h"
 #include "formats/archive_writers.h"
 #include "formats/errors.h"
-#include "formats/output_names.h"
 #include "formats/sfx_decoder.h"
 #include "formats/wad_decoder.h"
 
@@ -55,22 +53,15 @@ int RunPack(std::span<const std::string> args, Console& console) {
     for (const std::string& file : parsed.positionals) {
         members.push_back(PackMember::FromFile(file));
     }
-    if (Describe(kind).hasDirectory) {
-        // Extraction renames a name that repeats, ignoring case; an archive
-        // is not made to hold one.
-        std::map<std::string, std::size_t> first;  // folded name -> the member that took it
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            const auto [taken, isNew] = first.emplace(FoldCase(members[i].name), i);
-            if (!isNew) {
-                const std::size_t j = taken->second;
-                Say(console, "pack",
-                    "'" + parsed.positionals[i] + "' would be stored under the same name as '" +
-                        parsed.positionals[j] + "'" +
-                        (members[i].name == members[j].name ? "" : " (ignoring case)") +
-                        "; nothing was written");
-                return kExitFailure;
-            }
-        }
+    // Extraction would rename the later one: an archive is not made to hold such a pair.
+    if (const auto repeat = RepeatedName(members); repeat && Describe(kind).hasDirectory) {
+        const auto [i, j] = *repeat;
+        Say(console, "pack",
+            "'" + parsed.positionals[i] + "' would be stored under the same name as '" +
+                parsed.positionals[j] + "'" +
+                (members[i].name == members[j].name ? "" : " (ignoring case)") +
+                "; nothing was written");
+        return kExitFailure;
     }
     try {
         Describe(kind).write(*output, members);

@@ -1,6 +1,5 @@
 #include "archive_edit.h"
 
-#include <map>
 #include <optional>
 #include <system_error>
 
@@ -8,7 +7,6 @@
 #include "archive_kinds.h"
 #include "archive_writers.h"
 #include "errors.h"
-#include "output_names.h"
 #include "sound_extractor.h"
 #include "sound_stream.h"
 
@@ -100,20 +98,15 @@ void WriteEditedArchive(const ArchiveDecoder& archive, std::span<const EditOpera
         }
     }
     std::vector<PackMember> members;
-    std::map<std::string, std::string> names;  // folded -> as given
     for (auto& sound : sounds) {
-        if (!sound) {
-            continue;
+        if (sound) {
+            members.push_back(std::move(*sound));
         }
-        if (kind.hasDirectory) {
-            // Extraction would rename the second: an archive is not made to hold one.
-            if (const auto [first, isNew] = names.emplace(FoldCase(sound->name), sound->name);
-                !isNew) {
-                throw ArchiveError("Two sounds would be called '" + sound->name + "'" +
-                                   (first->second == sound->name ? "" : " (ignoring case)") + ".");
-            }
-        }
-        members.push_back(std::move(*sound));
+    }
+    if (const auto repeat = RepeatedName(members); repeat && kind.hasDirectory) {
+        const std::string& later = members[repeat->first].name;
+        throw ArchiveError("Two sounds would be called '" + later + "'" +
+                           (members[repeat->second].name == later ? "" : " (ignoring case)") + ".");
     }
     kind.write(output, members);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <map>
 #include <memory>
 #include <system_error>
 
@@ -11,6 +12,7 @@
 #include "file_io.h"
 #include "hex_mod.h"
 #include "little_endian.h"
+#include "output_names.h"
 #include "riff.h"
 #include "sfx_decoder.h"
 #include "text_encoding.h"
@@ -184,6 +186,17 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
         CopyMember(members[i], sizes[i], out);
     }
     out.Commit();
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> RepeatedName(
+    const std::vector<PackMember>& members) {
+    std::map<std::string, std::size_t> first;  // folded name -> the member that took it
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (const auto [taken, isNew] = first.emplace(FoldCase(members[i].name), i); !isNew) {
+            return std::pair{i, taken->second};
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace echodelve

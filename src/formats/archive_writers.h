@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <variant>
@@ -29,5 +30,11 @@ void WriteSfxArchive(const std::filesystem::path& output, const std::vector<Pack
 // size, offset), then the members' bytes, the first at 268 x count. Refuses
 // more than 299 members, and names that have no "." or take 260 bytes or more.
 void WriteWadArchive(const std::filesystem::path& output, const std::vector<PackMember>& members);
+
+// The first member whose name repeats an earlier one's, ignoring case (as
+// extraction compares names, renaming the later one), and that earlier one:
+// {later, earlier}. An archive that keeps names is not made to hold such a pair.
+std::optional<std::pair<std::size_t, std::size_t>> RepeatedName(
+    const std::vector<PackMember>& members);
 
 }  // namespace echodelve
