@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <exception>
 #include <numeric>
-#include <thread>
 #include <vector>
 
 #include "app/grouped_number.h"
@@ -148,7 +147,7 @@ void Procedures::SaveAll(const QString& folder) {
     // asked here, in sound order, and the bar advances in sound order.
     const ExtractionSettings settings{.conversion = std::nullopt,
                                       .keepExisting = false,
-                                      .workers = std::max(1U, std::thread::hardware_concurrency()),
+                                      .workers = DefaultWorkers(),
                                       .stopAtFailure = true};
     QStringList notSaved;
     std::optional<std::string> failure;

@@ -121,6 +121,13 @@ std::string NoLimitsHelp(std::size_t column, std::string_view verb) {
                      std::string(verb) + " past the program's limits (" + KindLimits() + ")");
 }
 
+void RefuseMissingArchive(const std::filesystem::path& archive) {
+    std::error_code ec;
+    if (!std::filesystem::exists(archive, ec)) {
+        throw ArchiveError("The archive '" + archive.string() + "' does not exist.");
+    }
+}
+
 void CheckKindOption(const std::optional<std::string>& given) {
     if (given && !KindNamed(*given)) {
         throw UsageError("--kind must be " + KindNames(" or ") + ", not '" + *given + "'");
@@ -137,10 +144,7 @@ ArchiveKind ResolveKind(const std::optional<std::string>& given,
         return *named;
     }
     if (mustExist) {
-        std::error_code ec;
-        if (!std::filesystem::exists(archive, ec)) {
-            throw ArchiveError("The archive '" + archive.string() + "' does not exist.");
-        }
+        RefuseMissingArchive(archive);
         if (const std::optional<ArchiveKind> shown = DetectKind(FileSource(archive))) {
             return *shown;
         }

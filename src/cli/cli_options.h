@@ -49,6 +49,10 @@ struct ParsedArgs {
 // options. Throws UsageError for an unknown option or a missing value.
 ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const Option> options);
 
+// Throws ArchiveError for an archive that is not there: on the command line a
+// missing archive is a mistake, not an empty one.
+void RefuseMissingArchive(const std::filesystem::path& archive);
+
 // Throws UsageError for a --kind that names no kind.
 void CheckKindOption(const std::optional<std::string>& given);
 

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/cli_options.h"
 #include "cli/escaping.h"
 #include "formats/archive_kinds.h"
 #include "formats/errors.h"
@@ -32,10 +33,7 @@ bool ConsoleHooks::SaveSoundThatIsNotRiff(const SoundQuery& sound) {
 
 OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, std::string_view command,
                             ArchiveKind kind, const std::filesystem::path& archive, bool limits) {
-    std::error_code ec;
-    if (!std::filesystem::exists(archive, ec)) {
-        throw ArchiveError("The archive '" + archive.string() + "' does not exist.");
-    }
+    RefuseMissingArchive(archive);
     OpenedArchive opened{MakeDecoder(kind, hooks)};
     opened.decoder->SetLimits(limits);
     try {

@@ -3,7 +3,6 @@
 #include <ostream>
 #include <sstream>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "cli/cli_commands.h"
@@ -100,7 +99,7 @@ std::size_t JobsFrom(const ParsedArgs& parsed) {
         }
         return count;
     }
-    return std::max(1U, std::thread::hardware_concurrency());
+    return DefaultWorkers();
 }
 
 AnswerPolicy PolicyFrom(const ParsedArgs& parsed) {

@@ -51,14 +51,17 @@ std::string Seconds(double seconds) {
     return text.str();
 }
 
+// Where frame `frame` of the sound falls, in seconds as the details write them.
+std::string AtSeconds(const SoundDetails& d, std::int64_t frame) {
+    return Seconds(static_cast<double>(frame) / d.sampleRate);
+}
+
 // A loop's frames and seconds as two columns: "1024-8192\t0.046-0.372".
 std::string LoopColumns(const SoundDetails& d) {
     if (!d.loop) {
         return "-\t-";
     }
-    const auto at = [&d](std::int64_t frame) {
-        return Seconds(static_cast<double>(frame) / d.sampleRate);
-    };
+    const auto at = [&d](std::int64_t frame) { return AtSeconds(d, frame); };
     return std::to_string(d.loop->start) + '-' + std::to_string(d.loop->end) + '\t' +
            at(d.loop->start) + '-' + at(d.loop->end);
 }
@@ -81,9 +84,7 @@ std::string LoopField(const SoundDetails& d) {
     if (!d.loop) {
         return "null";
     }
-    const auto at = [&d](std::int64_t frame) {
-        return Seconds(static_cast<double>(frame) / d.sampleRate);
-    };
+    const auto at = [&d](std::int64_t frame) { return AtSeconds(d, frame); };
     return R"({"start": )" + std::to_string(d.loop->start) + R"(, "end": )" +
            std::to_string(d.loop->end) + R"(, "startSeconds": )" + at(d.loop->start) +
            R"(, "endSeconds": )" + at(d.loop->end) + "}";

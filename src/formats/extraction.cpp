@@ -64,6 +64,10 @@ SoundOutcome ExtractOne(const SoundCatalogue& catalogue, const ExtractionJob& jo
 
 }  // namespace
 
+std::size_t DefaultWorkers() {
+    return std::max(1U, std::thread::hardware_concurrency());
+}
+
 std::vector<ExtractionJob> PlanExtraction(const SoundCatalogue& catalogue,
                                           std::span<const std::int32_t> numbers,
                                           const std::filesystem::path& folder,

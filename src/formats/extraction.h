@@ -43,6 +43,9 @@ struct ExtractionSettings {
     bool stopAtFailure = false;           // a Failed sound ends the run
 };
 
+// The workers a run uses unless told otherwise: one per core.
+std::size_t DefaultWorkers();
+
 // The targets in `folder` for `numbers`, named in sound order (SaveAllNames),
 // so a run of many workers names its files exactly as a run of one. With a
 // conversion the extension follows the target encoding.
