@@ -1,4 +1,6 @@
 #include <array>
+#include <charconv>
+#include <optional>
 #include <ostream>
 
 #include "cli/cli_commands.h"
@@ -12,31 +14,44 @@
 namespace echodelve::cli {
 
 const std::string kEditHelp =
-    "Usage: echodelve-cli edit -o NEW [OPERATION...] ARCHIVE\n"
+    "Usage: echodelve-cli edit (-o NEW | --in-place) [OPERATION...] ARCHIVE\n"
     "Writes ARCHIVE again as the new archive NEW, with the operations applied in\n"
     "the order given; ARCHIVE itself is only read. Sounds not touched are copied\n"
-    "as they stand. SOUND picks sounds as extract does (7, 5-9, 'door*'), by\n"
+    "byte for byte. SOUND picks sounds as extract does (7, 5-9, 'door*'), by\n"
     "their numbers in ARCHIVE as it was read.\n"
     "\n"
     "  -o, --output=NEW       the new archive, written whole or not at all\n"
+    "  --in-place             replace ARCHIVE itself, whole or not at all, keeping\n"
+    "                         its old bytes as ARCHIVE.bak\n"
+    "  --no-backup            with --in-place, keep no ARCHIVE.bak\n"
     "  --replace=SOUND=FILE   each sound picked becomes FILE, keeping its name\n"
     "  --add=FILE             FILE is added at the end, under its base name\n"
     "  --remove=SOUND         the sounds picked are left out\n"
-    "  --rename=SOUND=NAME    the one sound picked is called NAME\n" +
+    "  --rename=SOUND=NAME    the one sound picked is called NAME\n"
+    "  --move=SOUND=PLACE     the sounds picked go, in their order, to PLACE\n"
+    "                         (1 is the first) among the sounds as they stand\n"
+    "  --match                convert each replacement to the encoding, rate and\n"
+    "                         channels of the sound it replaces, keeping that\n"
+    "                         sound's loop at the same place in the new length\n" +
     HelpEntry("--kind=" + KindNames("|"), 23,
               "the archive's kind (by default taken from its extension, or else its "
               "content)") +
     "\n"
     "A new sound must be a complete RIFF/WAVE file that decodes; names must not\n"
-    "repeat (ignoring case) where the archive keeps names.\n"
+    "repeat (ignoring case) where the archive keeps names. A replacement in\n"
+    "another format than the sound it replaces is noted (without --match).\n"
     "\n"
     "Exit status: 0 when every operation was applied; 1 when any was refused\n"
     "(nothing is written then); 2 for a mistake in the command line.\n";
 
 namespace {
 
-constexpr std::array<Option, 7> kEditOptions = {{
+constexpr std::array<Option, 11> kEditOptions = {{
     {"output", 'o', true},
+    {"in-place", 0, false},
+    {"no-backup", 0, false},
+    {"match", 0, false},
+    {"move", 0, true},
     {"replace", 0, true},
     {"add", 0, true},
     {"remove", 0, true},
@@ -49,19 +64,36 @@ constexpr std::array<Option, 7> kEditOptions = {{
 std::pair<std::string, std::string> Split(const std::string& option, const std::string& value) {
     const std::size_t equals = value.find('=');
     if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
-        throw UsageError(option + " takes SOUND=" + (option == "--rename" ? "NAME" : "FILE") +
-                         ", not '" + value + "'");
+        const char* what = option == "--rename" ? "NAME" : option == "--move" ? "PLACE" : "FILE";
+        throw UsageError(option + " takes SOUND=" + what + ", not '" + value + "'");
     }
     return {value.substr(0, equals), value.substr(equals + 1)};
+}
+
+// A place to move sounds to: a whole number from 1.
+std::optional<std::int32_t> PlaceNumber(const std::string& text) {
+    std::int32_t place = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), place);
+    if (error != std::errc() || end != text.data() + text.size() || place < 1) {
+        return std::nullopt;
+    }
+    return place;
 }
 
 }  // namespace
 
 int RunEdit(std::span<const std::string> args, Console& console) {
     const ParsedArgs parsed = ParseArgs(args, kEditOptions);
-    const std::optional<std::string> output = parsed.Value("--output");
-    if (!output || output->empty()) {
-        throw UsageError("no new archive was given (-o NEW)");
+    const bool inPlace = parsed.Has("--in-place");
+    std::optional<std::string> output = parsed.Value("--output");
+    if (inPlace && output) {
+        throw UsageError("give either -o NEW or --in-place, not both");
+    }
+    if (!inPlace && (!output || output->empty())) {
+        throw UsageError("no new archive was given (-o NEW, or --in-place)");
+    }
+    if (parsed.Has("--no-backup") && !inPlace) {
+        throw UsageError("--no-backup is for --in-place");
     }
     if (parsed.positionals.size() != 1) {
         throw UsageError(parsed.positionals.empty() ? "no archive was given"
@@ -69,14 +101,20 @@ int RunEdit(std::span<const std::string> args, Console& console) {
     }
     // The sounds each operation picks are checked before the archive is read.
     for (const auto& [option, value] : parsed.given) {
-        if (option == "--replace" || option == "--rename") {
-            const std::string sound = Split(option, value).first;
+        if (option == "--replace" || option == "--rename" || option == "--move") {
+            const auto [sound, rest] = Split(option, value);
             CheckSelection(std::span(&sound, 1));
+            if (option == "--move" && !PlaceNumber(rest)) {
+                throw UsageError("'" + rest + "' is not a place (1 is the first)");
+            }
         } else if (option == "--remove") {
             CheckSelection(std::span(&value, 1));
         }
     }
     const std::filesystem::path archivePath = parsed.positionals[0];
+    if (inPlace) {
+        output = archivePath.string();
+    }
     const ArchiveKind kind = ResolveKind(parsed.Value("--kind"), archivePath);
     ConsoleHooks hooks(console, AnswerPolicy::No, "edit");
     try {
@@ -99,6 +137,11 @@ int RunEdit(std::span<const std::string> args, Console& console) {
                 std::tie(sound, operation.name) = Split(option, value);
             } else if (option == "--remove") {
                 operation.kind = EditOperation::Kind::Remove;
+            } else if (option == "--move") {
+                operation.kind = EditOperation::Kind::Move;
+                std::string place;
+                std::tie(sound, place) = Split(option, value);
+                operation.position = *PlaceNumber(place);
             } else {
                 continue;  // -o, --kind
             }
@@ -115,12 +158,20 @@ int RunEdit(std::span<const std::string> args, Console& console) {
             Say(console, "edit", missing + "Nothing was written.");
             return kExitFailure;
         }
-        WriteEditedArchive(*opened.decoder, operations, *output);
+        const EditOptions options{parsed.Has("--match"), inPlace, !parsed.Has("--no-backup")};
+        const EditReport report = WriteEditedArchive(*opened.decoder, operations, *output, options);
+        for (const std::string& note : report.notes) {
+            Say(console, "edit", note + " --match converts it.");
+        }
     } catch (const ArchiveError& error) {
         Say(console, "edit", std::string(error.what()) + " Nothing was written.");
         return kExitFailure;
     }
-    console.err << "Wrote '" << *output << "'.\n";
+    console.err << "Wrote '" << *output << "'"
+                << (inPlace && !parsed.Has("--no-backup")
+                        ? ", keeping the old one as '" + BackupPath(*output).string() + "'"
+                        : std::string())
+                << ".\n";
     return kExitOk;
 }
 

@@ -36,7 +36,8 @@ struct ArchiveKindInfo {
     std::int64_t (*directoryEnd)(const ArchiveDecoder& archive, bool cutAtLimit,
                                  std::int64_t archiveSize);
     // Writes an archive of this kind; see WriteSfxArchive and WriteWadArchive.
-    void (*write)(const std::filesystem::path& output, const std::vector<PackMember>& members);
+    void (*write)(const std::filesystem::path& output, const std::vector<PackMember>& members,
+                  const BeforeCommit& beforeCommit);
 };
 
 // Every kind, in the order they are tried on content and listed in help.

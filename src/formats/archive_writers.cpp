@@ -37,9 +37,33 @@ FileHandle OpenMemberFile(const std::filesystem::path& file) {
     return handle;
 }
 
+// The archives kept ranges come from, each opened once for the whole write.
+// A range its archive no longer holds (cut short since it was read) is
+// refused: it would be written as zeros.
+class RangeReaders {
+  public:
+    ByteReader& For(const SourceRange& range) {
+        std::unique_ptr<ByteReader>& reader = open_[range.source.get()];
+        if (!reader) {
+            reader = range.source->Open();
+        }
+        if (reader->Size().value_or(0) < range.offset + range.size) {
+            throw ArchiveError("Could not read '" + range.source->Describe() +
+                               "': it is shorter than when it was read.");
+        }
+        return *reader;
+    }
+
+  private:
+    std::map<const ByteSource*, std::unique_ptr<ByteReader>> open_;
+};
+
 std::uint64_t MemberSize(const PackMember& member) {
     if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&member.content)) {
         return bytes->size();
+    }
+    if (const auto* range = std::get_if<SourceRange>(&member.content)) {
+        return static_cast<std::uint64_t>(range->size);
     }
     const auto& file = std::get<std::filesystem::path>(member.content);
     std::error_code ec;
@@ -51,10 +75,17 @@ std::uint64_t MemberSize(const PackMember& member) {
 }
 
 // The first bytes of a member, fewer when it is shorter.
-std::vector<std::uint8_t> MemberHead(const PackMember& member, std::size_t count) {
+std::vector<std::uint8_t> MemberHead(const PackMember& member, std::size_t count,
+                                     RangeReaders& readers) {
     if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&member.content)) {
         return {bytes->begin(),
                 bytes->begin() + static_cast<std::ptrdiff_t>(std::min(count, bytes->size()))};
+    }
+    if (const auto* range = std::get_if<SourceRange>(&member.content)) {
+        std::vector<std::uint8_t> head(
+            std::min(count, static_cast<std::size_t>(std::max<std::int64_t>(range->size, 0))));
+        readers.For(*range).ReadAt(range->offset, head);
+        return head;
     }
     const auto& file = std::get<std::filesystem::path>(member.content);
     FileHandle handle = OpenMemberFile(file);
@@ -63,10 +94,33 @@ std::vector<std::uint8_t> MemberHead(const PackMember& member, std::size_t count
     return head;
 }
 
+// Copies `size` bytes of a kept range, inside the kernel where it can.
+void CopyRange(const SourceRange& range, std::uint64_t size, RangeReaders& readers,
+               AtomicFile& out) {
+    ByteReader& reader = readers.For(range);
+    std::uint64_t done = 0;
+    if (reader.Handle() != nullptr) {
+        done = CopyInKernel(reader.Handle(), range.offset, out.Handle(), size);
+    }
+    std::vector<std::uint8_t> chunk(
+        static_cast<std::size_t>(std::min<std::uint64_t>(size - done, kCopyChunkBytes)));
+    while (done < size) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(size - done, chunk.size()));
+        reader.ReadAt(range.offset + static_cast<std::int64_t>(done), std::span(chunk.data(), n));
+        out.Write(std::span(chunk.data(), n));
+        done += n;
+    }
+}
+
 // Copies exactly `size` bytes of the member, failing if a file changed size meanwhile.
-void CopyMember(const PackMember& member, std::uint64_t size, AtomicFile& out) {
+void CopyMember(const PackMember& member, std::uint64_t size, RangeReaders& readers,
+                AtomicFile& out) {
     if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&member.content)) {
         out.Write(*bytes);
+        return;
+    }
+    if (const auto* range = std::get_if<SourceRange>(&member.content)) {
+        CopyRange(*range, size, readers, out);
         return;
     }
     const auto& file = std::get<std::filesystem::path>(member.content);
@@ -85,6 +139,43 @@ void CopyMember(const PackMember& member, std::uint64_t size, AtomicFile& out) {
     }
 }
 
+// Copies the members in order; kept ranges that lie end to end in one
+// archive go as one run, so an edit that keeps most sounds costs about a
+// copy of the file.
+void CopyMembers(const std::vector<PackMember>& members, const std::vector<std::uint64_t>& sizes,
+                 RangeReaders& readers, AtomicFile& out) {
+    for (std::size_t i = 0; i < members.size();) {
+        const auto* range = std::get_if<SourceRange>(&members[i].content);
+        if (range == nullptr) {
+            CopyMember(members[i], sizes[i], readers, out);
+            ++i;
+            continue;
+        }
+        SourceRange run = *range;
+        for (++i; i < members.size(); ++i) {
+            const auto* next = std::get_if<SourceRange>(&members[i].content);
+            if (next == nullptr || next->source != run.source ||
+                next->offset != run.offset + run.size) {
+                break;
+            }
+            run.size += next->size;
+        }
+        CopyRange(run, static_cast<std::uint64_t>(run.size), readers, out);
+    }
+}
+
+// Hands the written file to `beforeCommit`, then gives it its name.
+void Finish(AtomicFile& out, const BeforeCommit& beforeCommit) {
+    if (beforeCommit) {
+        if (std::fflush(out.Handle()) != 0) {
+            throw ArchiveError("Could not write '" + out.Target().string() +
+                               "': " + DescribeErrno(errno) + ".");
+        }
+        beforeCommit(out.Handle());
+    }
+    out.Commit();
+}
+
 }  // namespace
 
 PackMember PackMember::FromBytes(std::string name, std::vector<std::uint8_t> bytes) {
@@ -95,16 +186,18 @@ PackMember PackMember::FromFile(const std::filesystem::path& file) {
     return PackMember{file.filename().string(), file};
 }
 
-void WriteSfxArchive(const std::filesystem::path& output, const std::vector<PackMember>& members) {
+void WriteSfxArchive(const std::filesystem::path& output, const std::vector<PackMember>& members,
+                     const BeforeCommit& beforeCommit) {
     if (members.size() > static_cast<std::size_t>(sfx::kMaxSounds)) {
         throw ArchiveError("An SFX archive holds at most " + std::to_string(sfx::kMaxSounds) +
                            " sounds; " + std::to_string(members.size()) + " were given.");
     }
     std::vector<std::uint64_t> sizes;
     std::uint64_t total = 0;
+    RangeReaders readers;
     for (const PackMember& member : members) {
         const std::uint64_t size = MemberSize(member);
-        const std::vector<std::uint8_t> head = MemberHead(member, sfx::kChunkHeaderBytes);
+        const std::vector<std::uint8_t> head = MemberHead(member, sfx::kChunkHeaderBytes, readers);
         if (head.size() < sfx::kChunkHeaderBytes || !riff::HasTag(head, 0, riff::kRiff)) {
             throw ArchiveError("'" + member.name +
                                "' is not a RIFF file: it does not begin with \"RIFF\".");
@@ -132,13 +225,12 @@ void WriteSfxArchive(const std::filesystem::path& output, const std::vector<Pack
         sizes.push_back(size);
     }
     AtomicFile out(output);
-    for (std::size_t i = 0; i < members.size(); ++i) {
-        CopyMember(members[i], sizes[i], out);
-    }
-    out.Commit();
+    CopyMembers(members, sizes, readers, out);
+    Finish(out, beforeCommit);
 }
 
-void WriteWadArchive(const std::filesystem::path& output, const std::vector<PackMember>& members) {
+void WriteWadArchive(const std::filesystem::path& output, const std::vector<PackMember>& members,
+                     const BeforeCommit& beforeCommit) {
     if (members.empty()) {
         throw ArchiveError("A WAD archive needs at least one file.");
     }
@@ -182,9 +274,15 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
     }
     AtomicFile out(output);
     out.Write(directory);
-    for (std::size_t i = 0; i < members.size(); ++i) {
-        CopyMember(members[i], sizes[i], out);
-    }
+    RangeReaders readers;
+    CopyMembers(members, sizes, readers, out);
+    Finish(out, beforeCommit);
+}
+
+void WriteRangeAsFile(const SourceRange& range, const std::filesystem::path& output) {
+    RangeReaders readers;
+    AtomicFile out(output);
+    CopyRange(range, static_cast<std::uint64_t>(range.size), readers, out);
     out.Commit();
 }
 

@@ -110,8 +110,8 @@ std::uint64_t CopyInKernel(std::FILE* from, std::int64_t offset, std::FILE* to,
         copied += static_cast<std::uint64_t>(n);
     }
     // stdio's idea of the position must follow what the kernel wrote, for
-    // the caller to write the rest; a whole copy leaves nothing to write.
-    if (copied < count) {
+    // whatever the caller writes next.
+    if (copied > 0) {
         fseeko(to, 0, SEEK_END);
     }
     return copied;

@@ -14,6 +14,7 @@
 #include "errors.h"
 #include "file_io.h"
 #include "riff.h"
+#include "sound_encoder.h"
 #include "sound_stream.h"
 #include "xiph_loop.h"
 
@@ -205,47 +206,6 @@ std::string ConvertedExtension(ConvertTo to) {
 
 namespace {
 
-// A file in memory for libsndfile to write into, seeking back for headers.
-struct MemoryFile {
-    std::vector<std::uint8_t> bytes;
-    sf_count_t position = 0;
-};
-
-SF_VIRTUAL_IO MemoryFileIo() {
-    SF_VIRTUAL_IO io{};
-    io.get_filelen = [](void* data) {
-        return static_cast<sf_count_t>(static_cast<MemoryFile*>(data)->bytes.size());
-    };
-    io.seek = [](sf_count_t offset, int whence, void* data) {
-        auto* file = static_cast<MemoryFile*>(data);
-        const sf_count_t base = whence == SEEK_CUR   ? file->position
-                                : whence == SEEK_END ? static_cast<sf_count_t>(file->bytes.size())
-                                                     : 0;
-        file->position = std::max<sf_count_t>(0, base + offset);
-        return file->position;
-    };
-    io.read = [](void* out, sf_count_t count, void* data) {
-        auto* file = static_cast<MemoryFile*>(data);
-        const auto size = static_cast<sf_count_t>(file->bytes.size());
-        const sf_count_t n = std::clamp<sf_count_t>(size - file->position, 0, count);
-        std::memcpy(out, file->bytes.data() + file->position, static_cast<std::size_t>(n));
-        file->position += n;
-        return n;
-    };
-    io.write = [](const void* in, sf_count_t count, void* data) {
-        auto* file = static_cast<MemoryFile*>(data);
-        const auto end = static_cast<std::size_t>(file->position + count);
-        if (end > file->bytes.size()) {
-            file->bytes.resize(end);
-        }
-        std::memcpy(file->bytes.data() + file->position, in, static_cast<std::size_t>(count));
-        file->position += count;
-        return count;
-    };
-    io.tell = [](void* data) { return static_cast<MemoryFile*>(data)->position; };
-    return io;
-}
-
 // A sound made ready to be encoded anew: checked as extraction checks it,
 // opened by the decoder, and the format of its target.
 class SoundConversion {
@@ -278,68 +238,26 @@ class SoundConversion {
     // and as extraction does when the archive was cut short meanwhile.
     std::vector<std::uint8_t> Encode(const std::string& target) {
         const std::optional<SoundLoop> loop = stream_->Loop();
-        MemoryFile memory;
+        std::vector<std::uint8_t> bytes;
         if ((info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG) {
             try {
-                memory.bytes = xiph::EncodeVorbis(*stream_, loop);
+                bytes = xiph::EncodeVorbis(*stream_, loop);
             } catch (const ArchiveError& error) {
                 throw ArchiveError("Could not write '" + target + "': " + error.what());
             }
         } else {
-            SF_VIRTUAL_IO io = MemoryFileIo();
-            SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info_, &memory);
-            if (file != nullptr && loop && (info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV) {
-                SetLoop(file, *loop);
-            }
-            EncodeInto(file, target);
+            bytes = EncodeFrames(
+                info_.format, info_.samplerate, info_.channels, loop,
+                [this](std::span<float> out) { return stream_->ReadFrames(out); }, target);
             if (loop && (info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) {
-                memory.bytes = xiph::AddFlacLoop(std::move(memory.bytes), *loop);
+                bytes = xiph::AddFlacLoop(std::move(bytes), *loop);
             }
         }
         sound_.RefuseCutShort(*archive_);
-        return std::move(memory.bytes);
+        return bytes;
     }
 
   private:
-    // Encodes every frame into `file` (null: libsndfile could not open it)
-    // and closes it; throws ArchiveError naming `target` when that fails.
-    void EncodeInto(SNDFILE* file, const std::string& target) {
-        if (file == nullptr) {
-            throw ArchiveError("Could not write '" + target + "': " + SndfileReason(nullptr) + ".");
-        }
-        sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-        std::vector<float> block(std::size_t{4096} * static_cast<std::size_t>(info_.channels));
-        std::string failure;
-        while (const std::size_t frames = stream_->ReadFrames(block)) {
-            if (sf_writef_float(file, block.data(), static_cast<sf_count_t>(frames)) !=
-                static_cast<sf_count_t>(frames)) {
-                failure = SndfileReason(file);
-                break;
-            }
-        }
-        if (sf_close(file) != 0 && failure.empty()) {
-            failure = "the encoder could not finish the file";
-        }
-        if (!failure.empty()) {
-            throw ArchiveError("Could not write '" + target + "': " + failure + ".");
-        }
-    }
-
-    // The loop as libsndfile's instrument data, which it writes as "smpl".
-    static void SetLoop(SNDFILE* file, const SoundLoop& loop) {
-        constexpr int kMiddleC = 60;  // the sound plays at its own pitch
-        constexpr int kHighest = 127;
-        SF_INSTRUMENT instrument{};
-        instrument.basenote = kMiddleC;
-        instrument.velocity_hi = kHighest;
-        instrument.key_hi = kHighest;
-        instrument.loop_count = 1;
-        instrument.loops[0].mode = SF_LOOP_FORWARD;
-        instrument.loops[0].start = static_cast<unsigned>(loop.start);
-        instrument.loops[0].end = static_cast<unsigned>(loop.end);
-        sf_command(file, SFC_SET_INSTRUMENT, &instrument, sizeof instrument);
-    }
-
     SoundToWrite sound_;
     std::unique_ptr<ByteReader> archive_;
     std::unique_ptr<SoundStream> stream_;

@@ -16,7 +16,8 @@ namespace {
 using test::Bytes;
 using test::MakeWav;
 using test::ReadBytes;
-using Writer = void (*)(const std::filesystem::path&, const std::vector<PackMember>&);
+using Writer = void (*)(const std::filesystem::path&, const std::vector<PackMember>&,
+                        const BeforeCommit&);
 using Members = std::vector<PackMember>;
 constexpr std::uint64_t k2GiB = std::uint64_t{1} << 31;
 
@@ -36,7 +37,7 @@ class ArchiveWritersTest : public ::testing::Test {
         const auto before = test::FileNames(dir.path());
         const Bytes earlier = exists(dir / output) ? ReadBytes(dir / output) : Bytes{};
         try {
-            write(dir / output, members);
+            write(dir / output, members, {});
             EXPECT_EQ(refusal, "") << "written";
         } catch (const ArchiveError& error) {
             EXPECT_NE(refusal, "") << error.what();

@@ -28,7 +28,8 @@ Bytes Le32(std::uint32_t value) {
     return field;
 }
 
-Bytes ToneWav(int format, int rate, int channels, double seconds, double hz, double amplitude) {
+Bytes ToneWav(int format, int rate, int channels, double seconds, double hz, double amplitude,
+              std::int64_t loopStart, std::int64_t loopEnd) {
     const auto path = std::filesystem::temp_directory_path() /
                       ("echodelve-tone-" + std::to_string(std::random_device{}()) + ".wav");
     SF_INFO info{};
@@ -38,6 +39,14 @@ Bytes ToneWav(int format, int rate, int channels, double seconds, double hz, dou
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) {
         throw std::runtime_error(std::string("could not make a tone: ") + sf_strerror(nullptr));
+    }
+    if (loopEnd != 0) {
+        SF_INSTRUMENT instrument{};
+        instrument.loop_count = 1;
+        instrument.loops[0].mode = SF_LOOP_FORWARD;
+        instrument.loops[0].start = static_cast<unsigned>(loopStart);
+        instrument.loops[0].end = static_cast<unsigned>(loopEnd);
+        sf_command(file, SFC_SET_INSTRUMENT, &instrument, sizeof instrument);
     }
     const auto frames = static_cast<std::size_t>(seconds * rate);
     std::vector<double> samples(frames * static_cast<std::size_t>(channels));

@@ -16,8 +16,10 @@ Bytes MakeWav(std::size_t size, std::uint8_t seed = 1);
 
 // A sine tone of `seconds` at `hz` and `amplitude` (a fraction of full
 // scale) on every channel, as a WAV file that libsndfile encodes in `format`
-// (SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, ...).
-Bytes ToneWav(int format, int rate, int channels, double seconds, double hz, double amplitude);
+// (SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, ...), with a "smpl" loop over frames
+// [loopStart, loopEnd) where loopEnd is not 0.
+Bytes ToneWav(int format, int rate, int channels, double seconds, double hz, double amplitude,
+              std::int64_t loopStart = 0, std::int64_t loopEnd = 0);
 
 // The parts one after another.
 Bytes Join(std::initializer_list<Bytes> parts);

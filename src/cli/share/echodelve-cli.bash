@@ -45,7 +45,7 @@ _echodelve_cli() {
             extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --no-limits --jobs= --help' ;;
             pack) options='--output= --kind= --help' ;;
             check) options='--json --kind= --no-limits --help' ;;
-            edit) options='--output= --replace= --add= --remove= --rename= --kind= --help' ;;
+            edit) options='--output= --in-place --no-backup --replace= --add= --remove= --rename= --move= --match --kind= --help' ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         [[ ${COMPREPLY[0]-} == *= ]] && compopt -o nospace 2>/dev/null
