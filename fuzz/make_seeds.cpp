@@ -53,8 +53,20 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* name : {"decode_sfx", "decode_wad", "extract", "sound_read"}) {
+    for (const char* name : {"decode_sfx", "decode_wad", "extract", "sound_read", "edit"}) {
         fs::create_directories(root / name);
+    }
+    // Edits: a kind byte, a sound count, sizes, then (code, picks, file[, name or place]).
+    const std::vector<Bytes> edits = {
+        {0, 4, 10, 20, 30, 40, 4, 0x01, 0, 2},                         // a WAD, sound 1 to place 2
+        {1, 5, 1, 2, 3, 4, 5, 0, 0x02, 1, 1, 0x04, 0, 2, 0x08, 0},     // SFX: add, replace, remove
+        {0, 3, 9, 9, 9, 3, 0x01, 0, 2, 3, 0x02, 0, 6, 0, 0x04, 2},     // rename, repeat, add
+        {0, 8, 1, 2, 3, 4, 5, 6, 7, 8, 4, 0xF0, 0, 1, 2, 0x0F, 0, 0},  // remove four, move
+    };
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        std::ofstream(root / "edit" / ("seed" + std::to_string(i)), std::ios::binary)
+            .write(reinterpret_cast<const char*>(edits[i].data()),
+                   static_cast<std::streamsize>(edits[i].size()));
     }
     const fs::path scratch = root / "scratch.bin";
     const std::vector<std::vector<PackMember>> sets = {

@@ -110,7 +110,6 @@ PackMember Replacement(const ArchiveDecoder& archive, std::int32_t number,
         }
     }
     PackMember member = PackMember::FromFile(file);
-    member.name = entry.name;
     if (!replaced) {
         return member;
     }
@@ -194,8 +193,11 @@ class Edit {
                 break;
             case EditOperation::Kind::Replace:
                 for (const std::int32_t number : operation.numbers) {
-                    Find(number)->member =
+                    Slot& slot = *Find(number);
+                    std::string name = std::move(slot.member.name);  // as renamed before, maybe
+                    slot.member =
                         Replacement(archive_, number, operation.file, options_.match, report_);
+                    slot.member.name = std::move(name);
                 }
                 break;
             case EditOperation::Kind::Remove:
