@@ -14,6 +14,12 @@ inline constexpr QLatin1StringView kSfxFile{"sfxfile"};
 inline constexpr QLatin1StringView kWadFile{"wadfile"};
 inline constexpr QLatin1StringView kSaveFile{"savefile"};
 inline constexpr QLatin1StringView kSaveAllFile{"saveallfile"};
+// Edits of the listed archive, and writing it again.
+inline constexpr QLatin1StringView kReplaceFile{"replacefile"};
+inline constexpr QLatin1StringView kAddFile{"addfile"};
+inline constexpr QLatin1StringView kRemoveFile{"removefile"};
+inline constexpr QLatin1StringView kRenameFile{"renamefile"};
+inline constexpr QLatin1StringView kSaveArchiveFile{"savearchivefile"};
 
 // The archive kind a listing code opens; nullopt for any other code.
 inline std::optional<ArchiveKind> ListingKind(const QString& code) {

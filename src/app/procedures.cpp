@@ -10,6 +10,7 @@
 #include "app/grouped_number.h"
 #include "app/procedure_codes.h"
 #include "app/progress.h"
+#include "formats/archive_edit.h"
 #include "formats/archive_kinds.h"
 #include "formats/errors.h"
 #include "formats/extraction.h"
@@ -60,6 +61,41 @@ ArchiveDecoder& Procedures::Listed() {
 }
 
 void Procedures::RunProcedure(const QString& procedure, const QString& path, qint32 index) {
+    Guarded(procedure, [&] {
+        if (const std::optional<ArchiveKind> kind = codes::ListingKind(procedure)) {
+            ListArchive(*kind, path);
+        }
+        if (procedure == codes::kSaveFile) {
+            SaveOne(path, index);
+        }
+        if (procedure == codes::kSaveAllFile) {
+            SaveAll(path);
+        }
+        using Kind = EditOperation::Kind;
+        const std::filesystem::path file = platform::ToFsPath(path);
+        if (procedure == codes::kReplaceFile) {
+            Edit({{Kind::Replace, {index}, file, {}, 0}});
+        }
+        if (procedure == codes::kAddFile) {
+            Edit({{Kind::Add, {}, file, {}, 0}});
+        }
+        if (procedure == codes::kRemoveFile) {
+            Edit({{Kind::Remove, {index}, {}, {}, 0}});
+        }
+        if (procedure == codes::kRenameFile) {
+            Edit({{Kind::Rename, {index}, {}, path.toStdString(), 0}});
+        }
+        if (procedure == codes::kSaveArchiveFile) {
+            SaveArchive(path);
+        }
+    });
+}
+
+void Procedures::RunEdits(const std::vector<EditOperation>& operations) {
+    Guarded(QStringLiteral("edits"), [&] { Edit(operations); });
+}
+
+void Procedures::Guarded(const QString& procedure, const std::function<void()>& work) {
     if (state_.Busy()) {
         return;  // one at a time: the catalogue and the progress window are the running one's
     }
@@ -73,15 +109,7 @@ void Procedures::RunProcedure(const QString& procedure, const QString& path, qin
         ~Report() { qCDebug(lcDetail) << procedure << "ran for" << took.elapsed() << "ms"; }
     } const report{procedure, took};
     try {
-        if (const std::optional<ArchiveKind> kind = codes::ListingKind(procedure)) {
-            ListArchive(*kind, path);
-        }
-        if (procedure == codes::kSaveFile) {
-            SaveOne(path, index);
-        }
-        if (procedure == codes::kSaveAllFile) {
-            SaveAll(path);
-        }
+        work();
     } catch (const std::exception& failure) {
         qCDebug(lcDetail) << procedure << "failed:" << failure.what();
         // Undo nothing, but do not leave a stale progress window behind: the
@@ -97,7 +125,8 @@ bool Procedures::ExtractSound(const QString& target, qint64 index) {
 
 void Procedures::ListArchive(ArchiveKind kind, const QString& path) {
     ArchiveDecoder& decoder = DecoderOf(kind);
-    if (decoder.Decode(platform::ToFsPath(path)).cutAtLimit) {
+    const bool cutAtLimit = decoder.Decode(platform::ToFsPath(path)).cutAtLimit;
+    if (cutAtLimit) {
         // Not a failure: the listing shows what the scan found.
         hooks_.Tell(QString(ui::kWarningTitle), kDirectoryLimitWarning);
     }
@@ -121,6 +150,11 @@ void Procedures::ListArchive(ArchiveKind kind, const QString& path) {
     state_.SetListedKind(kind);
     state_.EndProgress();
     state_.ShowSounds(true);
+    // A new listing has no edits; an edited archive left in the scratch folder goes.
+    state_.SetArchivePath(path);
+    state_.SetUnsaved(false);
+    listedInPart_ = cutAtLimit;
+    edited_.assign(static_cast<std::size_t>(decoder.Count()), false);
 
     const QFileInfo archive(path);
     if (!archive.exists()) {
@@ -176,6 +210,86 @@ void Procedures::SaveAll(const QString& folder) {
     if (!notSaved.isEmpty()) {
         hooks_.Tell(QString(ui::kProgramName), NotSavedMessage(notSaved));
     }
+}
+
+void Procedures::Edit(const std::vector<EditOperation>& operations) {
+    if (state_.SoundCount() == 0) {
+        throw ArchiveError("Open an archive first.");
+    }
+    if (listedInPart_) {
+        throw ArchiveError(
+            "Only part of this archive could be listed, so it cannot be edited: its other sounds "
+            "would be lost.");
+    }
+    const QString folder = scratch_.Prepare();
+    if (folder.isEmpty()) {
+        throw ArchiveError("There is no scratch folder to keep the edited archive in.");
+    }
+    ArchiveDecoder& decoder = Listed();
+    const std::filesystem::path earlier = decoder.Catalogue().ArchivePath();
+    const std::filesystem::path next =
+        platform::ToFsPath(folder) /
+        ("edited-" + std::to_string(++edits_) + std::string(Describe(decoder.Kind()).extension));
+    WriteEditedArchive(decoder, operations, next);
+    decoder.Decode(next);
+    // Which rows now hold something new; the window offers one edit at a
+    // time, or several additions.
+    for (const EditOperation& operation : operations) {
+        const auto row = operation.numbers.empty()
+                             ? edited_.end()
+                             : edited_.begin() + (operation.numbers.front() - 1);
+        switch (operation.kind) {
+            case EditOperation::Kind::Add:
+                edited_.push_back(true);
+                break;
+            case EditOperation::Kind::Remove:
+                edited_.erase(row);
+                break;
+            default:
+                *row = true;
+                break;
+        }
+    }
+    if (earlier.parent_path() == next.parent_path()) {
+        std::error_code ignored;  // the next edit or the exit clears it all the same
+        std::filesystem::remove(earlier, ignored);
+    }
+    state_.SetUnsaved(true);
+    ShowEditedListing(next);
+}
+
+void Procedures::SaveArchive(const QString& path) {
+    if (state_.SoundCount() == 0) {
+        throw ArchiveError("Open an archive first.");
+    }
+    if (listedInPart_) {
+        throw ArchiveError(
+            "Only part of this archive could be listed, so it cannot be saved: its other sounds "
+            "would be lost.");
+    }
+    WriteEditedArchive(Listed(), {}, platform::ToFsPath(path), {.inPlace = true, .backup = true});
+    state_.SetArchivePath(path);
+    state_.SetUnsaved(false);
+    edited_.assign(edited_.size(), false);
+    ShowEditedListing(platform::ToFsPath(path));
+    state_.SaveEnded();
+}
+
+void Procedures::ShowEditedListing(const std::filesystem::path& archive) {
+    const ArchiveDecoder& decoder = Listed();
+    edited_.resize(static_cast<std::size_t>(decoder.Count()), false);
+    state_.ClearSounds();
+    for (std::int32_t i = 1; i <= decoder.Count(); ++i) {
+        const SoundEntry& entry = decoder.Entry(i);
+        state_.AddSound({i, QString::fromStdString(entry.name), entry.size,
+                         edited_[static_cast<std::size_t>(i - 1)]});
+    }
+    state_.ShowSounds(true);
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(archive, ec);
+    state_.SetSummary(QString::number(decoder.Count()) + QStringLiteral(" Files  ") +
+                      GroupedNumber(ec ? 0 : static_cast<qint64>(bytes)) +
+                      QStringLiteral(" Bytes"));
 }
 
 QString NotSavedMessage(const QStringList& reasons) {

@@ -2,13 +2,18 @@
 
 #include <QString>
 #include <QStringList>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/program_state.h"
 #include "app/qt_ui_hooks.h"
 #include "formats/archive_decoder.h"
+#include "formats/archive_edit.h"
+#include "platform/scratch_folder.h"
 
 namespace echodelve::app {
 
@@ -29,7 +34,19 @@ class Procedures {
     // (SoundRefused) is left out and named in one message at the end. Any
     // other code does nothing. While it runs the state is busy, and a second
     // call does nothing.
+    //
+    // The edits: "replacefile" puts the WAV file at path in place of sound
+    // `index`, "addfile" adds it at the end, "removefile" takes sound `index`
+    // out, "renamefile" calls it path; each writes the edited archive into
+    // the scratch folder and lists that, marking the rows it changed, so a
+    // preview or a save of a row gives the new sound. "savearchivefile"
+    // writes the listed archive to path, replacing a file there whole and
+    // keeping its old bytes as path + ".bak". An archive is written nowhere
+    // else.
     void RunProcedure(const QString& procedure, const QString& path, qint32 index);
+    // Several edits as one (the files dropped on the list, say): all are
+    // made, or none when any is refused.
+    void RunEdits(const std::vector<EditOperation>& operations);
 
     // Writes one sound of the listed archive with the decoder of its kind;
     // false when the user declined to save a sound that is not RIFF.
@@ -51,10 +68,21 @@ class Procedures {
     void SaveOne(const QString& path, qint32 index);
     void SaveAll(const QString& folder);
     void Advance(const std::string& stepText);
+    // Runs `work` as the procedure `procedure`: busy meanwhile, and any
+    // failure shown by the one handler.
+    void Guarded(const QString& procedure, const std::function<void()>& work);
+    void Edit(const std::vector<EditOperation>& operations);
+    void SaveArchive(const QString& path);
+    // The rows of the listed catalogue, marked as `edited_` says, and the summary.
+    void ShowEditedListing(const std::filesystem::path& archive);
 
     ProgramState& state_;
     QtUiHooks& hooks_;
     std::map<ArchiveKind, std::unique_ptr<ArchiveDecoder>> decoders_;  // one of each kind
+    bool listedInPart_ = false;        // the listing stopped at the directory's limit
+    std::vector<bool> edited_;         // per row of the listing, from row 1
+    platform::ScratchFolder scratch_;  // where the edited archive lies until it is saved
+    int edits_ = 0;                    // edited archives written, for their names
 };
 
 // What a Save All says of the sounds it could not save, one "name: reason"

@@ -14,7 +14,8 @@ namespace echodelve::app {
 struct ListedSound {
     std::int32_t number;  // 1-based, the catalogue's
     QString name;
-    qint64 size;  // bytes
+    qint64 size;          // bytes
+    bool edited = false;  // replaced, renamed or added since the archive was opened or saved
 };
 
 // The program's state between commands and while a procedure runs, without
@@ -55,6 +56,13 @@ class ProgramState : public QObject {
     bool Loop() const { return loop_; }
     void SetLoop(bool loop) { loop_ = loop; }
 
+    // The archive listed, as it was opened or last saved as (empty before
+    // the first listing), and whether the listing holds edits not yet saved.
+    const QString& ArchivePath() const { return archivePath_; }
+    void SetArchivePath(const QString& path) { archivePath_ = path; }
+    bool Unsaved() const { return unsaved_; }
+    void SetUnsaved(bool unsaved) { unsaved_ = unsaved; }
+
     // The progress of a listing or a Save All: a value the bar holds in
     // single precision, and its caption.
     void StartProgress();
@@ -84,6 +92,8 @@ class ProgramState : public QObject {
     QVector<ListedSound> sounds_;
     QString summary_;
     std::optional<ListedSound> selected_;
+    QString archivePath_;
+    bool unsaved_ = false;
     bool loop_ = false;
     bool inProgress_ = false;
     float progressValue_ = 0;

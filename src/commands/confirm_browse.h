@@ -14,4 +14,11 @@ void ConfirmBrowse(CommandContext& context);
 void ConfirmPath(CommandContext& context, const QString& procedure, const QString& path,
                  qint32 index);
 
+// The browse panel slid in with the procedure its OK will run stored, as a
+// chooser of files matching `pattern` (several at once where `several`); or
+// slid in for a folder, the caller then showing its folder mode.
+void BrowseForFiles(CommandContext& context, const QString& procedure, const QString& pattern,
+                    const QString& caption, bool several = false);
+void BrowseForFolder(CommandContext& context, const QString& procedure);
+
 }  // namespace echodelve::commands

@@ -4,6 +4,7 @@
 
 #include "app/procedure_codes.h"
 #include "commands/confirm_browse.h"
+#include "commands/edit_commands.h"
 #include "formats/archive_decoder.h"
 #include "formats/errors.h"
 #include "ui/titles.h"
@@ -12,27 +13,29 @@ namespace echodelve::commands {
 
 namespace {
 
-void OpenCommand(CommandContext& context, const QString& procedure, const QString& pattern,
-                 const QString& caption) {
-    ui::frmMain& main = context.main;
-    context.state.SetOpenProcedure(procedure);
-    if (main.Browse().MainPanelInView()) {
-        main.SwishMainDlgOut();
+// False when the user keeps the listing's unsaved edits instead.
+bool OpenCommand(CommandContext& context, ArchiveKind kind) {
+    if (!MayLeaveEdits(context)) {
+        return false;
     }
-    main.SwishDlgIn();
-    main.Browse().ShowOpenMode(pattern, caption);
+    if (kind == ArchiveKind::Sfx) {
+        BrowseForFiles(context, QString(app::codes::kSfxFile), QStringLiteral("*.sfx"),
+                       QStringLiteral("Browse For *.SFX File"));
+    } else {
+        BrowseForFiles(context, QString(app::codes::kWadFile), QStringLiteral("*.wad"),
+                       QStringLiteral("Browse For *.WAD File"));
+    }
+    return true;
 }
 
 }  // namespace
 
 void mnuSfxOpen_Click(CommandContext& context) {
-    OpenCommand(context, QString(app::codes::kSfxFile), QStringLiteral("*.sfx"),
-                QStringLiteral("Browse For *.SFX File"));
+    OpenCommand(context, ArchiveKind::Sfx);
 }
 
 void mnuWadOpen_Click(CommandContext& context) {
-    OpenCommand(context, QString(app::codes::kWadFile), QStringLiteral("*.wad"),
-                QStringLiteral("Browse For *.WAD File"));
+    OpenCommand(context, ArchiveKind::Wad);
 }
 
 void OpenArchive(CommandContext& context, const QString& path) {
@@ -54,10 +57,8 @@ void OpenArchive(CommandContext& context, const QString& path) {
                     QStringLiteral("'%1' is neither an SFX nor a WAD archive.").arg(path));
         return;
     }
-    if (*kind == ArchiveKind::Sfx) {
-        mnuSfxOpen_Click(context);
-    } else {
-        mnuWadOpen_Click(context);
+    if (!OpenCommand(context, *kind)) {
+        return;
     }
     try {
         context.main.Browse().DirList->SetPath(file.absolutePath());

@@ -1,22 +1,10 @@
 #include "commands/save_commands.h"
 
 #include "app/procedure_codes.h"
+#include "commands/confirm_browse.h"
 #include "ui/titles.h"
 
 namespace echodelve::commands {
-
-namespace {
-
-void BecomeFolderChooser(CommandContext& context, const QString& procedure) {
-    ui::frmMain& main = context.main;
-    if (main.Browse().MainPanelInView()) {
-        main.SwishMainDlgOut();
-    }
-    main.SwishDlgIn();
-    context.state.SetOpenProcedure(procedure);
-}
-
-}  // namespace
 
 void mnuSaveAs_Click(CommandContext& context) {
     ui::frmMain& main = context.main;
@@ -29,7 +17,7 @@ void mnuSaveAs_Click(CommandContext& context) {
         ShowMessage(&main, QString(ui::kWarningTitle), QStringLiteral("A File Must Be Selected"));
         return;
     }
-    BecomeFolderChooser(context, QString(app::codes::kSaveFile));
+    BrowseForFolder(context, QString(app::codes::kSaveFile));
     // The row is read again after the slides, which let events run.
     const std::optional<ui::SoundRow> selected = main.SelectedSound();
     main.Browse().ShowFolderMode(selected ? selected->name : row->name);
@@ -41,7 +29,7 @@ void mnuSaveAll_Click(CommandContext& context) {
         ShowMessage(&main, QString(ui::kWarningTitle), QStringLiteral("Open A File First!"));
         return;
     }
-    BecomeFolderChooser(context, QString(app::codes::kSaveAllFile));
+    BrowseForFolder(context, QString(app::codes::kSaveAllFile));
     main.Browse().ShowFolderMode(QStringLiteral("Saving ") + QString::number(main.SoundCount()) +
                                  QStringLiteral(" Files"));
 }

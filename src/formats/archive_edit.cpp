@@ -310,8 +310,9 @@ EditReport WriteEditedArchive(const ArchiveDecoder& archive,
     EditReport report = edit.Report();
     const std::vector<PackMember> members = std::move(edit).Members();
     const ArchiveKindInfo& kind = Describe(archive.Kind());
-    kind.write(output, members,
-               overItself ? InPlaceSteps(archivePath, options.backup) : BeforeCommit{});
+    std::error_code ec;
+    const bool replacing = options.inPlace && std::filesystem::exists(output, ec);
+    kind.write(output, members, replacing ? InPlaceSteps(output, options.backup) : BeforeCommit{});
     return report;
 }
 

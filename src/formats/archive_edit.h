@@ -26,8 +26,9 @@ struct EditOptions {
     // A replacement is converted to the encoding, rate and channels of the
     // sound it replaces, and given that sound's loop scaled to its length.
     bool match = false;
-    // The output may be the archive itself: it is replaced whole, its old
-    // bytes kept as ARCHIVE.bak when `backup`.
+    // The output may be the archive itself, or another file already there:
+    // it is replaced whole, keeping its permissions, its old bytes kept as
+    // OUTPUT.bak when `backup`.
     bool inPlace = false;
     bool backup = true;
 };

@@ -11,6 +11,7 @@
 
 #include "commands/about_command.h"
 #include "commands/confirm_browse.h"
+#include "commands/edit_commands.h"
 #include "commands/exit_command.h"
 #include "commands/folder_command.h"
 #include "commands/open_commands.h"
@@ -70,7 +71,7 @@ void Program::ShowState() {
                      &ui::frmMain::SetProcedureRunning);
     QObject::connect(&state_, &ProgramState::SoundsCleared, &main_, &ui::frmMain::ClearSounds);
     QObject::connect(&state_, &ProgramState::SoundAdded, &main_, [this](const app::ListedSound& s) {
-        main_.AddSound(s.number, s.name, s.size);
+        main_.AddSound(s.number, s.name, s.size, s.edited);
     });
     QObject::connect(&state_, &ProgramState::SoundsShown, &main_,
                      &ui::frmMain::SetSoundListVisible);
@@ -126,13 +127,18 @@ void Program::Connect() {
         };
     };
     using Command = void (*)(CommandContext&);
-    const std::array<std::pair<QAction*, Command>, 6> items = {
+    const std::array<std::pair<QAction*, Command>, 11> items = {
         {{menus_.mnuSfxOpen, mnuSfxOpen_Click},
          {menus_.mnuWadOpen, mnuWadOpen_Click},
          {menus_.mnuSaveAs, mnuSaveAs_Click},
          {menus_.mnuSaveAll, mnuSaveAll_Click},
          {menus_.mnuAbout, mnuAbout_Click},
-         {menus_.mnuCreateFolder, mnuCreateFolder_Click}}};
+         {menus_.mnuCreateFolder, mnuCreateFolder_Click},
+         {menus_.mnuReplace, mnuReplace_Click},
+         {menus_.mnuRename, mnuRename_Click},
+         {menus_.mnuRemove, mnuRemove_Click},
+         {menus_.mnuAddSounds, mnuAddSounds_Click},
+         {menus_.mnuSaveArchiveAs, mnuSaveArchiveAs_Click}}};
     for (const auto& [item, command] : items) {
         QObject::connect(item, &QAction::triggered, &main_, unlessBusy(command));
     }
@@ -172,6 +178,23 @@ void Program::Connect() {
     main_.Port()->SetDragFiles([this](std::int32_t number, const QString& name) {
         return state_.Busy() ? QString() : preview_.ExtractForDrag(number, name);
     });
+    // The sound list's menu: what concerns a row only on a row, and a name
+    // only where the archive keeps names.
+    QObject::connect(main_.Port(), &ui::SoundList::MenuRequested, &main_,
+                     [this](QPoint at, std::int32_t number) {
+                         if (state_.Busy()) {
+                             return;
+                         }
+                         for (QAction* onRow : {menus_.mnuReplace, menus_.mnuRemove}) {
+                             onRow->setEnabled(number != 0);
+                         }
+                         menus_.mnuRename->setEnabled(number != 0 && !state_.fileissfx());
+                         menus_.mnuSoundControl->popup(at);
+                     });
+    QObject::connect(&main_, &ui::frmMain::SoundsDropped, &main_,
+                     [this](std::int32_t number, const QStringList& files) {
+                         DropSounds(context_, number, files);
+                     });
     QObject::connect(&main_, &ui::frmMain::FolderMenuRequested, &main_, [this](QPoint at) {
         if (!state_.Busy()) {
             menus_.mnuDirControl->popup(at);

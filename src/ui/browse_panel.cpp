@@ -238,7 +238,9 @@ void BrowsePanel::MountsChanged() {
     }
 }
 
-void BrowsePanel::ShowOpenMode(const QString& pattern, const QString& caption) {
+void BrowsePanel::ShowOpenMode(const QString& pattern, const QString& caption, bool several) {
+    FileList->setSelectionMode(several ? QAbstractItemView::ExtendedSelection
+                                       : QAbstractItemView::SingleSelection);
     opendir->hide();
     FileList->setEnabled(true);
     FileList->SetPattern(pattern);

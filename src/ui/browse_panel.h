@@ -74,7 +74,8 @@ class BrowsePanel : public QObject {
     // The modes the commands put the panel in, once it has slid in: choosing
     // a file of a kind, or choosing a folder (the file list disabled and empty,
     // "Open Folder When Saved" shown).
-    void ShowOpenMode(const QString& pattern, const QString& caption);
+    // `several`: more than one file may be chosen (Ctrl and Shift with a click).
+    void ShowOpenMode(const QString& pattern, const QString& caption, bool several = false);
     void ShowFolderMode(const QString& caption);
     void EnableFileList() { FileList->setEnabled(true); }
 
@@ -82,6 +83,7 @@ class BrowsePanel : public QObject {
     // none), the status caption and the check box.
     QString Folder() const { return DirList->Path(); }
     QString FileName() const { return FileList->FileName(); }
+    QStringList FileNames() const { return FileList->FileNames(); }
     QString StatusCaption() const { return BrowseStatus->text(); }
     bool OpenFolderWhenSaved() const { return opendir->isChecked(); }
 

@@ -35,6 +35,16 @@ QString FilePicker::FileName() const {
     return selected.isEmpty() ? QString() : selected.front()->text();
 }
 
+QStringList FilePicker::FileNames() const {
+    QStringList names;
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->isSelected()) {
+            names << item(i)->text();
+        }
+    }
+    return names;
+}
+
 void FilePicker::mouseDoubleClickEvent(QMouseEvent* event) {
     QListWidget::mouseDoubleClickEvent(event);
     emit DblClick();

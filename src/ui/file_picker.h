@@ -18,6 +18,8 @@ class FilePicker : public QListWidget {
     void Refresh();
     // The selected file's name without its folder; empty when none is selected.
     QString FileName() const;
+    // Every file selected, in the list's order (several where the mode allows).
+    QStringList FileNames() const;
 
   signals:
     // A double-click anywhere in the list (on a file or not), or Enter on the

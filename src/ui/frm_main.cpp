@@ -268,18 +268,66 @@ QString DroppedFile(const QMimeData* data) {
                                                                : QString();
 }
 
+// The local WAV files a drop carries (by their extension, in any case), or
+// none when it carries anything else.
+QStringList DroppedSounds(const QMimeData* data) {
+    QStringList files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile() ||
+            !url.toLocalFile().endsWith(QLatin1String(".wav"), Qt::CaseInsensitive)) {
+            return {};
+        }
+        files << url.toLocalFile();
+    }
+    return files;
+}
+
 }  // namespace
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {
     if (!ProcedureRunning() && event->source() == nullptr &&
-        !DroppedFile(event->mimeData()).isEmpty()) {
+        (!DroppedFile(event->mimeData()).isEmpty() ||
+         !DroppedSounds(event->mimeData()).isEmpty())) {
         event->acceptProposedAction();
     }
 }
 
+void frmMain::dragMoveEvent(QDragMoveEvent* event) {
+    // Several files go only onto the list; one goes anywhere (an archive opens).
+    const bool several = DroppedFile(event->mimeData()).isEmpty();
+    if (several && !DropTarget(event->position())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+std::optional<std::int32_t> frmMain::DropTarget(QPointF position) const {
+    SoundList* list = w_.Port;
+    if (!list->isVisible()) {
+        return std::nullopt;
+    }
+    const QPoint at = list->viewport()->mapFrom(this, position.toPoint());
+    if (!list->viewport()->rect().contains(at)) {
+        return std::nullopt;
+    }
+    const QTreeWidgetItem* row = list->itemAt(at);
+    return row != nullptr ? SoundList::NumberOf(row) : 0;
+}
+
 void frmMain::dropEvent(QDropEvent* event) {
+    if (ProcedureRunning() || event->source() != nullptr) {
+        return;
+    }
+    const QStringList sounds = DroppedSounds(event->mimeData());
+    if (const std::optional<std::int32_t> target = DropTarget(event->position());
+        target && !sounds.isEmpty()) {
+        event->acceptProposedAction();
+        emit SoundsDropped(*target, sounds);
+        return;
+    }
     const QString file = DroppedFile(event->mimeData());
-    if (ProcedureRunning() || event->source() != nullptr || file.isEmpty()) {
+    if (file.isEmpty()) {
         return;
     }
     event->acceptProposedAction();
@@ -310,9 +358,18 @@ void frmMain::ClearSounds() {
     w_.Port->clear();
 }
 
-void frmMain::AddSound(std::int32_t number, const QString& name, qint64 size) {
+void frmMain::AddSound(std::int32_t number, const QString& name, qint64 size, bool edited) {
     auto* row = new QTreeWidgetItem(w_.Port, {name, QString::number(size)});
     row->setData(0, kRowKeyRole, QStringLiteral("a") + QString::number(number));
+    if (edited) {
+        QFont font = w_.Port->font();
+        font.setBold(true);
+        font.setItalic(true);
+        for (int column = 0; column < 2; ++column) {
+            row->setFont(column, font);
+        }
+        row->setData(0, Qt::AccessibleDescriptionRole, QStringLiteral("edited, not yet saved"));
+    }
 }
 
 int frmMain::SoundCount() const {

@@ -51,7 +51,9 @@ class frmMain : public QWidget {
 
     // The sound list: rows keyed "a" + number, with a name and a size.
     void ClearSounds();
-    void AddSound(std::int32_t number, const QString& name, qint64 size);
+    // An edited row is marked (bold and italic, "edited" for screen readers)
+    // until the archive is saved.
+    void AddSound(std::int32_t number, const QString& name, qint64 size, bool edited = false);
     int SoundCount() const;
     std::optional<SoundRow> SelectedSound() const;
     void SetSoundListVisible(bool visible);
@@ -106,11 +108,16 @@ class frmMain : public QWidget {
     void ConfirmRequested();                   // "&OK", or a double-click in the file list
     void FolderMenuRequested(QPoint global);   // a right-button press on the folder list
     void ArchiveDropped(const QString& path);  // one local file dropped on the window
+    // WAV files dropped on the listed sounds: on the row of sound `number`,
+    // or on the list's empty area (0).
+    void SoundsDropped(std::int32_t number, const QStringList& files);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    // One local file may be dropped, unless a procedure runs.
+    // One local file may be dropped, unless a procedure runs; WAV files
+    // (any number) on a shown sound list.
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     // Escape that no control used: "&Cancel", while the browse panel is in view.
     void keyPressEvent(QKeyEvent* event) override;
@@ -121,6 +128,9 @@ class frmMain : public QWidget {
 
   private:
     void BuildMainPanel();
+    // The sound a drop at `position` (in this window) lands on: its number,
+    // 0 for the list's empty area, nullopt off a shown list.
+    std::optional<std::int32_t> DropTarget(QPointF position) const;
     void Connect();
     // A label button's press from the keyboard: taken while its panel is in
     // view, no slide runs and no procedure runs.

@@ -35,11 +35,23 @@ frmMenus::frmMenus(QObject* parent) : QObject(parent) {
     mnuDirControl = new QMenu(QStringLiteral("DirControl"));
     mnuDirControl->setObjectName(QStringLiteral("mnuDirControl"));
     mnuCreateFolder = AddItem(mnuDirControl, "mnuCreateFolder", QStringLiteral("&Create Folder"));
+
+    mnuSoundControl = new QMenu(QStringLiteral("SoundControl"));
+    mnuSoundControl->setObjectName(QStringLiteral("mnuSoundControl"));
+    mnuReplace = AddItem(mnuSoundControl, "mnuReplace", QStringLiteral("Replace..."));
+    mnuRename = AddItem(mnuSoundControl, "mnuRename", QStringLiteral("Rename..."));
+    mnuRemove = AddItem(mnuSoundControl, "mnuRemove", QStringLiteral("Remove"));
+    dash4 = AddSeparator(mnuSoundControl, "dash4");
+    mnuAddSounds = AddItem(mnuSoundControl, "mnuAddSounds", QStringLiteral("Add Sounds..."));
+    dash5 = AddSeparator(mnuSoundControl, "dash5");
+    mnuSaveArchiveAs =
+        AddItem(mnuSoundControl, "mnuSaveArchiveAs", QStringLiteral("Save Archive As..."));
 }
 
 frmMenus::~frmMenus() {
     delete mnuMain;
     delete mnuDirControl;
+    delete mnuSoundControl;
 }
 
 }  // namespace echodelve::ui

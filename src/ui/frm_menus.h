@@ -6,7 +6,7 @@
 
 namespace echodelve::ui {
 
-// Owns the two pop-up menus; it is never shown itself.
+// Owns the pop-up menus; it is never shown itself.
 class frmMenus : public QObject {
     Q_OBJECT
   public:
@@ -26,6 +26,15 @@ class frmMenus : public QObject {
 
     QMenu* mnuDirControl;
     QAction* mnuCreateFolder;
+    // The sound list's menu: editing the listed archive.
+    QMenu* mnuSoundControl;
+    QAction* mnuReplace;
+    QAction* mnuRename;
+    QAction* mnuRemove;
+    QAction* dash4;
+    QAction* mnuAddSounds;
+    QAction* dash5;
+    QAction* mnuSaveArchiveAs;
 };
 
 }  // namespace echodelve::ui

@@ -2,7 +2,9 @@
 
 #include <QCursor>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QToolTip>
 #include <QUrl>
 
@@ -19,6 +21,18 @@ std::int32_t SoundList::NumberOf(const QTreeWidgetItem* row) {
 void SoundList::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeWidget::mouseDoubleClickEvent(event);
     emit DblClick();
+}
+
+void SoundList::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::RightButton) {
+        QTreeWidget::mousePressEvent(event);
+        return;
+    }
+    QTreeWidgetItem* row = itemAt(event->position().toPoint());
+    if (row != nullptr) {
+        setCurrentItem(row);  // the row the menu's commands act on, as a click would choose it
+    }
+    emit MenuRequested(event->globalPosition().toPoint(), row != nullptr ? NumberOf(row) : 0);
 }
 
 void SoundList::SetDragFiles(DragFiles dragFiles) {
@@ -47,6 +61,14 @@ QMimeData* SoundList::mimeData(const QList<QTreeWidgetItem*>& rows) const {
 }
 
 void SoundList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        QTreeWidgetItem* row = currentItem();
+        const QRect at = row != nullptr ? visualItemRect(row) : QRect();
+        emit MenuRequested(viewport()->mapToGlobal(at.isValid() ? at.center() : QPoint(0, 0)),
+                           row != nullptr ? NumberOf(row) : 0);
+        return;
+    }
     QTreeWidgetItem* before = currentItem();
     QTreeWidget::keyPressEvent(event);
     if (QTreeWidgetItem* after = currentItem(); after != nullptr && after != before) {

@@ -37,9 +37,13 @@ class SoundList : public QTreeWidget {
     void DblClick();
     // The keyboard moved the current row, as a click on it would.
     void KeyboardMoved(QTreeWidgetItem* row);
+    // A right-button press at `global`, on the row of sound `number` (then
+    // selected) or on the empty area (0); or the menu key, for the current row.
+    void MenuRequested(QPoint global, std::int32_t number);
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     QMimeData* mimeData(const QList<QTreeWidgetItem*>& rows) const override;
