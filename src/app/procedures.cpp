@@ -256,6 +256,25 @@ void Procedures::Edit(const std::vector<EditOperation>& operations) {
     }
     state_.SetUnsaved(true);
     ShowEditedListing(next);
+    // The row the last edit concerned stays selected: the added sound, the
+    // one after a removed one.
+    const EditOperation& last = operations.back();
+    state_.SelectSound(last.numbers.empty() ? decoder.Count()
+                                            : std::min(last.numbers.front(), decoder.Count()));
+}
+
+void Procedures::ClearScratch() {
+    if (scratch_.Path().isEmpty()) {
+        return;  // no edit made one
+    }
+    std::error_code ignored;
+    for (const ArchiveKindInfo& kind : ArchiveKinds()) {
+        const std::filesystem::path listed = DecoderOf(kind.kind).Catalogue().ArchivePath();
+        if (listed.parent_path() == platform::ToFsPath(scratch_.Path())) {
+            std::filesystem::remove(listed, ignored);
+        }
+    }
+    std::filesystem::remove(platform::ToFsPath(scratch_.Path()), ignored);  // only when empty
 }
 
 void Procedures::SaveArchive(const QString& path) {

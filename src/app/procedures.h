@@ -57,6 +57,10 @@ class Procedures {
     // The catalogue the list shows.
     const SoundCatalogue& ListedCatalogue() { return Listed().Catalogue(); }
 
+    // Removes the edited archive from the scratch folder, and the folder if
+    // that left it empty; for the exit sequence.
+    void ClearScratch();
+
     // Each kind's decoder, holding the catalogue of its last decode.
     const ArchiveDecoder& Decoder(ArchiveKind kind) const;
 

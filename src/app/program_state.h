@@ -54,6 +54,9 @@ class ProgramState : public QObject {
     const std::optional<ListedSound>& Selected() const { return selected_; }
     void SetSelected(std::optional<ListedSound> sound) { selected_ = std::move(sound); }
     bool Loop() const { return loop_; }
+    // Asks the window to select the row of sound `number` (after an edit
+    // listed the archive anew, the row it concerned).
+    void SelectSound(std::int32_t number) { emit SoundSelectionAsked(number); }
     void SetLoop(bool loop) { loop_ = loop; }
 
     // The archive listed, as it was opened or last saved as (empty before
@@ -84,6 +87,7 @@ class ProgramState : public QObject {
     void ProgressChanged(float value, const QString& caption);
     void ProgressEnded();
     void Saved();
+    void SoundSelectionAsked(std::int32_t number);
 
   private:
     QString openProcedure_;

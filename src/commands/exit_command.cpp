@@ -6,10 +6,14 @@
 namespace echodelve::commands {
 
 void mnuExit_Click(CommandContext& context) {
-    if (!MayLeaveEdits(context)) {
-        return;
+    if (MayLeaveEdits(context)) {
+        ExitSequence(context);
     }
+}
+
+void ExitSequence(CommandContext& context) {
     app::StopSound(context.sound);
+    context.procedures.ClearScratch();
     context.preview.ClearScratch();
     if (context.endProgram) {
         context.endProgram();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -12,6 +13,7 @@
 #include "atomic_file.h"
 #include "errors.h"
 #include "file_io.h"
+#include "output_names.h"
 #include "pcm_converter.h"
 #include "sound_encoder.h"
 #include "sound_stream.h"
@@ -174,6 +176,7 @@ BeforeCommit InPlaceSteps(const std::filesystem::path& archive, bool backup) {
 struct Slot {
     std::int32_t number = 0;
     PackMember member;
+    bool named = false;  // its name was given by the edit
 };
 
 class Edit {
@@ -189,7 +192,7 @@ class Edit {
         switch (operation.kind) {
             case EditOperation::Kind::Add:
                 OpenNewSound(operation.file);
-                order_.push_back({0, PackMember::FromFile(operation.file)});
+                order_.push_back({0, PackMember::FromFile(operation.file), true});
                 break;
             case EditOperation::Kind::Replace:
                 for (const std::int32_t number : operation.numbers) {
@@ -216,15 +219,12 @@ class Edit {
     }
 
     std::vector<PackMember> Members() && {
+        if (kind_.hasDirectory) {
+            RefuseRepeatedNames();
+        }
         std::vector<PackMember> members;
         for (Slot& slot : order_) {
             members.push_back(std::move(slot.member));
-        }
-        if (const auto repeat = RepeatedName(members); repeat && kind_.hasDirectory) {
-            const std::string& later = members[repeat->first].name;
-            throw ArchiveError("Two sounds would be called '" + later + "'" +
-                               (members[repeat->second].name == later ? "" : " (ignoring case)") +
-                               ".");
         }
         return members;
     }
@@ -239,6 +239,24 @@ class Edit {
         return std::ranges::find(order_, number, &Slot::number);
     }
 
+    // A name given by the edit (an added sound's, a new one) that another
+    // sound has too, ignoring case. Names the archive already repeats stay:
+    // refusing them would leave such an archive with no edit at all.
+    void RefuseRepeatedNames() const {
+        std::map<std::string, std::vector<const Slot*>> byName;  // in the archive's order
+        for (const Slot& slot : order_) {
+            byName[FoldCase(slot.member.name)].push_back(&slot);
+        }
+        for (const Slot& slot : order_) {
+            const Slot& first = *byName.at(FoldCase(slot.member.name)).front();
+            if (&first != &slot && (slot.named || first.named)) {
+                throw ArchiveError(
+                    "Two sounds would be called '" + slot.member.name + "'" +
+                    (first.member.name == slot.member.name ? "" : " (ignoring case)") + ".");
+            }
+        }
+    }
+
     void Rename(const EditOperation& operation) {
         if (!kind_.hasDirectory) {
             throw ArchiveError("An archive of this kind (" + std::string(kind_.name) +
@@ -248,7 +266,9 @@ class Edit {
             throw ArchiveError("A new name is for one sound, not " +
                                std::to_string(operation.numbers.size()) + ".");
         }
-        Find(operation.numbers.front())->member.name = operation.name;
+        Slot& slot = *Find(operation.numbers.front());
+        slot.member.name = operation.name;
+        slot.named = true;
     }
 
     // The sounds picked keep their order among themselves and go, together,

@@ -109,7 +109,7 @@ int Run(int argc, char** argv) {
     // Every end runs Exit's sequence; only how the process then ends differs.
     const auto exitSequenceEndingWith = [&program](std::function<void()> end) {
         program.Context().endProgram = std::move(end);
-        echodelve::commands::mnuExit_Click(program.Context());
+        echodelve::commands::ExitSequence(program.Context());
     };
     // An exception no handler took: the sequence, and EndUnforeseen ends it.
     application.SetBeforeEnd([exitSequenceEndingWith] { exitSequenceEndingWith(nullptr); });

@@ -84,6 +84,12 @@ void Program::ShowState() {
                 : std::nullopt);
     });
     QObject::connect(main_.loopsnd(), &QCheckBox::toggled, &state_, &ProgramState::SetLoop);
+    QObject::connect(&state_, &ProgramState::SoundSelectionAsked, &main_,
+                     [this](std::int32_t number) {
+                         if (number >= 1 && number <= main_.SoundCount()) {
+                             main_.Port()->setCurrentItem(main_.Port()->topLevelItem(number - 1));
+                         }
+                     });
     main_.Port()->SetToolTips([this](std::int32_t number) { return preview_.Tips().Tip(number); });
     // A tooltip's picture belongs to its listing, and none shows while a run lasts.
     QObject::connect(&state_, &ProgramState::SoundsCleared, &main_,

@@ -28,6 +28,7 @@ void SoundList::mousePressEvent(QMouseEvent* event) {
         QTreeWidget::mousePressEvent(event);
         return;
     }
+    setFocus(Qt::MouseFocusReason);  // Shift+F10 then opens the menu again, as after a click
     QTreeWidgetItem* row = itemAt(event->position().toPoint());
     if (row != nullptr) {
         setCurrentItem(row);  // the row the menu's commands act on, as a click would choose it
@@ -61,8 +62,9 @@ QMimeData* SoundList::mimeData(const QList<QTreeWidgetItem*>& rows) const {
 }
 
 void SoundList::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Menu ||
-        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+    // Shift+F10, the usual key for a context menu (the menu key and F10 are
+    // the window's, for the main menu).
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
         QTreeWidgetItem* row = currentItem();
         const QRect at = row != nullptr ? visualItemRect(row) : QRect();
         emit MenuRequested(viewport()->mapToGlobal(at.isValid() ? at.center() : QPoint(0, 0)),

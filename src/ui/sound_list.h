@@ -38,7 +38,7 @@ class SoundList : public QTreeWidget {
     // The keyboard moved the current row, as a click on it would.
     void KeyboardMoved(QTreeWidgetItem* row);
     // A right-button press at `global`, on the row of sound `number` (then
-    // selected) or on the empty area (0); or the menu key, for the current row.
+    // selected) or on the empty area (0); or Shift+F10, for the current row.
     void MenuRequested(QPoint global, std::int32_t number);
 
   protected:

@@ -366,5 +366,133 @@ TEST(NotSavedMessageTest, NamesTheFirstTenAndCountsTheRest) {
     }
 }
 
+// Edits list the edited archive, written to the scratch folder: the rows
+// they changed are marked until saved, and a save or a Save All of a row
+// writes its new sound; the archive itself is written only when saved as.
+TEST_F(ProceduresTest, EditsChangeTheListingUntilSavedAsAndNeverTheArchiveMeanwhile) {
+    const QString archive =
+        Wad("game.wad", {Sound("a.wav", 100, 1), Sound("b.wav", 120, 2), Sound("c.wav", 140, 3)});
+    const Bytes original = ReadBytes(dir / "game.wad");
+    test::WriteBytes(dir / "new.wav", MakeWav(300, 9));
+    test::WriteBytes(dir / "more.wav", MakeWav(77, 8));
+    Run("wadfile", archive);
+    EXPECT_FALSE(state.Unsaved());
+    const auto marks = [this] {
+        std::vector<bool> edited;
+        for (const ListedSound& sound : state.Sounds()) {
+            edited.push_back(sound.edited);
+        }
+        return edited;
+    };
+
+    MessageBoxAnswerer answerer;
+    Run("replacefile", Path("new.wav"), 2);
+    EXPECT_EQ(Names(), (QStringList{u"a.wav"_s, u"b.wav"_s, u"c.wav"_s}));
+    EXPECT_EQ(marks(), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(state.Sounds()[1].size, 300);
+    EXPECT_TRUE(state.Unsaved());
+    Run("savefile", Path("b-out.wav"), 2);
+    EXPECT_EQ(ReadBytes(dir / "b-out.wav"), MakeWav(300, 9));
+
+    Run("renamefile", u"bell.wav"_s, 1);
+    Run("removefile", {}, 3);
+    Run("addfile", Path("more.wav"));
+    EXPECT_EQ(Names(), (QStringList{u"bell.wav"_s, u"b.wav"_s, u"more.wav"_s}));
+    EXPECT_EQ(marks(), (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(state.Summary().startsWith(u"3 Files  "_s)) << state.Summary().toStdString();
+    Run("saveallfile", Folder("all"));
+    EXPECT_EQ(test::FileNames(dir / "all"),
+              (std::vector<std::string>{"b.wav", "bell.wav", "more.wav"}));
+    EXPECT_EQ(ReadBytes(dir / "all" / "bell.wav"), MakeWav(100, 1));
+    EXPECT_EQ(ReadBytes(dir / "all" / "more.wav"), MakeWav(77, 8));
+    EXPECT_TRUE(answerer.seen.empty());
+    EXPECT_EQ(ReadBytes(dir / "game.wad"), original);  // edits write only the scratch folder
+
+    const int savesBefore = saves;
+    Run("savearchivefile", archive);
+    EXPECT_FALSE(state.Unsaved());
+    EXPECT_EQ(marks(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(saves, savesBefore + 1);
+    EXPECT_EQ(ReadBytes(dir / "game.wad.bak"), original);
+    Run("wadfile", archive);
+    EXPECT_EQ(Names(), (QStringList{u"bell.wav"_s, u"b.wav"_s, u"more.wav"_s}));
+    Run("savefile", Path("again.wav"), 2);
+    EXPECT_EQ(ReadBytes(dir / "again.wav"), MakeWav(300, 9));
+}
+
+// A refused edit says why and changes nothing: not the listing, not the
+// archive, not whether edits are unsaved. Several edits go in whole or not.
+TEST_F(ProceduresTest, ARefusedEditSaysWhyAndChangesNothing) {
+    test::WriteBytes(dir / "noise.wav", Bytes(500, 'A'));
+    test::WriteBytes(dir / "ok.wav", MakeWav(90, 4));
+    // 300 records: the directory passes 80000 bytes, so it is listed in part.
+    Bytes part;
+    const auto append = [&part](const Bytes& bytes) {
+        part.insert(part.end(), bytes.begin(), bytes.end());
+    };
+    for (std::uint32_t i = 0; i < 300; ++i) {
+        append(test::WadRecord("m" + std::to_string(i) + ".wav", 44, 300 * 268 + i * 44));
+    }
+    for (int i = 0; i < 300; ++i) {
+        append(MakeWav(44));
+    }
+    test::WriteBytes(dir / "part.wad", part);
+    const struct {
+        const char* label;
+        std::function<void()> edit;
+        const char* said;
+    } cases[] = {
+        {"not a sound", [&] { Run("replacefile", Path("noise.wav"), 1); }, "cannot go into"},
+        {"a name without a dot", [&] { Run("renamefile", u"nodot"_s, 1); }, "has no \".\""},
+        {"a name taken", [&] { Run("renamefile", u"B.WAV"_s, 1); }, "(ignoring case)"},
+        {"the last sound of a WAD",
+         [&] {
+             Run("removefile", {}, 1);
+             Run("removefile", {}, 1);
+         },
+         "at least one file"},
+        {"two additions, one not a sound",
+         [&] {
+             using Kind = EditOperation::Kind;
+             procedures.RunEdits({{Kind::Add, {}, dir / "ok.wav", {}, 0},
+                                  {Kind::Add, {}, dir / "noise.wav", {}, 0}});
+         },
+         "cannot go into"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString archive = Wad("two.wad", {Sound("a.wav", 100, 1), Sound("b.wav", 120, 2)});
+        Run("wadfile", archive);
+        MessageBoxAnswerer answerer;
+        c.edit();
+        ASSERT_FALSE(answerer.seen.empty());
+        EXPECT_TRUE(answerer.seen.back().text.contains(QString::fromUtf8(c.said)))
+            << answerer.seen.back().text.toStdString();
+        EXPECT_EQ(Names().size(), std::string_view(c.label).starts_with("the last") ? 1 : 2);
+        EXPECT_EQ(state.Unsaved(), std::string_view(c.label).starts_with("the last"));
+    }
+    // Listed only in part, or nothing listed: nothing to edit or save.
+    {
+        MessageBoxAnswerer answerer;
+        Run("wadfile", Path("part.wad"));
+        Run("removefile", {}, 1);
+        Run("savearchivefile", Path("whole.wad"));
+        ASSERT_EQ(answerer.seen.size(), 3u);
+        EXPECT_TRUE(
+            answerer.seen[1].text.startsWith(u"Only part of this archive could be listed"_s));
+        EXPECT_TRUE(answerer.seen[2].text.contains(u"cannot be saved"_s));
+        EXPECT_FALSE(std::filesystem::exists(dir / "whole.wad"));
+    }
+    ProgramState fresh;
+    Procedures none(fresh, hooks);
+    for (const char* code : {"removefile", "savearchivefile"}) {
+        MessageBoxAnswerer answerer;
+        none.RunProcedure(QString::fromLatin1(code), Path("x.wad"), 1);
+        ASSERT_EQ(answerer.seen.size(), 1u);
+        EXPECT_EQ(answerer.seen[0].text, u"Open an archive first."_s);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.wad"));
+}
+
 }  // namespace
 }  // namespace echodelve::app

@@ -4,6 +4,7 @@
 
 #include "commands/about_command.h"
 #include "commands/confirm_browse.h"
+#include "commands/edit_commands.h"
 #include "commands/exit_command.h"
 #include "commands/folder_command.h"
 #include "commands/open_commands.h"
@@ -257,6 +258,111 @@ TEST(JoinPathTest, ExactlyOneSeparatorBetweenFolderAndName) {
     EXPECT_EQ(JoinPath(u"/"_s, u"x.sfx"_s), u"/x.sfx"_s);
     EXPECT_EQ(JoinPath(u"/games"_s, {}), u"/games/"_s);
     EXPECT_EQ(JoinPath(u"/"_s, {}), u"/"_s);
+}
+
+// The sound list's menu, as a person uses it: files chosen through the browse
+// panel, a name through an input box; the edited rows marked; Exit and another
+// open ask while edits are unsaved; Save Archive As asks before it replaces.
+TEST_F(CommandsTest, TheSoundMenuEditsTheListingAndAsksBeforeEditsAreLost) {
+    WriteWadArchive(games / "kit.wad", {PackMember::FromBytes("a.wav", MakeWav(100, 1)),
+                                        PackMember::FromBytes("b.wav", MakeWav(110, 2))});
+    const test::Bytes original = test::ReadBytes(games / "kit.wad");
+    for (const auto& [name, seed] : {std::pair{"new.wav", 7}, {"x1.wav", 8}, {"x2.WAV", 9}}) {
+        test::WriteBytes(games / name, MakeWav(200, static_cast<std::uint8_t>(seed)));
+    }
+    OpenWith(mnuWadOpen_Click, u"kit.wad"_s);
+    const auto bold = [this](int row) { return main.Port()->topLevelItem(row)->font(0).bold(); };
+    const auto choose = [this](const QStringList& names) {
+        for (const QString& name : names) {
+            main.FileList()->findItems(name, Qt::MatchExactly).front()->setSelected(true);
+        }
+        ConfirmBrowse(context);
+    };
+
+    main.Port()->setCurrentItem(main.Port()->topLevelItem(0));
+    mnuReplace_Click(context);
+    EXPECT_EQ(Shown(),
+              "list 350, browse 20: replacefile 'Browse For *.WAV File' [new.wav x1.wav "
+              "x2.WAV], 2 rows");
+    choose({u"new.wav"_s});
+    EXPECT_EQ(Shown(), "list 20, browse 350: replacefile, 2 rows");
+    EXPECT_TRUE(bold(0));
+    EXPECT_FALSE(bold(1));
+    mnuAddSounds_Click(context);
+    choose({u"x1.wav"_s, u"x2.WAV"_s});  // several at once
+    EXPECT_EQ(main.SoundCount(), 4);
+    {
+        MessageBoxAnswerer answerer({}, {u"bell.wav"_s});
+        main.Port()->setCurrentItem(main.Port()->topLevelItem(1));
+        mnuRename_Click(context);
+        EXPECT_EQ(main.Port()->topLevelItem(1)->text(0), u"bell.wav"_s);
+        EXPECT_TRUE(bold(1));
+        mnuRemove_Click(context);
+        EXPECT_EQ(main.SoundCount(), 3);
+        EXPECT_TRUE(answerer.seen.empty());
+    }
+    EXPECT_EQ(test::ReadBytes(games / "kit.wad"), original);
+
+    // Kept: the program does not end, no other archive is offered.
+    {
+        MessageBoxAnswerer answerer({QMessageBox::No, QMessageBox::No});
+        mnuExit_Click(context);
+        mnuSfxOpen_Click(context);
+        ASSERT_EQ(answerer.seen.size(), 2u);
+        EXPECT_TRUE(answerer.seen[0].text.startsWith(u"The edits to 'kit.wad' are not saved"_s));
+        EXPECT_EQ(ended, 0);
+        EXPECT_EQ(Shown(), "list 20, browse 350: addfile, 3 rows");
+    }
+    // Saved over the archive when the user agrees, the old one kept.
+    mnuSaveArchiveAs_Click(context);
+    EXPECT_EQ(Shown(),
+              "list 350, browse 20: savearchivefile 'kit.wad' [] disabled +open folder, 3 rows");
+    {
+        MessageBoxAnswerer answerer({QMessageBox::No});
+        ConfirmBrowse(context);  // not replaced: the panel stays
+        EXPECT_EQ(test::ReadBytes(games / "kit.wad"), original);
+        EXPECT_EQ(
+            Shown(),
+            "list 350, browse 20: savearchivefile 'kit.wad' [] disabled +open folder, 3 rows");
+    }
+    {
+        MessageBoxAnswerer answerer({QMessageBox::Yes});
+        ConfirmBrowse(context);
+        ASSERT_EQ(answerer.seen.size(), 1u);
+        EXPECT_TRUE(answerer.seen[0].text.contains(u"kit.wad.bak"_s));
+    }
+    EXPECT_EQ(test::ReadBytes(games / "kit.wad.bak"), original);
+    EXPECT_FALSE(bold(0));
+    EXPECT_FALSE(app.State().Unsaved());
+    {
+        MessageBoxAnswerer answerer;
+        mnuExit_Click(context);  // nothing unsaved: no question
+        EXPECT_TRUE(answerer.seen.empty());
+        EXPECT_EQ(ended, 1);
+    }
+}
+
+// WAV files dropped on the list: one on a row replaces it, any number below
+// the rows are added; several on one row are refused with a message.
+TEST_F(CommandsTest, SoundsDroppedOnARowReplaceItAndBelowTheRowsAreAdded) {
+    WriteWadArchive(games / "kit.wad", {PackMember::FromBytes("a.wav", MakeWav(100, 1))});
+    test::WriteBytes(games / "n1.wav", MakeWav(120, 3));
+    test::WriteBytes(games / "n2.wav", MakeWav(130, 4));
+    OpenWith(mnuWadOpen_Click, u"kit.wad"_s);
+    const QStringList both = {Q(games / "n1.wav"), Q(games / "n2.wav")};
+    {
+        MessageBoxAnswerer answerer;
+        DropSounds(context, 1, both);
+        ASSERT_EQ(answerer.seen.size(), 1u);
+        EXPECT_TRUE(answerer.seen[0].text.startsWith(u"One sound replaces one row"_s));
+        EXPECT_FALSE(app.State().Unsaved());
+    }
+    DropSounds(context, 1, {both[1]});
+    EXPECT_EQ(main.Port()->topLevelItem(0)->text(1), u"130"_s);
+    DropSounds(context, 0, both);
+    EXPECT_EQ(main.SoundCount(), 3);
+    EXPECT_EQ(main.Port()->topLevelItem(2)->text(0), u"n2.wav"_s);
+    EXPECT_TRUE(app.State().Unsaved());
 }
 
 }  // namespace

@@ -184,6 +184,21 @@ TEST_F(ArchiveEditTest, OperationsComposeInOrder) {
         }
         EXPECT_EQ(names, c.names);
     }
+    // Names the archive already repeats do not stop an edit; a name the edit
+    // gives may repeat none.
+    Describe(ArchiveKind::Wad)
+        .write(dir / "twice.wad",
+               {PackMember::FromBytes("d.wav", MakeWav(50)),
+                PackMember::FromBytes("D.WAV", MakeWav(51)),
+                PackMember::FromBytes("e.wav", MakeWav(52))},
+               {});
+    const auto twice = Open(dir / "twice.wad");
+    const EditOperation replace{Kind::Replace, {3}, file, {}, 0};
+    EXPECT_NO_THROW(WriteEditedArchive(*twice, std::span(&replace, 1), dir / "kept.wad"));
+    const EditOperation rename{Kind::Rename, {3}, {}, "D.wav", 0};
+    EXPECT_THROW(WriteEditedArchive(*twice, std::span(&rename, 1), dir / "refused.wad"),
+                 ArchiveError);
+    EXPECT_FALSE(exists(dir / "refused.wad"));
 }
 
 // --match: the replacement takes the replaced sound's encoding, rate,
