@@ -27,14 +27,6 @@ namespace fs = std::filesystem;
 using namespace echodelve;
 using Bytes = std::vector<std::uint8_t>;
 
-// `line`: where the requirement stands, for the report.
-void Require(bool condition, int line) {
-    if (!condition) {
-        std::fprintf(stderr, "edit_fuzzer: the requirement on line %d is not met\n", line);
-        std::abort();
-    }
-}
-
 Bytes ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -171,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     info.write(archive, members, {});
     const std::unique_ptr<ArchiveDecoder> decoder = MakeDecoder(kind, hooks);
     decoder->Decode(archive);
-    Require(decoder->Count() == count, __LINE__);
+    fuzz::Require(decoder->Count() == count, __LINE__);
 
     std::vector<EditOperation> operations;
     while (!input.Done() && operations.size() < 12 && !model.refused) {
@@ -268,24 +260,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const ArchiveError&) {
         refused = true;
     }
-    Require(refused == model.refused, __LINE__);
-    Require(refused != fs::exists(output), __LINE__);
+    fuzz::Require(refused == model.refused, __LINE__);
+    fuzz::Require(refused != fs::exists(output), __LINE__);
     if (!refused) {
         const std::unique_ptr<ArchiveDecoder> result = MakeDecoder(kind, hooks);
         result->Decode(output);
-        Require(result->Count() == static_cast<std::int32_t>(model.order.size()), __LINE__);
+        fuzz::Require(result->Count() == static_cast<std::int32_t>(model.order.size()), __LINE__);
         for (std::int32_t n = 1; n <= result->Count(); ++n) {
             const Sound& expected = model.order[static_cast<std::size_t>(n - 1)];
-            Require(!info.hasDirectory || result->Entry(n).name == expected.name, __LINE__);
+            fuzz::Require(!info.hasDirectory || result->Entry(n).name == expected.name, __LINE__);
             Bytes bytes;
             CopyCataloguedSound(result->Catalogue(), n, [&bytes](std::span<const std::uint8_t> p) {
                 bytes.insert(bytes.end(), p.begin(), p.end());
             });
-            Require(bytes == expected.bytes, __LINE__);
+            fuzz::Require(bytes == expected.bytes, __LINE__);
         }
     }
     // Nothing to do: the same bytes.
     WriteEditedArchive(*decoder, {}, output);
-    Require(ReadAll(output) == ReadAll(archive), __LINE__);
+    fuzz::Require(ReadAll(output) == ReadAll(archive), __LINE__);
     return 0;
 }

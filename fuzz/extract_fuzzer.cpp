@@ -54,13 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::remove_all(scratch);
     fs::create_directory(scratch);
 
-    const auto archive = fuzz::InMemory(data + 1, size - 1);
-    const std::unique_ptr<ArchiveDecoder> decoder =
-        MakeDecoder((data[0] & 1) != 0 ? ArchiveKind::Sfx : ArchiveKind::Wad, hooks);
-    try {
-        decoder->Decode(archive);
-    } catch (const ArchiveError&) {
-    }
+    const fuzz::FuzzArchive input = fuzz::DecodeInput(data, size, hooks);
+    const std::shared_ptr<const ByteSource>& archive = input.source;
+    const std::unique_ptr<ArchiveDecoder>& decoder = input.decoder;
     const SoundCatalogue& catalogue = decoder->Catalogue();
 
     SaveAllNames names;

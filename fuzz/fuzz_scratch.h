@@ -3,12 +3,15 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
+#include "formats/archive_decoder.h"
 #include "formats/byte_source.h"
+#include "formats/errors.h"
 #include "formats/ui_hooks.h"
 
 namespace echodelve::fuzz {
@@ -41,5 +44,33 @@ class FuzzHooks : public UiHooks {
   private:
     unsigned asked_ = 0;
 };
+
+// The input as an archive: its first byte (not empty) picks the kind (odd:
+// SFX), the rest is the archive, decoded; `decoded` is false when the decode threw.
+struct FuzzArchive {
+    ArchiveKind kind;
+    std::shared_ptr<const ByteSource> source;
+    std::unique_ptr<ArchiveDecoder> decoder;
+    bool decoded = false;
+};
+inline FuzzArchive DecodeInput(const std::uint8_t* data, std::size_t size, UiHooks& hooks) {
+    FuzzArchive archive{(data[0] & 1) != 0 ? ArchiveKind::Sfx : ArchiveKind::Wad,
+                        InMemory(data + 1, size - 1), nullptr, false};
+    archive.decoder = MakeDecoder(archive.kind, hooks);
+    try {
+        archive.decoder->Decode(archive.source);
+        archive.decoded = true;
+    } catch (const ArchiveError&) {
+    }
+    return archive;
+}
+
+// Ends the run, naming the line (__LINE__) of the requirement not met.
+inline void Require(bool condition, int line) {
+    if (!condition) {
+        std::fprintf(stderr, "fuzzer: the requirement on line %d is not met\n", line);
+        std::abort();
+    }
+}
 
 }  // namespace echodelve::fuzz

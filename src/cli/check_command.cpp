@@ -1,4 +1,6 @@
 #include <array>
+#include <limits>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -9,32 +11,35 @@
 #include "formats/archive_check.h"
 #include "formats/archive_kinds.h"
 #include "formats/errors.h"
+#include "formats/salvage.h"
 
 namespace echodelve::cli {
 
 const std::string kCheckHelp =
     "Usage: echodelve-cli check [--json] [--kind=" + KindNames("|") +
-    "] [--no-limits] ARCHIVE...\n"
+    "] [--no-limits] [--salvage] ARCHIVE...\n"
     "Checks each archive's health, reading it without writing anything, and\n"
     "names every problem found with the sound it concerns: a sound that is not\n"
     "RIFF/WAVE, or whose RIFF length disagrees with its record (WAD); a fmt chunk\n"
     "missing or impossible; a data chunk running past the sound's end; bytes\n"
     "past the archive's end; an encoding that cannot be decoded; sounds that\n"
     "overlap or lie inside the directory; bytes no sound claims; a directory cut\n"
-    "at its limit; names that must change to be written, or occur twice.\n"
+    "at its limit; names that must change to be written, or occur twice; sounds\n"
+    "a damaged archive hides that --salvage would recover.\n"
     "\n"
     "  --json          print one JSON document: {\"archives\": [{\"archive\", \"kind\",\n"
     "                  \"sounds\", \"clean\", \"problems\": [{\"sound\", \"name\",\n"
     "                  \"problem\"}]}]}, \"sound\" and \"name\" null for the archive\n" +
-    NoLimitsHelp(18, "read") + KindHelp(18, "the archives' kind, for each one") +
+    NoLimitsHelp(18, "read") + KindHelp(18, "the archives' kind, for each one") + kSalvageHelp +
     "\n"
     "Exit status: 0 when every archive is clean; 1 when a problem was found or an\n"
     "archive could not be read; 2 for a mistake in the command line.\n";
 
 namespace {
 
-constexpr std::array<Option, 4> kCheckOptions = {{
+constexpr std::array<Option, 5> kCheckOptions = {{
     {"no-limits", 0, false},
+    {"salvage", 0, false},
     {"json", 0, false},
     {"kind", 0, true},
     {"help", 'h', false},
@@ -49,6 +54,20 @@ struct Checked {
     std::string unreadable;          // why it could not be read, if it could not
 };
 
+// " --salvage would recover N more sounds." where it would, else empty.
+std::string Recoverable(ArchiveKind kind, const std::filesystem::path& path,
+                        const SoundCatalogue* read, bool limits) {
+    const std::int32_t more =
+        Salvage(kind, std::make_shared<FileSource>(path), read,
+                limits ? kCatalogueSlots : std::numeric_limits<std::int32_t>::max())
+            .Recovered();
+    if (more == 0) {
+        return {};
+    }
+    return " --salvage would recover " + std::to_string(more) +
+           (more == 1 ? " more sound." : " more sounds.");
+}
+
 Checked CheckOne(const std::string& path, const ParsedArgs& parsed, Console& console) {
     Checked checked;
     checked.archive = path;
@@ -57,11 +76,27 @@ Checked CheckOne(const std::string& path, const ParsedArgs& parsed, Console& con
         ConsoleHooks hooks(console, AnswerPolicy::No);
         std::ostringstream quiet;  // the limit is a finding here, not a warning
         Console silent{console.in, quiet, quiet};
-        const OpenedArchive opened =
-            DecodeArchive(hooks, silent, "check", kind, path, !parsed.Has("--no-limits"));
+        const bool limits = !parsed.Has("--no-limits");
+        const bool salvage = parsed.Has("--salvage");
+        std::optional<OpenedArchive> decoded;
+        try {
+            decoded.emplace(DecodeArchive(hooks, silent, "check", kind, path, limits, salvage));
+        } catch (const SoundLimitReached&) {
+            throw;
+        } catch (const ArchiveError& error) {
+            throw ArchiveError(std::string(error.what()) +
+                               Recoverable(kind, path, nullptr, limits));
+        }
+        const OpenedArchive& opened = *decoded;
         checked.kind = KindName(kind);
         checked.sounds = opened.decoder->Count();
         checked.findings = CheckArchive(*opened.decoder, opened.cutAtLimit);
+        if (const std::string more =
+                salvage ? std::string()
+                        : Recoverable(kind, path, &opened.decoder->Catalogue(), limits);
+            !more.empty()) {
+            checked.findings.push_back({0, more.substr(1)});
+        }
         for (std::int32_t n = 1; n <= checked.sounds; ++n) {
             checked.names.push_back(opened.decoder->Entry(n).name);
         }

@@ -154,4 +154,10 @@ ArchiveKind ResolveKind(const std::optional<std::string>& given,
                      KindNames(" or --kind "));
 }
 
+const std::string kSalvageHelp =
+    "  --salvage       read a damaged archive past where it breaks: after a sound\n"
+    "                  that is not a whole RIFF/WAVE file (SFX), or in the bytes\n"
+    "                  no record claims (WAD), find the sounds by their headers;\n"
+    "                  the sounds found so are marked \"salvaged\"\n";
+
 }  // namespace echodelve::cli

@@ -70,5 +70,7 @@ std::string HelpEntry(std::string_view option, std::size_t column, std::string_v
 // the kinds and limits the archive library describes.
 std::string KindHelp(std::size_t column, std::string_view kindOf);
 std::string NoLimitsHelp(std::size_t column, std::string_view verb);
+// The entry of --salvage, which list, extract and check share.
+extern const std::string kSalvageHelp;
 
 }  // namespace echodelve::cli

@@ -1,6 +1,7 @@
 #include "console_hooks.h"
 
 #include <istream>
+#include <limits>
 #include <ostream>
 #include <system_error>
 
@@ -8,6 +9,7 @@
 #include "cli/escaping.h"
 #include "formats/archive_kinds.h"
 #include "formats/errors.h"
+#include "formats/salvage.h"
 #include "formats/sound_catalogue.h"
 
 namespace echodelve::cli {
@@ -32,14 +34,29 @@ bool ConsoleHooks::SaveSoundThatIsNotRiff(const SoundQuery& sound) {
 }
 
 OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, std::string_view command,
-                            ArchiveKind kind, const std::filesystem::path& archive, bool limits) {
+                            ArchiveKind kind, const std::filesystem::path& archive, bool limits,
+                            bool salvage) {
     RefuseMissingArchive(archive);
-    OpenedArchive opened{MakeDecoder(kind, hooks)};
+    OpenedArchive opened{MakeDecoder(kind, hooks), false, 0, {}};
     opened.decoder->SetLimits(limits);
+    bool decoded = false;
     try {
         opened.cutAtLimit = opened.decoder->Decode(archive).cutAtLimit;
+        decoded = true;
     } catch (const SoundLimitReached& reached) {
         throw SoundLimitReached(std::string(reached.what()) + " --no-limits reads them all.");
+    } catch (const ArchiveError&) {
+        if (!salvage) {
+            throw;
+        }
+    }
+    if (salvage) {
+        SalvagedCatalogue found =
+            Salvage(kind, std::make_shared<FileSource>(archive),
+                    decoded ? &opened.decoder->Catalogue() : nullptr,
+                    limits ? kCatalogueSlots : std::numeric_limits<std::int32_t>::max());
+        opened.decoder->Adopt(std::move(found.catalogue));
+        opened.salvaged = std::move(found.salvaged);
     }
     if (opened.cutAtLimit) {
         Say(console, command,

@@ -37,15 +37,23 @@ struct OpenedArchive {
     std::unique_ptr<ArchiveDecoder> decoder;
     bool cutAtLimit = false;  // said on stderr already; the command then fails
     std::int64_t size = 0;    // the archive's bytes
+    // With salvage, per sound from 1: whether only the salvage found it.
+    std::vector<bool> salvaged;
+    bool Salvaged(std::int32_t number) const {
+        return static_cast<std::size_t>(number) <= salvaged.size() &&
+               salvaged[static_cast<std::size_t>(number - 1)];
+    }
 };
 
 // Decodes the archive with the decoder of its kind, within the program's
 // limits unless `limits` is false. On the command line a missing archive is a
 // mistake rather than an empty WAD; a directory cut short is reported on
-// stderr. Throws ArchiveError as the decoders do.
+// stderr. Throws ArchiveError as the decoders do. With `salvage`, the
+// archive is then read again past any break (see Salvage), also where the
+// plain decode failed.
 OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, std::string_view command,
                             ArchiveKind kind, const std::filesystem::path& archive,
-                            bool limits = true);
+                            bool limits = true, bool salvage = false);
 
 // "sound 3 'door.wav'", for messages about one sound; control characters in
 // the name written as \xNN, so a message stays on its line.

@@ -43,6 +43,9 @@ const std::string kExtractHelp =
     "  -v, --verbose        name each file as it is written, and pass on what the\n"
     "                       decoding libraries say of the sounds\n" +
     NoLimitsHelp(23, "read") + KindHelp(23, "the archive's kind") +
+    HelpEntry("--salvage", 23,
+              "read a damaged archive past where it breaks, finding the sounds by their "
+              "headers (see list --help)") +
     "  --yes                write sounds that do not begin with \"RIFF\" without asking\n"
     "  --no                 skip them without asking\n"
     "                       (neither: ask on a terminal, otherwise skip)\n"
@@ -57,8 +60,9 @@ const std::string kExtractHelp =
 
 namespace {
 
-constexpr std::array<Option, 12> kExtractOptions = {{
+constexpr std::array<Option, 13> kExtractOptions = {{
     {"jobs", 'j', true},
+    {"salvage", 0, false},
     {"no-limits", 0, false},
     {"output", 'o', true},
     {"stdout", 'p', false},
@@ -178,8 +182,8 @@ int RunExtract(std::span<const std::string> args, Console& console) {
 
     OpenedArchive opened;
     try {
-        opened =
-            DecodeArchive(hooks, console, "extract", kind, archivePath, !parsed.Has("--no-limits"));
+        opened = DecodeArchive(hooks, console, "extract", kind, archivePath,
+                               !parsed.Has("--no-limits"), parsed.Has("--salvage"));
     } catch (const ArchiveError& error) {
         Say(console, "extract", error.what());
         return kExitFailure;

@@ -18,7 +18,7 @@ namespace echodelve::cli {
 
 const std::string kListHelp =
     "Usage: echodelve-cli list [--kind=" + KindNames("|") +
-    "] [--details] [--json] [--no-limits] ARCHIVE\n"
+    "] [--details] [--json] [--no-limits] [--salvage] ARCHIVE\n"
     "Prints one line per sound: number, name, size in bytes and offset in the\n"
     "archive, separated by tabs. Control characters in a name are written as \\xNN.\n"
     "\n" +
@@ -27,7 +27,7 @@ const std::string kListHelp =
     "                  bits per sample, duration in seconds, and its loop as\n"
     "                  START-END in frames and in seconds, END not included\n"
     "                  (\"-\" where unknown or where it has none)\n" +
-    NoLimitsHelp(18, "list") +
+    NoLimitsHelp(18, "list") + kSalvageHelp +
     "  --json          print the listing as a JSON object instead, details\n"
     "                  included (null where unknown, with the reason as \"problem\")\n";
 
@@ -107,8 +107,9 @@ std::string DetailFields(const DetailsOrProblem& sound) {
            R"(, "problem": null)";
 }
 
-constexpr std::array<Option, 5> kListOptions = {{
+constexpr std::array<Option, 6> kListOptions = {{
     {"no-limits", 0, false},
+    {"salvage", 0, false},
     {"kind", 0, true},
     {"json", 0, false},
     {"details", 0, false},
@@ -131,8 +132,9 @@ int RunList(std::span<const std::string> args, Console& console) {
     std::vector<std::string> problems;
     bool cut = false;
     try {
-        const OpenedArchive opened =
-            DecodeArchive(hooks, console, "list", kind, archivePath, !parsed.Has("--no-limits"));
+        const bool salvage = parsed.Has("--salvage");
+        const OpenedArchive opened = DecodeArchive(hooks, console, "list", kind, archivePath,
+                                                   !parsed.Has("--no-limits"), salvage);
         const ArchiveDecoder& archive = *opened.decoder;
         cut = opened.cutAtLimit;
         for (std::int32_t i = 1; i <= archive.Count(); ++i) {
@@ -148,8 +150,11 @@ int RunList(std::span<const std::string> args, Console& console) {
                 const SoundEntry& entry = archive.Entry(i);
                 listing << (i > 1 ? ",\n  " : "\n  ") << "{\"number\": " << i
                         << ", \"name\": " << JsonString(entry.name) << ", \"size\": " << entry.size
-                        << ", \"offset\": " << entry.offset << DetailFields(archive.Details(i))
-                        << "}";
+                        << ", \"offset\": " << entry.offset << DetailFields(archive.Details(i));
+                if (salvage) {
+                    listing << ", \"salvaged\": " << (opened.Salvaged(i) ? "true" : "false");
+                }
+                listing << "}";
             }
             listing << (archive.Count() > 0 ? "\n]}\n" : "]}\n");
         } else {
@@ -159,6 +164,9 @@ int RunList(std::span<const std::string> args, Console& console) {
                         << entry.offset;
                 if (parsed.Has("--details")) {
                     listing << '\t' << DetailColumns(archive.Details(i));
+                }
+                if (opened.Salvaged(i)) {
+                    listing << "\tsalvaged";
                 }
                 listing << '\n';
             }

@@ -52,6 +52,8 @@ class ArchiveDecoder {
     // cannot be told. Reads the sound's bytes in the archive; writes nothing.
     DetailsOrProblem Details(std::int64_t number) const;
     const SoundCatalogue& Catalogue() const { return catalogue_; }
+    // Takes a catalogue read another way (a salvage of a damaged archive).
+    void Adopt(SoundCatalogue catalogue) { catalogue_ = std::move(catalogue); }
 
   protected:
     UiHooks& Ui() { return ui_; }

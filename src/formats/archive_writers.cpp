@@ -43,19 +43,24 @@ FileHandle OpenMemberFile(const std::filesystem::path& file) {
 class RangeReaders {
   public:
     ByteReader& For(const SourceRange& range) {
-        std::unique_ptr<ByteReader>& reader = open_[range.source.get()];
-        if (!reader) {
-            reader = range.source->Open();
+        Opened& opened = open_[range.source.get()];
+        if (!opened.reader) {
+            opened.reader = range.source->Open();
+            opened.size = opened.reader->Size().value_or(0);
         }
-        if (reader->Size().value_or(0) < range.offset + range.size) {
+        if (opened.size < range.offset + range.size) {
             throw ArchiveError("Could not read '" + range.source->Describe() +
                                "': it is shorter than when it was read.");
         }
-        return *reader;
+        return *opened.reader;
     }
 
   private:
-    std::map<const ByteSource*, std::unique_ptr<ByteReader>> open_;
+    struct Opened {
+        std::unique_ptr<ByteReader> reader;
+        std::int64_t size = 0;  // when opened: a copy reads no further
+    };
+    std::map<const ByteSource*, Opened> open_;
 };
 
 std::uint64_t MemberSize(const PackMember& member) {
@@ -101,6 +106,12 @@ void CopyRange(const SourceRange& range, std::uint64_t size, RangeReaders& reade
     std::uint64_t done = 0;
     if (reader.Handle() != nullptr) {
         done = CopyInKernel(reader.Handle(), range.offset, out.Handle(), size);
+    }
+    // Bytes the kernel did not copy are read here, where past the end they
+    // would read as zeros: the source must still hold them all.
+    if (done < size && reader.Size().value_or(0) < range.offset + static_cast<std::int64_t>(size)) {
+        throw ArchiveError("Could not read '" + range.source->Describe() +
+                           "': it changed while the archive was written.");
     }
     std::vector<std::uint8_t> chunk(
         static_cast<std::size_t>(std::min<std::uint64_t>(size - done, kCopyChunkBytes)));

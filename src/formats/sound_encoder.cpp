@@ -85,8 +85,8 @@ std::vector<std::uint8_t> EncodeFrames(int format, int rate, int channels,
         SetLoop(file, *loop);
     }
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    constexpr std::size_t kBlockFrames = 4096;
-    std::vector<float> block(kBlockFrames * static_cast<std::size_t>(channels));
+    constexpr std::size_t kEncodeBlockFrames = 4096;
+    std::vector<float> block(kEncodeBlockFrames * static_cast<std::size_t>(channels));
     std::string failure;
     while (const std::size_t n = frames(block)) {
         if (sf_writef_float(file, block.data(), static_cast<sf_count_t>(n)) !=

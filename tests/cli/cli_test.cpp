@@ -175,6 +175,12 @@ class CliTest : public ::testing::Test {
             }
             Write(name, bytes);
         }
+        // Three sounds with 8 junk bytes between the first two: the walk breaks there.
+        Bytes junk = MakeWav(60, 1);
+        for (const Bytes& piece : {Bytes(8, 'J'), MakeWav(70, 2), MakeWav(80, 3)}) {
+            Append(junk, piece);
+        }
+        Write("junk.sfx", junk);
         if (uses("d.wad")) {
             Bytes speech = MakeWav(80, 8);
             speech[20] = 0x22;  // TrueSpeech, which nothing here decodes
@@ -662,6 +668,22 @@ const Row kExitRows[] = {
     {"edit -o @e.wad --move=1-2=10 @ten.wad", 1, "", "the places are 1 to 9."},
     {"edit -o @e.wad --replace=2 @ten.wad", 2, "", "--replace takes SOUND=FILE, not '2'"},
     {"edit -o @e.wad --remove=0 @ten.wad", 2, "", "'0' is not a sound number"},
+    // --salvage: past the break, the sounds found by their headers, so marked.
+    {"list @junk.sfx", 1, "1\tedsnd001.wav\t60\t0\n2\tedsnd002.wav\t", "lie past the end"},
+    {"list --salvage @junk.sfx", 0,
+     "1\tedsnd001.wav\t60\t0\n2\tedsnd002.wav\t70\t68\tsalvaged\n3\tedsnd003.wav\t80\t138\t"
+     "salvaged\n",
+     ""},
+    {"list --salvage --json @junk.sfx", 0, R"("offset": 0, "encoding")", ""},
+    {"list --salvage --json @junk.sfx", 0, R"(, "salvaged": true}
+]})",
+     ""},
+    {"list --salvage @ten.wad", 0, "10\ts10.wav\t60\t3175\n", ""},
+    {"check @junk.sfx", 1, "  the archive: --salvage would recover 2 more sounds.\n", ""},
+    {"check @ten.wad", 0, "clean", ""},
+    {"check --salvage @junk.sfx", 1, "bytes 60 to 67 (8 bytes) belong to no sound", ""},
+    {"extract --salvage -v -o @s @junk.sfx", 0, "", "Wrote 3 of 3 sounds to '@s'.\n"},
+    {"extract -o @s @junk.sfx", 1, "", "more than the whole archive holds (218)"},
     // An archive whose kind cannot be told spoils only itself; the document stays whole.
     {"check @noise.bin @ten.wad", 1,
      "@noise.bin: not checked (it could not be read)\n@ten.wad: clean", "Cannot tell the kind of"},

@@ -41,10 +41,10 @@ _echodelve_cli() {
     if [[ $cur == -* ]]; then
         local options
         case $command in
-            list) options='--kind= --details --json --no-limits --help' ;;
-            extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --no-limits --jobs= --help' ;;
+            list) options='--kind= --details --json --no-limits --salvage --help' ;;
+            extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --no-limits --salvage --jobs= --help' ;;
             pack) options='--output= --kind= --help' ;;
-            check) options='--json --kind= --no-limits --help' ;;
+            check) options='--json --kind= --no-limits --salvage --help' ;;
             edit) options='--output= --in-place --no-backup --replace= --add= --remove= --rename= --move= --match --kind= --help' ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
