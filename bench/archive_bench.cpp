@@ -167,6 +167,14 @@ void MakeFixtures(const fs::path& work) {
         sounds.push_back(PackMember::FromBytes("x.wav", Wav(kSoundBytes, i)));
     }
     echodelve::WriteSfxArchive(work / "big.sfx", sounds);
+    // The same with its last 10 sounds different: cmp reads nearly all of both.
+    {
+        std::vector<PackMember> other(sounds.begin(), sounds.end() - 10);
+        for (unsigned i = 0; i < 10; ++i) {
+            other.push_back(PackMember::FromBytes("x.wav", Wav(kSoundBytes, 5000 + i)));
+        }
+        echodelve::WriteSfxArchive(work / "other.sfx", other);
+    }
     // The same with 8 junk bytes after the first sound: its walk breaks there.
     sounds.insert(sounds.begin() + 1,
                   PackMember::FromBytes("junk", {'R', 'I', 'F', 'F', 'J', 'U', 'N', 'K'}));
@@ -294,6 +302,20 @@ int main(int argc, char** argv) {
         "edit: 1000 sounds, one replaced: median ratio to cp of the archive %.2fx (target <= "
         "1.3x)\n",
         Median(editRatios));
+    // Comparing two versions, against cmp of the same two files.
+    std::vector<double> diffRatios;
+    for (int round = 0; round < 5; ++round) {
+        const std::string other = (work / "other.sfx").string();
+        const double compared = Spawn({"cmp", archive, other}, 1).seconds;
+        const double diffed = Spawn({cli, "diff", archive, other}, 1).seconds;
+        diffRatios.push_back(diffed / compared);
+        std::printf("diff: round %d: cmp %.3f s; diff %.3f s (%.2fx)\n", round + 1, compared,
+                    diffed, diffed / compared);
+    }
+    std::printf(
+        "diff: two 1000-sound archives, the last 10 sounds differing: median ratio to cmp %.2fx "
+        "(target <= 1.5x)\n",
+        Median(diffRatios));
     // Salvage of the damaged archive, against a plain listing of the whole one.
     std::vector<double> salvageRatios;
     for (int round = 0; round < 5; ++round) {

@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::string_view kToolHelp =
     "Usage: echodelve-cli COMMAND [OPTIONS]\n"
-    "Lists, extracts, packs and edits the sounds of SFX and WAD game sound archives.\n"
+    "Lists, extracts, packs, edits and compares the sounds of SFX and WAD game sound\narchives.\n"
     "\n"
     "Commands:\n"
     "  list      list the sounds of an archive\n"
@@ -22,17 +22,19 @@ constexpr std::string_view kToolHelp =
     "  pack      write WAV files into a new SFX or WAD archive\n"
     "  check     check archives' health: every problem, with the sound it concerns\n"
     "  edit      write an archive again with sounds replaced, added, removed or renamed\n"
+    "  diff      compare two archives: sounds added, removed, changed, renamed, moved\n"
     "\n"
     "'echodelve-cli COMMAND --help' or 'echodelve-cli help COMMAND' describes each\n"
     "command;\n"
     "'echodelve-cli --version' prints the version.\n";
 
-const std::array<Command, 5> kCommands = {{
+const std::array<Command, 6> kCommands = {{
     {"list", &kListHelp, RunList},
     {"extract", &kExtractHelp, RunExtract},
     {"pack", &kPackHelp, RunPack},
     {"check", &kCheckHelp, RunCheck},
     {"edit", &kEditHelp, RunEdit},
+    {"diff", &kDiffHelp, RunDiff, kExitUsage},
 }};
 
 // Whether everything meant for standard output got there (not so on a full
@@ -123,9 +125,9 @@ int RunCli(std::span<const std::string> args, Console& console) {
             // What a command did not foresee (an archive that cannot be read
             // while its kind is told, say) still ends as a failure with its reason.
             Say(console, command.name, error.what());
-            return kExitFailure;
+            return command.trouble;
         }
-        return WroteAll(console, command.name) ? status : kExitFailure;
+        return WroteAll(console, command.name) ? status : command.trouble;
     }
     Say(console, {}, "there is no command '" + args[0] + "'; see 'echodelve-cli --help'");
     return kExitUsage;

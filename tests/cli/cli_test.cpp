@@ -684,6 +684,15 @@ const Row kExitRows[] = {
     {"check --salvage @junk.sfx", 1, "bytes 60 to 67 (8 bytes) belong to no sound", ""},
     {"extract --salvage -v -o @s @junk.sfx", 0, "", "Wrote 3 of 3 sounds to '@s'.\n"},
     {"extract -o @s @junk.sfx", 1, "", "more than the whole archive holds (218)"},
+    // diff: 0 the same, 1 different, 2 trouble, as cmp has it.
+    {"diff @ten.wad @kept.wad", 0, "", ""},
+    {"diff --json @ten.wad @kept.wad", 0, R"("same": true)", ""},
+    {"diff @ten.wad @mixed.wad", 1, "removed  a:1 's1.wav'\n", ""},
+    {"diff @mixed.wad @ten.wad", 1, "added    b:10 's10.wav'\n", ""},
+    {"diff @ten.wad @none.wad", 2, "", "The archive '@none.wad' does not exist."},
+    {"diff @ten.wad @cut.wad", 1, "changed  a:10 b:10 's10.wav'", ""},
+    {"diff @ten.wad", 2, "", "Give two archives, A and B"},
+    {"diff @ten.wad @mixed.wad", 2, "", "Could not write to standard output", {.outBroken = true}},
     // An archive whose kind cannot be told spoils only itself; the document stays whole.
     {"check @noise.bin @ten.wad", 1,
      "@noise.bin: not checked (it could not be read)\n@ten.wad: clean", "Cannot tell the kind of"},
