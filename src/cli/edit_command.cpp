@@ -33,7 +33,8 @@ const std::string kEditHelp =
     "  --match                convert each replacement to the encoding, rate and\n"
     "                         channels of the sound it replaces, keeping that\n"
     "                         sound's loop at the same place in the new length\n" +
-    HelpEntry("--kind=" + KindNames("|"), 23,
+    NoLimitsHelp(25, "read") +
+    HelpEntry("--kind=" + KindNames("|"), 25,
               "the archive's kind (by default taken from its extension, or else its "
               "content)") +
     "\n"
@@ -46,8 +47,9 @@ const std::string kEditHelp =
 
 namespace {
 
-constexpr std::array<Option, 11> kEditOptions = {{
+constexpr std::array<Option, 12> kEditOptions = {{
     {"output", 'o', true},
+    {"no-limits", 0, false},
     {"in-place", 0, false},
     {"no-backup", 0, false},
     {"match", 0, false},
@@ -101,6 +103,9 @@ int RunEdit(std::span<const std::string> args, Console& console) {
     }
     // The sounds each operation picks are checked before the archive is read.
     for (const auto& [option, value] : parsed.given) {
+        if (option == "--add" && value.empty()) {
+            throw UsageError("--add takes a FILE");
+        }
         if (option == "--replace" || option == "--rename" || option == "--move") {
             const auto [sound, rest] = Split(option, value);
             CheckSelection(std::span(&sound, 1));
@@ -116,11 +121,20 @@ int RunEdit(std::span<const std::string> args, Console& console) {
         output = archivePath.string();
     }
     const ArchiveKind kind = ResolveKind(parsed.Value("--kind"), archivePath);
+    // An archive of one kind under a name that says another would be read as that.
+    if (const std::optional<ArchiveKind> named = KindFromName(*output); named && *named != kind) {
+        throw UsageError("'" + *output + "' names another kind of archive (" +
+                         std::string(Describe(*named).name) + ") than the one edited (" +
+                         std::string(Describe(kind).name) + ")");
+    }
     ConsoleHooks hooks(console, AnswerPolicy::No, "edit");
     try {
-        const OpenedArchive opened = DecodeArchive(hooks, console, "edit", kind, archivePath);
+        const OpenedArchive opened =
+            DecodeArchive(hooks, console, "edit", kind, archivePath, !parsed.Has("--no-limits"));
         if (opened.cutAtLimit) {
-            return kExitFailure;  // said; a listing cut short is not written back
+            // A listing cut short is not written back: its other sounds would be lost.
+            Say(console, "edit", "Only part of the archive could be read. Nothing was written.");
+            return kExitFailure;
         }
         std::vector<EditOperation> operations;
         std::string missing;  // every sound asked for that is not there

@@ -1,6 +1,7 @@
 #include "archive_edit.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <map>
@@ -13,11 +14,16 @@
 #include "atomic_file.h"
 #include "errors.h"
 #include "file_io.h"
+#include "little_endian.h"
 #include "output_names.h"
 #include "pcm_converter.h"
+#include "riff.h"
 #include "sound_encoder.h"
 #include "sound_stream.h"
+#include "text_encoding.h"
+#include "wad_decoder.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,24 +40,90 @@ std::string Subject(const ArchiveDecoder& archive, std::int32_t number) {
 // archive is written.
 PackMember Kept(const ArchiveDecoder& archive, std::int32_t number) {
     const SoundEntry& entry = archive.Entry(number);
-    // Zeros standing for bytes the archive lacks would be written as the sound's own.
-    if (const std::string problem =
-            PlaceProblem(entry, archive.Catalogue().archiveSize.value_or(0));
-        !problem.empty()) {
-        throw ArchiveError(Subject(archive, number) + " " + problem +
-                           "; it cannot be kept, so remove or replace it.");
-    }
-    return PackMember{entry.name,
-                      SourceRange{archive.Catalogue().source, entry.offset, entry.size}};
+    return PackMember{
+        entry.name, SourceRange{archive.Catalogue().source, entry.offset, entry.size}, {}};
 }
 
-// A new sound: one that decodes as a RIFF/WAVE file.
+// The name fields of a WAD's listed sounds as they stand, or empty ones where
+// a record cannot be told: the reading skips some records, so each sound's is
+// the next one with its name, size and offset.
+std::vector<std::vector<std::uint8_t>> NameFields(const ArchiveDecoder& archive) {
+    std::vector<std::vector<std::uint8_t>> fields(static_cast<std::size_t>(archive.Count()));
+    const std::unique_ptr<ByteReader> reader = archive.Catalogue().source->Open();
+    const std::int64_t size = reader->Size().value_or(0);
+    std::vector<std::uint8_t> record(static_cast<std::size_t>(wad::kRecordBytes));
+    std::int64_t at = 0;
+    for (std::int32_t n = 1; n <= archive.Count(); ++n) {
+        const SoundEntry& entry = archive.Entry(n);
+        for (; at + wad::kRecordBytes <= size && at < entry.offset; at += wad::kRecordBytes) {
+            reader->ReadAt(at, record);
+            const std::span<const std::uint8_t> name(record.data(),
+                                                     static_cast<std::size_t>(wad::kNameBytes));
+            const auto end = std::ranges::find(name, 0);
+            const std::string_view text(reinterpret_cast<const char*>(name.data()),  // NOLINT
+                                        static_cast<std::size_t>(end - name.begin()));
+            const auto numbers =
+                std::span(record).subspan(static_cast<std::size_t>(wad::kNameBytes));
+            if (Cp1252ToUtf8(text) == entry.name &&
+                LoadLittleEndian(numbers.subspan(0, wad::kFieldBytes)) ==
+                    static_cast<std::uint32_t>(entry.size) &&
+                LoadLittleEndian(numbers.subspan(wad::kFieldBytes, wad::kFieldBytes)) ==
+                    static_cast<std::uint32_t>(entry.offset)) {
+                fields[static_cast<std::size_t>(n - 1)].assign(name.begin(), name.end());
+                at += wad::kRecordBytes;
+                break;
+            }
+        }
+    }
+    return fields;
+}
+
+// Refuses to keep a sound the archive does not hold whole: zeros standing
+// for the bytes it lacks would be written as the sound's own.
+void RefuseToKeepPartly(const ArchiveDecoder& archive, std::int32_t number) {
+    if (const std::string problem =
+            PlaceProblem(archive.Entry(number), archive.Catalogue().archiveSize.value_or(0));
+        !problem.empty()) {
+        throw ArchiveError(Subject(archive, number) + ": " + problem +
+                           "; it cannot be kept, so remove or replace it.");
+    }
+}
+
+// A name the edit gives must stand as a file name as it is, or extracting
+// the sound would write it under another.
+void RefuseUnsafeName(const std::string& name) {
+    if (SafeOutputName(name, 0) != name) {
+        throw ArchiveError("The name '" + name +
+                           "' cannot stand as a file name (it holds a folder part, a control "
+                           "character or too many bytes, or is empty, \".\" or \"..\").");
+    }
+}
+
+// A new sound: a complete RIFF/WAVE file (its RIFF length + 8 its size, as
+// the archive's reading and check take it) that decodes.
 std::unique_ptr<SoundStream> OpenNewSound(const std::filesystem::path& file) {
+    std::unique_ptr<SoundStream> stream;
     try {
-        return SoundStream::OpenWaveFile(file);
+        stream = SoundStream::OpenWaveFile(file);
     } catch (const ArchiveError& error) {
         throw ArchiveError("'" + file.string() + "' cannot go into the archive: " + error.what());
     }
+    std::array<std::uint8_t, riff::kChunkHeaderBytes> head{};
+    const FileSource source(file);
+    const std::unique_ptr<ByteReader> reader = source.Open();
+    reader->ReadAt(0, head);
+    const auto declared =
+        LoadLittleEndian(std::span(head).subspan(riff::kLengthField, riff::kFieldBytes)) +
+        riff::kChunkHeaderBytes;
+    if (const std::int64_t size = reader->Size().value_or(0);
+        static_cast<std::int64_t>(declared) != size) {
+        throw ArchiveError("'" + file.string() +
+                           "' cannot go into the archive: it is not a complete RIFF file (its "
+                           "header says " +
+                           std::to_string(declared) + " bytes, it holds " + std::to_string(size) +
+                           ").");
+    }
+    return stream;
 }
 
 std::string Describe(const SoundDetails& details) {
@@ -117,7 +189,6 @@ PackMember Replacement(const ArchiveDecoder& archive, std::int32_t number,
     }
     const SoundDetails was = DescribeSound(*replaced);
     const SoundDetails is = DescribeSound(*replacement);
-    const bool loopLost = was.loop && !is.loop;
     if (!match) {
         if (!SameFormat(was, is)) {
             report.notes.push_back("'" + file.string() + "' (" + Describe(is) +
@@ -127,7 +198,13 @@ PackMember Replacement(const ArchiveDecoder& archive, std::int32_t number,
         }
         return member;
     }
-    if (SameFormat(was, is) && !loopLost) {
+    // As it is only when it is in the replaced sound's format with its loop:
+    // none where that had none, else at the same place in its length.
+    const bool sameLoop =
+        was.loop ? is.loop && *is.loop == SoundLoop{was.loop->start * is.frames / was.frames,
+                                                    was.loop->end * is.frames / was.frames}
+                 : !is.loop;
+    if (SameFormat(was, is) && sameLoop) {
         return member;
     }
     member.content = Matched(std::move(replacement), *replaced, file.string());
@@ -136,16 +213,27 @@ PackMember Replacement(const ArchiveDecoder& archive, std::int32_t number,
 
 // Keeps the archive's bytes as `backup` before the edited archive takes its
 // name: a second name for the same file where the file system has them,
-// else a copy. An older backup is replaced.
+// else a copy; made under a temporary name and then put over an older
+// backup, so that one stays until the new one is whole. Only a file (or a
+// symbolic link) at the backup's name is replaced.
 void KeepBackup(const std::filesystem::path& archive, const std::filesystem::path& backup) {
     std::error_code ec;
-    std::filesystem::remove(backup, ec);
-    if (ec) {
-        throw ArchiveError("Could not replace the backup '" + backup.string() +
-                           "': " + ec.message() + ".");
+    const auto there = std::filesystem::symlink_status(backup, ec);
+    if (std::filesystem::exists(there) && !std::filesystem::is_regular_file(there) &&
+        !std::filesystem::is_symlink(there)) {
+        throw ArchiveError("Could not keep the backup '" + backup.string() +
+                           "': something other than a file has that name.");
     }
-    std::filesystem::create_hard_link(archive, backup, ec);
+    const std::filesystem::path temporary = backup.parent_path() / AtomicFile::RandomTempName();
+    std::filesystem::create_hard_link(archive, temporary, ec);
     if (!ec) {
+        std::filesystem::rename(temporary, backup, ec);
+        if (ec) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            throw ArchiveError("Could not keep the backup '" + backup.string() +
+                               "': " + ec.message() + ".");
+        }
         return;
     }
     const auto source = std::make_shared<FileSource>(archive);
@@ -153,16 +241,19 @@ void KeepBackup(const std::filesystem::path& archive, const std::filesystem::pat
     WriteRangeAsFile({source, 0, size.value_or(0)}, backup);
 }
 
-// Before the edited archive replaces the archive: the archive's permissions,
-// its bytes on disk (a crash then finds the old archive or the new one), and
-// the backup.
+// Before the edited archive replaces the archive: the archive's owner and
+// permissions (a set-id bit only where the owner is kept), its bytes on disk
+// (a crash then finds the old archive or the new one), and the backup.
 BeforeCommit InPlaceSteps(const std::filesystem::path& archive, bool backup) {
     return [archive, backup](std::FILE* written) {
+        const int fd = fileno(written);
         struct stat old {};
         if (::stat(archive.c_str(), &old) == 0) {
-            ::fchmod(fileno(written), old.st_mode & (S_ISUID | S_ISGID | S_ISVTX | ACCESSPERMS));
+            const bool owned = ::fchown(fd, old.st_uid, old.st_gid) == 0;
+            const mode_t setIds = owned ? (S_ISUID | S_ISGID) : 0;
+            ::fchmod(fd, old.st_mode & (setIds | S_ISVTX | ACCESSPERMS));
         }
-        if (::fsync(fileno(written)) != 0) {
+        if (::fsync(fd) != 0) {
             throw ArchiveError("Could not write '" + archive.string() +
                                "': " + DescribeErrno(errno) + ".");
         }
@@ -170,6 +261,17 @@ BeforeCommit InPlaceSteps(const std::filesystem::path& archive, bool backup) {
             KeepBackup(archive, BackupPath(archive));
         }
     };
+}
+
+// The folder's entry for a file just renamed into it, on disk.
+void SyncFolderOf(const std::filesystem::path& file) {
+    const std::filesystem::path folder =
+        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);  // the archive is whole either way; this only makes the rename last
+        ::close(fd);
+    }
 }
 
 // A sound in the edited archive: the number it had as read (0 for an added one).
@@ -183,8 +285,15 @@ class Edit {
   public:
     Edit(const ArchiveDecoder& archive, const EditOptions& options)
         : archive_(archive), kind_(echodelve::Describe(archive.Kind())), options_(options) {
+        std::vector<std::vector<std::uint8_t>> fields;
+        if (kind_.hasDirectory) {
+            fields = NameFields(archive);
+        }
         for (std::int32_t n = 1; n <= archive.Count(); ++n) {
             order_.push_back({n, Kept(archive, n)});
+            if (!fields.empty()) {
+                order_.back().member.nameField = std::move(fields[static_cast<std::size_t>(n - 1)]);
+            }
         }
     }
 
@@ -197,10 +306,11 @@ class Edit {
             case EditOperation::Kind::Replace:
                 for (const std::int32_t number : operation.numbers) {
                     Slot& slot = *Find(number);
-                    std::string name = std::move(slot.member.name);  // as renamed before, maybe
+                    PackMember replaced = std::move(slot.member);  // renamed before, maybe
                     slot.member =
                         Replacement(archive_, number, operation.file, options_.match, report_);
-                    slot.member.name = std::move(name);
+                    slot.member.name = std::move(replaced.name);
+                    slot.member.nameField = std::move(replaced.nameField);
                 }
                 break;
             case EditOperation::Kind::Remove:
@@ -219,6 +329,14 @@ class Edit {
     }
 
     std::vector<PackMember> Members() && {
+        for (const Slot& slot : order_) {
+            if (slot.number != 0 && std::holds_alternative<SourceRange>(slot.member.content)) {
+                RefuseToKeepPartly(archive_, slot.number);
+            }
+            if (slot.named) {
+                RefuseUnsafeName(slot.member.name);
+            }
+        }
         if (kind_.hasDirectory) {
             RefuseRepeatedNames();
         }
@@ -268,6 +386,7 @@ class Edit {
         }
         Slot& slot = *Find(operation.numbers.front());
         slot.member.name = operation.name;
+        slot.member.nameField.clear();
         slot.named = true;
     }
 
@@ -333,6 +452,9 @@ EditReport WriteEditedArchive(const ArchiveDecoder& archive,
     std::error_code ec;
     const bool replacing = options.inPlace && std::filesystem::exists(output, ec);
     kind.write(output, members, replacing ? InPlaceSteps(output, options.backup) : BeforeCommit{});
+    if (replacing) {
+        SyncFolderOf(output);
+    }
     return report;
 }
 

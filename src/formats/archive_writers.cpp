@@ -190,11 +190,11 @@ void Finish(AtomicFile& out, const BeforeCommit& beforeCommit) {
 }  // namespace
 
 PackMember PackMember::FromBytes(std::string name, std::vector<std::uint8_t> bytes) {
-    return PackMember{std::move(name), std::move(bytes)};
+    return PackMember{std::move(name), std::move(bytes), {}};
 }
 
 PackMember PackMember::FromFile(const std::filesystem::path& file) {
-    return PackMember{file.filename().string(), file};
+    return PackMember{file.filename().string(), file, {}};
 }
 
 void WriteSfxArchive(const std::filesystem::path& output, const std::vector<PackMember>& members,
@@ -254,6 +254,19 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
     std::vector<std::uint64_t> sizes;
     std::uint64_t offset = members.size() * wad::kRecordBytes;
     for (const PackMember& member : members) {
+        const std::uint64_t size = MemberSize(member);
+        if (size > static_cast<std::uint64_t>(HexMod::kArchiveNumberMax) ||
+            offset + size > static_cast<std::uint64_t>(HexMod::kArchiveNumberMax)) {
+            throw ArchiveError("'" + member.name + "' passes the 2 GiB a WAD archive can hold.");
+        }
+        if (member.nameField.size() == static_cast<std::size_t>(wad::kNameBytes)) {
+            directory.insert(directory.end(), member.nameField.begin(), member.nameField.end());
+            AppendLittleEndian(directory, size, wad::kFieldBytes);
+            AppendLittleEndian(directory, offset, wad::kFieldBytes);
+            sizes.push_back(size);
+            offset += size;
+            continue;
+        }
         if (!IsValidUtf8(member.name)) {
             throw ArchiveError("The name '" + member.name + "' is not valid UTF-8.");
         }
@@ -269,11 +282,6 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
         if (name->find('.') == std::string::npos) {
             throw ArchiveError("The name '" + member.name +
                                "' has no \".\"; a WAD archive lists only names with one.");
-        }
-        const std::uint64_t size = MemberSize(member);
-        if (size > static_cast<std::uint64_t>(HexMod::kArchiveNumberMax) ||
-            offset > static_cast<std::uint64_t>(HexMod::kArchiveNumberMax)) {
-            throw ArchiveError("'" + member.name + "' passes the 2 GiB a WAD archive can hold.");
         }
         directory.insert(directory.end(), name->begin(), name->end());
         directory.resize(

@@ -29,6 +29,9 @@ struct SourceRange {
 struct PackMember {
     std::string name;
     std::variant<std::vector<std::uint8_t>, std::filesystem::path, SourceRange> content;
+    // A WAD record's name field as an archive holds it (all 260 bytes), for
+    // a sound kept under its name: written as it stands, not made anew.
+    std::vector<std::uint8_t> nameField;
 
     static PackMember FromBytes(std::string name, std::vector<std::uint8_t> bytes);
     // Named after the file's base name.
@@ -48,7 +51,8 @@ void WriteSfxArchive(const std::filesystem::path& output, const std::vector<Pack
 
 // Writes one 268-byte directory record per member (name in Windows-1252,
 // size, offset), then the members' bytes, the first at 268 x count. Refuses
-// more than 299 members, and names that have no "." or take 260 bytes or more.
+// more than 299 members, names that have no "." or take 260 bytes or more
+// (a member's own name field aside), and an archive past 2 GiB.
 void WriteWadArchive(const std::filesystem::path& output, const std::vector<PackMember>& members,
                      const BeforeCommit& beforeCommit = {});
 

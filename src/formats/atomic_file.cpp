@@ -177,8 +177,16 @@ void AtomicFile::RefuseReadOnlyTarget() const {
     // A link at the target is replaced, not written through, so only a file
     // standing there itself is asked about.
     struct stat standing {};
-    if (lstat(target_.c_str(), &standing) == 0 && S_ISREG(standing.st_mode) &&
-        faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) {
+    if (lstat(target_.c_str(), &standing) != 0) {
+        return;
+    }
+    // A pipe, a device or a folder there is not a file to replace.
+    if (!S_ISREG(standing.st_mode) && !S_ISLNK(standing.st_mode)) {
+        throw ArchiveError("Could not write '" + target_.string() +
+                           "': something other than a file is there, and it is left as it is.");
+    }
+    if (S_ISREG(standing.st_mode) && faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0 &&
+        errno == EACCES) {
         throw ArchiveError("Could not write '" + target_.string() +
                            "': a file is there already that you may not change.");
     }

@@ -15,8 +15,9 @@ namespace echodelve {
 // it the target's name. A file already at the target stays untouched until
 // then, and a symbolic link at the target is replaced, never written through.
 // A file at the target that the user may not write is refused (as cp without
-// -f refuses it), although the rename could replace it: opening fails with
-// ArchiveError and leaves it as it is; the same is checked again at Commit().
+// -f refuses it), although the rename could replace it, and so is anything
+// there that is neither a file nor a link (a pipe, a device): opening fails
+// with ArchiveError and leaves it as it is; the same is checked again at Commit().
 // Destroying an uncommitted AtomicFile removes what it wrote; an unnamed file
 // vanishes even when the process is killed outright.
 class AtomicFile {

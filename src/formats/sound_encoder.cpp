@@ -81,7 +81,8 @@ std::vector<std::uint8_t> EncodeFrames(int format, int rate, int channels,
     if (file == nullptr) {
         throw ArchiveError("Could not write '" + target + "': " + SndfileReason(nullptr) + ".");
     }
-    if (loop && (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV) {
+    if (loop && ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV ||
+                 (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAVEX)) {
         SetLoop(file, *loop);
     }
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);

@@ -659,6 +659,14 @@ const Row kExitRows[] = {
     {"edit --in-place -o @e.wad @ten.wad", 2, "", "Give either -o NEW or --in-place, not both"},
     {"edit --no-backup -o @e.wad @ten.wad", 2, "", "--no-backup is for --in-place"},
     {"edit --match -o @e.wad --replace=2=@a.wav @ten.wad", 0, "", "Wrote '@e.wad'.\n"},
+    {"edit -o @e.wad @LOUD.SFX", 2, "",
+     "'@e.wad' names another kind of archive (wad) than the "
+     "one edited (sfx)"},
+    {"edit -o @e.wad --add= @ten.wad", 2, "", "--add takes a FILE"},
+    {"edit -o @pipe.wad @ten.wad", 1, "", "something other than a file is there"},
+    {"edit -o @e.wad --rename=1=a/b.wav @ten.wad", 1, "", "cannot stand as a file name"},
+    {"edit -o @e.wad --remove=10 @cut.wad", 0, "", "Wrote '@e.wad'.\n"},
+    {"edit -o @e.wad --replace=10=@a.wav @cut.wad", 0, "", "Wrote '@e.wad'.\n"},
     // --move takes a place from 1 to one past the sounds that stay.
     {"edit -o @e.wad --move=1=0 @ten.wad", 2, "", "'0' is not a place (1 is the first)"},
     {"edit -o @e.wad --move=1=x @ten.wad", 2, "", "'x' is not a place"},

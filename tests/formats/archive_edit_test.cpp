@@ -107,6 +107,26 @@ TEST_F(ArchiveEditTest, RoundTripsGiveEveryArchiveBackByteForByte) {
     }
 }
 
+// A directory record a writer would not make (bytes after the name's end, a
+// name with no ".") stays as it is where the edit keeps its sound.
+TEST_F(ArchiveEditTest, KeptRecordsKeepTheirNameFieldsByteForByte) {
+    Bytes record = test::WadRecord("abc", 60, 2 * 268);
+    record[4] = 'x';  // "abc\0x.y": the name is "abc", the rest stays
+    record[5] = '.';
+    record[6] = 'y';
+    const Bytes archive = test::Join(
+        {record, test::WadRecord("b.wav", 61, 2 * 268 + 60), MakeWav(60, 1), MakeWav(61, 2)});
+    test::WriteBytes(dir / "odd.wad", archive);
+    const auto decoder = Open(dir / "odd.wad");
+    WriteEditedArchive(*decoder, {}, dir / "same.wad");
+    EXPECT_EQ(ReadBytes(dir / "same.wad"), archive);
+    const EditOperation rename{Kind::Rename, {2}, {}, "c.wav", 0};
+    WriteEditedArchive(*decoder, std::span(&rename, 1), dir / "renamed.wad");
+    const Bytes renamed = ReadBytes(dir / "renamed.wad");
+    EXPECT_TRUE(std::equal(record.begin(), record.end(), renamed.begin()));
+    EXPECT_EQ(Sounds(dir / "renamed.wad")[1].first, "c.wav");
+}
+
 // Operations apply in the order given, sounds named by their numbers as read.
 TEST_F(ArchiveEditTest, OperationsComposeInOrder) {
     test::WriteBytes(dir / "new.wav", MakeWav(300, 99));
@@ -255,6 +275,23 @@ TEST_F(ArchiveEditTest, AReplacementIsMatchedToTheSoundItReplacesOrNoted) {
         EXPECT_TRUE(report.notes.empty());
         EXPECT_EQ(Sounds(dir / "same.wad")[1].second, plain);
     }
+    // A replacement must be a whole RIFF file: not one with bytes after it.
+    Bytes trailing = plain;
+    trailing.insert(trailing.end(), {'J', 'U', 'N', 'K'});
+    test::WriteBytes(dir / "trailing.wav", trailing);
+    const EditOperation junk{Kind::Replace, {2}, dir / "trailing.wav", {}, 0};
+    EXPECT_THROW(WriteEditedArchive(*decoder, std::span(&junk, 1), dir / "never.wad"),
+                 ArchiveError);
+    // An extensible WAV (more than two channels) keeps its loop when matched.
+    const Bytes six =
+        test::ToneWav(SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 11025, 6, 0.5, 300, 0.5, 500, 2500);
+    Describe(ArchiveKind::Wad).write(dir / "six.wad", {PackMember::FromBytes("six.wav", six)}, {});
+    const EditOperation toSix{Kind::Replace, {1}, dir / "plain.wav", {}, 0};
+    WriteEditedArchive(*Open(dir / "six.wad"), std::span(&toSix, 1), dir / "six2.wad",
+                       {.match = true});
+    const SoundDetails sixDetails = *Open(dir / "six2.wad")->Details(1).details;
+    EXPECT_EQ(sixDetails.channels, 6);
+    EXPECT_TRUE(sixDetails.loop);
     // A sound that cannot be decoded has no format to match.
     test::WriteBytes(dir / "odd.wad", ReadBytes(dir / "a.wad"));
     Bytes broken = ReadBytes(dir / "odd.wad");
@@ -287,6 +324,15 @@ TEST_F(InPlaceEditTest, ReplacesTheArchiveKeepingABackupAndItsPermissions) {
     ASSERT_EQ(stat(archive.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640U);
     EXPECT_EQ(test::FileNames(dir.path()), (std::vector<std::string>{"game.wad", "game.wad.bak"}));
+    // The owner stays, and a set-id bit only with the owner (root may give a file away).
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(archive.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chmod(archive.c_str(), 04750), 0);
+        WriteEditedArchive(*Open(archive), {}, archive, {.inPlace = true, .backup = false});
+        ASSERT_EQ(stat(archive.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 65534U);
+        EXPECT_EQ(info.st_mode & 07777, 04750U);
+    }
 
     // Without a backup, none is made.
     std::filesystem::remove(BackupPath(archive));

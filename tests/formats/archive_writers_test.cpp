@@ -119,14 +119,15 @@ TEST_F(ArchiveWritersTest, TheWadWriterTakesWhatItsDirectoryCanHold) {
 TEST_F(ArchiveWritersTest, ArchivesMayReachButNotPass2GiB) {
     // Sparse files, and a missing folder for what fits: sizes are checked
     // before anything is read or written. The SFX reader reads a length
-    // field past the last sound, so its sounds may fill 2^31 - 1 - 4 bytes.
+    // field past the last sound, so its sounds may fill 2^31 - 1 - 4 bytes;
+    // a WAD, directory and all, may end at 2^31 - 1.
     const std::uint64_t sfxRoom = k2GiB - 1 - 4;
-    const std::uint64_t wadData = k2GiB - 1 - 2 * 268;  // puts the second file at 2^31 - 1
+    const std::uint64_t wadData = k2GiB - 1 - 2 * 268 - 9;  // the archive ends at 2^31 - 1
     const std::tuple<Writer, Members, const char*> cases[] = {
         {WriteSfxArchive, {Sparse("a", 1000), Sparse("b", sfxRoom - 1000)}, "Could not write"},
         {WriteSfxArchive, {Sparse("c", 1000), Sparse("d", sfxRoom - 999)}, "'d' pass the 2 GiB"},
-        {WriteWadArchive, {Sparse("e.wav", k2GiB - 1)}, "Could not write"},
-        {WriteWadArchive, {Sparse("f.wav", k2GiB)}, "'f.wav' passes the 2 GiB"},
+        {WriteWadArchive, {Sparse("e.wav", k2GiB - 1 - 268)}, "Could not write"},
+        {WriteWadArchive, {Sparse("f.wav", k2GiB - 268)}, "'f.wav' passes the 2 GiB"},
         {WriteWadArchive, {Sparse("g.wav", wadData), Sparse("h.wav", 9)}, "Could not write"},
         {WriteWadArchive, {Sparse("i.wav", wadData + 1), Sparse("j.wav", 9)}, "'j.wav' passes"},
     };
