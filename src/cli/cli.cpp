@@ -23,18 +23,20 @@ constexpr std::string_view kToolHelp =
     "  check     check archives' health: every problem, with the sound it concerns\n"
     "  edit      write an archive again with sounds replaced, added, removed or renamed\n"
     "  diff      compare two archives: sounds added, removed, changed, renamed, moved\n"
+    "  find      find sounds in the archives of whole folders, by name, format, length\n"
     "\n"
     "'echodelve-cli COMMAND --help' or 'echodelve-cli help COMMAND' describes each\n"
     "command;\n"
     "'echodelve-cli --version' prints the version.\n";
 
-const std::array<Command, 6> kCommands = {{
+const std::array<Command, 7> kCommands = {{
     {"list", &kListHelp, RunList},
     {"extract", &kExtractHelp, RunExtract},
     {"pack", &kPackHelp, RunPack},
     {"check", &kCheckHelp, RunCheck},
     {"edit", &kEditHelp, RunEdit},
     {"diff", &kDiffHelp, RunDiff, kExitUsage},
+    {"find", &kFindHelp, RunFind},
 }};
 
 // Whether everything meant for standard output got there (not so on a full

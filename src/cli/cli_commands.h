@@ -25,6 +25,7 @@ int RunPack(std::span<const std::string> args, Console& console);
 int RunCheck(std::span<const std::string> args, Console& console);
 int RunEdit(std::span<const std::string> args, Console& console);
 int RunDiff(std::span<const std::string> args, Console& console);
+int RunFind(std::span<const std::string> args, Console& console);
 
 extern const std::string kListHelp;
 extern const std::string kExtractHelp;
@@ -32,5 +33,6 @@ extern const std::string kPackHelp;
 extern const std::string kCheckHelp;
 extern const std::string kEditHelp;
 extern const std::string kDiffHelp;
+extern const std::string kFindHelp;
 
 }  // namespace echodelve::cli

@@ -16,42 +16,17 @@ namespace echodelve {
 
 namespace {
 
-// A sound's bytes, told apart from others'; none for bytes that cannot be read.
-struct Fingerprint {
-    std::int64_t size = 0;
-    std::uint64_t low = 0;
-    std::uint64_t high = 0;
-    auto operator<=>(const Fingerprint&) const = default;
-};
-
 struct Listed {
     std::int32_t number;
     std::string name;
-    std::optional<Fingerprint> content;
+    std::optional<SoundFingerprint> content;
 };
 
 std::vector<Listed> Fingerprints(const ArchiveDecoder& archive) {
     std::vector<Listed> sounds;
-    XXH3_state_t* state = XXH3_createState();
-    if (state == nullptr) {
-        throw ArchiveError("Not enough memory to compare the archives.");
-    }
     for (std::int32_t n = 1; n <= archive.Count(); ++n) {
-        Listed sound{n, archive.Entry(n).name, std::nullopt};
-        XXH3_128bits_reset(state);
-        try {
-            CopyCataloguedSound(archive.Catalogue(), n,
-                                [state](std::span<const std::uint8_t> piece) {
-                                    XXH3_128bits_update(state, piece.data(), piece.size());
-                                });
-            const XXH128_hash_t hash = XXH3_128bits_digest(state);
-            sound.content = Fingerprint{archive.Entry(n).size, hash.low64, hash.high64};
-        } catch (const SoundRefused&) {
-            // Declared impossibly: it is compared by name alone.
-        }
-        sounds.push_back(std::move(sound));
+        sounds.push_back({n, archive.Entry(n).name, FingerprintSound(archive.Catalogue(), n)});
     }
-    XXH3_freeState(state);
     return sounds;
 }
 
@@ -147,6 +122,25 @@ std::vector<ArchiveDifference::Sound> Moved(
 }
 
 }  // namespace
+
+std::optional<SoundFingerprint> FingerprintSound(const SoundCatalogue& catalogue,
+                                                 std::int32_t number) {
+    const std::unique_ptr<XXH3_state_t, XXH_errorcode (*)(XXH3_state_t*)> state(XXH3_createState(),
+                                                                                XXH3_freeState);
+    if (!state) {
+        throw ArchiveError("Not enough memory to tell sounds apart.");
+    }
+    XXH3_128bits_reset(state.get());
+    try {
+        CopyCataloguedSound(catalogue, number, [&state](std::span<const std::uint8_t> piece) {
+            XXH3_128bits_update(state.get(), piece.data(), piece.size());
+        });
+    } catch (const SoundRefused&) {
+        return std::nullopt;  // declared impossibly: compared by name alone
+    }
+    const XXH128_hash_t hash = XXH3_128bits_digest(state.get());
+    return SoundFingerprint{catalogue.Slot(number).size, hash.low64, hash.high64};
+}
 
 bool ArchiveDifference::Same() const {
     return added.empty() && removed.empty() && changed.empty() && renamed.empty() && moved.empty();

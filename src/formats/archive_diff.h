@@ -1,12 +1,29 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "archive_decoder.h"
 
 namespace echodelve {
+
+// A sound's bytes told apart from others': its size and a 128-bit XXH3 hash
+// of them.
+struct SoundFingerprint {
+    std::int64_t size = 0;
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    bool operator==(const SoundFingerprint&) const = default;
+    bool operator<(const SoundFingerprint& other) const {
+        return std::tie(size, low, high) < std::tie(other.size, other.low, other.high);
+    }
+};
+// Nullopt for a sound whose bytes cannot be read (declared impossibly).
+std::optional<SoundFingerprint> FingerprintSound(const SoundCatalogue& catalogue,
+                                                 std::int32_t number);
 
 // How archive B differs from archive A, sound by sound. Sounds are the same
 // when their bytes are (compared by a 128-bit XXH3 hash of each); names count

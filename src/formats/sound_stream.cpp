@@ -287,6 +287,53 @@ std::string WaveFormatName(std::uint32_t tag) {
            (known != kNames.end() ? std::string(", ") + known->second : std::string());
 }
 
+std::optional<HeaderDetails> DetailsFromHeader(const WaveLayout& layout) {
+    if (!layout.format) {
+        return std::nullopt;
+    }
+    enum : std::uint32_t { kPcm = 1, kMsAdpcm = 2, kFloat = 3, kALaw = 6, kMuLaw = 7 };
+    enum : std::uint32_t { kImaAdpcm = 0x11, kGsm = 0x31 };
+    HeaderDetails details;
+    details.sampleRate = static_cast<int>(layout.sampleRate);
+    details.channels = static_cast<int>(layout.channels);
+    const std::string bits = std::to_string(layout.bitsPerSample) + "-bit";
+    bool fixedBlocks = true;
+    switch (layout.formatTag) {
+        case kPcm:
+            details.encoding = "PCM " + bits;
+            break;
+        case kFloat:
+            details.encoding = "Float " + bits;
+            break;
+        case kALaw:
+            details.encoding = "A-law";
+            break;
+        case kMuLaw:
+            details.encoding = "\xC2\xB5-law";
+            break;
+        case kImaAdpcm:
+            details.encoding = "IMA ADPCM";
+            fixedBlocks = false;
+            break;
+        case kMsAdpcm:
+            details.encoding = "MS ADPCM";
+            fixedBlocks = false;
+            break;
+        case kGsm:
+            details.encoding = "GSM 6.10";
+            fixedBlocks = false;
+            break;
+        default:
+            details.encoding = WaveFormatName(layout.formatTag);
+            fixedBlocks = false;
+    }
+    if (fixedBlocks && layout.data && layout.blockAlign > 0 && layout.sampleRate > 0) {
+        const std::int64_t frames = layout.data->length / layout.blockAlign;  // whole frames
+        details.seconds = static_cast<double>(frames) / static_cast<double>(layout.sampleRate);
+    }
+    return details;
+}
+
 std::string SndfileReason(SNDFILE* file) {
     std::string text = sf_strerror(file);
     // What libsndfile says of a stream it could not decode, MP3 in WAV among them.

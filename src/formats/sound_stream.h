@@ -118,6 +118,20 @@ struct WaveLayout {
 };
 WaveLayout ReadWaveLayout(ByteReader& reader, std::int64_t offset, std::int64_t size);
 
+// What a sound's fmt and data chunks tell without decoding it, for a search
+// over many archives: the encoding named as SoundDetails names it where the
+// fmt chunk says it plainly (PCM and float of their bit depth, A-law, µ-law,
+// IMA and MS ADPCM, GSM 6.10), else as WaveFormatName does; the rate and
+// channels; and the duration where a fixed block per frame tells it (PCM,
+// float, A-law, µ-law). Nullopt without a fmt chunk.
+struct HeaderDetails {
+    std::string encoding;
+    int sampleRate = 0;
+    int channels = 0;
+    std::optional<double> seconds;
+};
+std::optional<HeaderDetails> DetailsFromHeader(const WaveLayout& layout);
+
 // Hands a stream on as bytes of 32-bit float samples, in whole frames only
 // (an output handed part of a frame fails), from the start again at the end
 // when looping. PcmConverter takes them to an audio output's format.

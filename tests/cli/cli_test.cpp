@@ -387,6 +387,80 @@ TEST_F(CliTest, ExtractionWithoutThreadsToBeHadIsDoneByTheCallingThread) {
     EXPECT_EQ(ReadBytes(dir / "out" / "s10.wav"), MakeWav(60, 10));
 }
 
+// find: every archive under the folders, by extension or content, each
+// filter at work, duplicates grouped across kinds; links to folders not
+// followed, files that are no archive counted and named with -v.
+TEST_F(CliTest, FindLooksThroughFoldersAndFilters) {
+    std::filesystem::create_directories(dir / "tree" / "sub");
+    const Bytes tone = test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 22050, 2, 0.5, 440, 0.5);
+    const Bytes looped =
+        test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 11025, 1, 1.0, 440, 0.5, 100, 900);
+    Wad("tree/a.wad",
+        {PackMember::FromBytes("s1.wav", MakeWav(60)), PackMember::FromBytes("tone.wav", tone),
+         PackMember::FromBytes("pcm.wav", looped)});
+    std::filesystem::copy_file(dir / "tree/a.wad", dir / "tree/sub/game.dat");
+    WriteSfxArchive(dir / "tree/sub/b.sfx", {PackMember::FromBytes("x", MakeWav(60)),
+                                             PackMember::FromBytes("y", MakeWav(70, 2))});
+    Write("tree/notes.txt", {'h', 'i'});
+    std::filesystem::create_directory_symlink(dir / "tree/sub", dir / "tree/link");
+    const std::string tree = Path("tree");
+    const auto lines = [](const std::string& text) {
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    };
+    const struct {
+        Names args;
+        int code;
+        int lines;
+        std::string has;  // in stdout, or stderr for a failure
+    } cases[] = {
+        {{}, 0, 8, "/tree/sub/game.dat\t2\ttone.wav\t"},
+        {{"--name=S1*"}, 0, 2, "\t1\ts1.wav\t60\tPCM "},
+        {{"--encoding=*adpcm"}, 0, 2, "IMA ADPCM\t22050\t2\t-\n"},
+        {{"--rate=11025"}, 0, 2, "pcm.wav\t"},
+        {{"--rate=11026-"}, 0, 2, "tone.wav"},
+        {{"--channels=2"}, 0, 2, "tone.wav"},
+        {{"--duration=0.9-1"}, 0, 2, "\t1.000\n"},
+        {{"--duration=-0.9"}, 0, 4, "\t1\tedsnd001.wav\t60\t"},  // ADPCM's is unknown
+        {{"--size=61-70"}, 0, 1, "\t2\tedsnd002.wav\t70\t"},
+        {{"--loop"}, 0, 2, "pcm.wav"},
+        {{"--duplicates"},
+         0,
+         7,
+         "/tree/sub/b.sfx\t1\tedsnd001.wav\t60\tPCM 8-bit\t8000\t1\t0.002\t1\n"},
+        {{"--json", "--encoding=IMA*"},
+         0,
+         2,
+         R"("encoding": "IMA ADPCM", "rate": 22050, "channels": 2, "duration": null})"},
+        {{"--json", "--duplicates", "--name=x"}, 0, 0, ""},
+        {{"-v", "--name=none"}, 0, 0, "notes.txt' was skipped: it is no archive."},
+        {{"--rate=x"}, 2, 0, "--rate takes MIN-MAX"},
+        {{"--duration=5-1"}, 2, 0, "--duration takes MIN-MAX"},
+    };
+    for (const auto& c : cases) {
+        Names args = {"find"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.push_back(tree);
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const Result r = Run(args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_EQ(lines(r.out), c.lines) << r.out;
+        EXPECT_TRUE(Has(c.code == 0 && !c.args.empty() && c.args[0] == "-v" ? r.err
+                        : c.code == 0                                       ? r.out
+                                                                            : r.err,
+                        c.has))
+            << r.out << r.err;
+    }
+    // A damaged archive, or a path that is not there, fails the run; the rest is listed.
+    std::filesystem::copy_file(dir / "tree/a.wad", dir / "tree/cut.wad");
+    std::filesystem::resize_file(dir / "tree/cut.wad",
+                                 std::filesystem::file_size(dir / "tree/a.wad") - 20);
+    const Result damaged = Run({"find", tree, Path("none")});
+    EXPECT_EQ(damaged.code, 1);
+    EXPECT_EQ(lines(damaged.out), 11);
+    EXPECT_TRUE(Has(damaged.err, "cut.wad': sound 3 'pcm.wav': 20 of "));
+    EXPECT_TRUE(Has(damaged.err, "none' does not exist."));
+}
+
 TEST_F(CliTest, EditAppliesItsOperationsInOrderAndWithNoneGivesTheArchiveBack) {
     MakeFiles();
     const Result edited =

@@ -7,11 +7,11 @@ _echodelve_cli() {
     local command=${COMP_WORDS[1]-}
     COMPREPLY=()
     if [ "$COMP_CWORD" -eq 1 ]; then
-        mapfile -t COMPREPLY < <(compgen -W 'list extract pack check edit diff help --help --version' -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W 'list extract pack check edit diff find help --help --version' -- "$cur")
         return
     fi
     if [ "$command" = help ]; then
-        [ "$COMP_CWORD" -eq 2 ] && mapfile -t COMPREPLY < <(compgen -W 'list extract pack check edit diff' -- "$cur")
+        [ "$COMP_CWORD" -eq 2 ] && mapfile -t COMPREPLY < <(compgen -W 'list extract pack check edit diff find' -- "$cur")
         return
     fi
     # "--to=fl": bash splits at "=", so the option is the word before it.
@@ -45,6 +45,7 @@ _echodelve_cli() {
             extract) options='--output= --stdout --no-overwrite --quiet --verbose --kind= --yes --no --to= --no-limits --salvage --jobs= --help' ;;
             pack) options='--output= --kind= --help' ;;
             check) options='--json --kind= --no-limits --salvage --help' ;;
+            find) options='--name= --encoding= --rate= --channels= --duration= --size= --loop --duplicates --json --verbose --help' ;;
             diff) options='--json --kind= --no-limits --help' ;;
             edit) options='--output= --in-place --no-backup --replace= --add= --remove= --rename= --move= --match --kind= --help' ;;
         esac
