@@ -139,6 +139,12 @@ struct Searched {
     std::vector<Found> sounds;
 };
 
+// The kind its extension names, or else the one its content shows.
+std::optional<ArchiveKind> KindOf(const std::filesystem::path& path) {
+    const std::optional<ArchiveKind> named = KindFromName(path);
+    return named ? named : DetectKind(FileSource(path));
+}
+
 bool Passes(const Filters& filters, const ArchiveDecoder& archive, std::int32_t n,
             const Found& sound) {
     const auto matches = [](const std::optional<std::string>& glob, const std::string& text) {
@@ -167,11 +173,9 @@ bool Passes(const Filters& filters, const ArchiveDecoder& archive, std::int32_t 
 Searched Search(const std::filesystem::path& path, const Filters& filters, bool duplicates) {
     Searched searched{path.string(), false, {}, {}};
     NoQuestions hooks;
-    std::optional<ArchiveKind> kind = KindFromName(path);
+    std::optional<ArchiveKind> kind;
     try {
-        if (!kind) {
-            kind = DetectKind(FileSource(path));
-        }
+        kind = KindOf(path);
         if (!kind) {
             return searched;  // not an archive
         }
@@ -258,8 +262,10 @@ bool SameBytes(const std::string& archiveA, std::int32_t a, const std::string& a
                std::int32_t b) {
     NoQuestions hooks;
     const auto bytes = [&hooks](const std::string& path, std::int32_t n) {
-        const std::optional<ArchiveKind> kind =
-            KindFromName(path) ? KindFromName(path) : DetectKind(FileSource(path));
+        const std::optional<ArchiveKind> kind = KindOf(path);
+        if (!kind) {
+            throw ArchiveError("'" + path + "' is no longer an archive.");  // changed meanwhile
+        }
         const std::unique_ptr<ArchiveDecoder> archive = MakeDecoder(*kind, hooks);
         archive->Decode(path);
         std::vector<std::uint8_t> all;
