@@ -213,6 +213,9 @@ void Procedures::SaveAll(const QString& folder) {
 }
 
 void Procedures::Edit(const std::vector<EditOperation>& operations) {
+    if (operations.empty()) {
+        return;
+    }
     if (state_.SoundCount() == 0) {
         throw ArchiveError("Open an archive first.");
     }

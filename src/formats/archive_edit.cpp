@@ -351,6 +351,10 @@ class Edit {
 
   private:
     std::vector<Slot>::iterator Find(std::int32_t number) {
+        if (number < 1 || number > archive_.Count()) {
+            throw ArchiveError("There is no sound " + std::to_string(number) +
+                               "; the archive holds " + std::to_string(archive_.Count()) + ".");
+        }
         if (removed_.contains(number)) {
             throw ArchiveError("Sound " + std::to_string(number) + " was removed already.");
         }

@@ -445,6 +445,7 @@ TEST_F(ProceduresTest, ARefusedEditSaysWhyAndChangesNothing) {
         {"not a sound", [&] { Run("replacefile", Path("noise.wav"), 1); }, "cannot go into"},
         {"a name without a dot", [&] { Run("renamefile", u"nodot"_s, 1); }, "has no \".\""},
         {"a name taken", [&] { Run("renamefile", u"B.WAV"_s, 1); }, "(ignoring case)"},
+        {"no row", [&] { Run("replacefile", Path("ok.wav"), 0); }, "There is no sound 0"},
         {"the last sound of a WAD",
          [&] {
              Run("removefile", {}, 1);
