@@ -38,6 +38,12 @@ class Busy {
     ProgramState& state_;
 };
 
+// The status line of a listing: "12 Files  34,567 Bytes".
+QString Summary(std::int32_t sounds, qint64 bytes) {
+    return QString::number(sounds) + QStringLiteral(" Files  ") + GroupedNumber(bytes) +
+           QStringLiteral(" Bytes");
+}
+
 }  // namespace
 
 Procedures::Procedures(ProgramState& state, QtUiHooks& hooks) : state_(state), hooks_(hooks) {
@@ -160,8 +166,7 @@ void Procedures::ListArchive(ArchiveKind kind, const QString& path) {
     if (!archive.exists()) {
         throw ArchiveError("Could not read the size of '" + path.toStdString() + "'.");
     }
-    state_.SetSummary(QString::number(decoder.Count()) + QStringLiteral(" Files  ") +
-                      GroupedNumber(archive.size()) + QStringLiteral(" Bytes"));
+    state_.SetSummary(Summary(decoder.Count(), archive.size()));
 }
 
 void Procedures::SaveOne(const QString& path, qint32 index) {
@@ -212,18 +217,21 @@ void Procedures::SaveAll(const QString& folder) {
     }
 }
 
-void Procedures::Edit(const std::vector<EditOperation>& operations) {
-    if (operations.empty()) {
-        return;
-    }
+void Procedures::RefuseWriting(const std::string& done) const {
     if (state_.SoundCount() == 0) {
         throw ArchiveError("Open an archive first.");
     }
     if (listedInPart_) {
-        throw ArchiveError(
-            "Only part of this archive could be listed, so it cannot be edited: its other sounds "
-            "would be lost.");
+        throw ArchiveError("Only part of this archive could be listed, so it cannot be " + done +
+                           ": its other sounds would be lost.");
     }
+}
+
+void Procedures::Edit(const std::vector<EditOperation>& operations) {
+    if (operations.empty()) {
+        return;
+    }
+    RefuseWriting("edited");
     const QString folder = scratch_.Prepare();
     if (folder.isEmpty()) {
         throw ArchiveError("There is no scratch folder to keep the edited archive in.");
@@ -281,14 +289,7 @@ void Procedures::ClearScratch() {
 }
 
 void Procedures::SaveArchive(const QString& path) {
-    if (state_.SoundCount() == 0) {
-        throw ArchiveError("Open an archive first.");
-    }
-    if (listedInPart_) {
-        throw ArchiveError(
-            "Only part of this archive could be listed, so it cannot be saved: its other sounds "
-            "would be lost.");
-    }
+    RefuseWriting("saved");
     WriteEditedArchive(Listed(), {}, platform::ToFsPath(path), {.inPlace = true, .backup = true});
     state_.SetArchivePath(path);
     state_.SetUnsaved(false);
@@ -309,9 +310,7 @@ void Procedures::ShowEditedListing(const std::filesystem::path& archive) {
     state_.ShowSounds(true);
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(archive, ec);
-    state_.SetSummary(QString::number(decoder.Count()) + QStringLiteral(" Files  ") +
-                      GroupedNumber(ec ? 0 : static_cast<qint64>(bytes)) +
-                      QStringLiteral(" Bytes"));
+    state_.SetSummary(Summary(decoder.Count(), ec ? 0 : static_cast<qint64>(bytes)));
 }
 
 QString NotSavedMessage(const QStringList& reasons) {

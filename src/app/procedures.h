@@ -75,6 +75,9 @@ class Procedures {
     // Runs `work` as the procedure `procedure`: busy meanwhile, and any
     // failure shown by the one handler.
     void Guarded(const QString& procedure, const std::function<void()>& work);
+    // Refuses to write the listing anew when there is none, or only part of
+    // an archive is listed; `done` says what would have been done: "edited".
+    void RefuseWriting(const std::string& done) const;
     void Edit(const std::vector<EditOperation>& operations);
     void SaveArchive(const QString& path);
     // The rows of the listed catalogue, marked as `edited_` says, and the summary.

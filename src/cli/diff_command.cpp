@@ -53,14 +53,8 @@ std::string Details(const ArchiveDecoder& archive, std::int32_t number) {
     if (!sound.details) {
         return "cannot be decoded (" + sound.problem + ")";
     }
-    const SoundDetails& d = *sound.details;
-    std::ostringstream text;
-    text.setf(std::ios::fixed);
-    text.precision(3);
-    text << d.encoding << ", " << d.sampleRate << " Hz, "
-         << (d.channels == 1 ? std::string("mono") : std::to_string(d.channels) + " channels")
-         << ", " << d.seconds << " s";
-    return EscapeControls(text.str());
+    return EscapeControls(DescribeFormat(*sound.details) + ", " + Seconds(sound.details->seconds) +
+                          " s");
 }
 
 std::string DetailsJson(const ArchiveDecoder& archive, std::int32_t number) {
@@ -69,12 +63,9 @@ std::string DetailsJson(const ArchiveDecoder& archive, std::int32_t number) {
         return "null";
     }
     const SoundDetails& d = *sound.details;
-    std::ostringstream text;
-    text.setf(std::ios::fixed);
-    text.precision(3);
-    text << R"({"encoding": )" << JsonString(d.encoding) << R"(, "rate": )" << d.sampleRate
-         << R"(, "channels": )" << d.channels << R"(, "duration": )" << d.seconds << "}";
-    return text.str();
+    return R"({"encoding": )" + JsonString(d.encoding) + R"(, "rate": )" +
+           std::to_string(d.sampleRate) + R"(, "channels": )" + std::to_string(d.channels) +
+           R"(, "duration": )" + Seconds(d.seconds) + "}";
 }
 
 std::string Numbers(const ArchiveDifference::Sound& sound) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <sstream>
 
 #include "formats/hex_mod.h"
 #include "formats/text_encoding.h"
@@ -54,6 +55,14 @@ std::string JsonString(std::string_view text) {
         }
     }
     return json + "\"";
+}
+
+std::string Seconds(double seconds) {
+    std::ostringstream text;
+    text.setf(std::ios::fixed);
+    text.precision(3);
+    text << seconds;
+    return text.str();
 }
 
 }  // namespace echodelve::cli

@@ -13,4 +13,7 @@ std::string EscapeControls(std::string_view name);
 // bytes that are not UTF-8 (an archive path may hold some) as U+FFFD.
 std::string JsonString(std::string_view text);
 
+// Seconds as every listing writes them: three decimals, "0.500".
+std::string Seconds(double seconds);
+
 }  // namespace echodelve::cli

@@ -224,14 +224,8 @@ std::string Column(const std::optional<std::string>& value) {
 void Print(const std::string& archive, const Found& sound, std::optional<std::size_t> group,
            bool json, std::ostream& out) {
     const HeaderDetails* d = sound.details ? &*sound.details : nullptr;
-    std::ostringstream seconds;
-    seconds.setf(std::ios::fixed);
-    seconds.precision(3);
-    if (d != nullptr && d->seconds) {
-        seconds << *d->seconds;
-    }
     const std::optional<std::string> duration =
-        d != nullptr && d->seconds ? std::optional(seconds.str()) : std::nullopt;
+        d != nullptr && d->seconds ? std::optional(Seconds(*d->seconds)) : std::nullopt;
     if (json) {
         out << R"({"archive": )" << JsonString(archive) << R"(, "number": )" << sound.number
             << R"(, "name": )" << JsonString(sound.name) << R"(, "size": )" << sound.size

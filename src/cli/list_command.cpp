@@ -43,14 +43,6 @@ std::string Or(const std::optional<T>& value, const std::string& otherwise) {
     return text.str();
 }
 
-std::string Seconds(double seconds) {
-    std::ostringstream text;
-    text.setf(std::ios::fixed);
-    text.precision(3);
-    text << seconds;
-    return text.str();
-}
-
 // Where frame `frame` of the sound falls, in seconds as the details write them.
 std::string AtSeconds(const SoundDetails& d, std::int64_t frame) {
     return Seconds(static_cast<double>(frame) / d.sampleRate);

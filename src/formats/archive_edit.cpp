@@ -112,9 +112,7 @@ std::unique_ptr<SoundStream> OpenNewSound(const std::filesystem::path& file) {
     const FileSource source(file);
     const std::unique_ptr<ByteReader> reader = source.Open();
     reader->ReadAt(0, head);
-    const auto declared =
-        LoadLittleEndian(std::span(head).subspan(riff::kLengthField, riff::kFieldBytes)) +
-        riff::kChunkHeaderBytes;
+    const std::uint64_t declared = riff::DeclaredFileBytes(head);
     if (const std::int64_t size = reader->Size().value_or(0);
         static_cast<std::int64_t>(declared) != size) {
         throw ArchiveError("'" + file.string() +
@@ -124,12 +122,6 @@ std::unique_ptr<SoundStream> OpenNewSound(const std::filesystem::path& file) {
                            ").");
     }
     return stream;
-}
-
-std::string Describe(const SoundDetails& details) {
-    return details.encoding + ", " + std::to_string(details.sampleRate) + " Hz, " +
-           (details.channels == 1 ? std::string("mono")
-                                  : std::to_string(details.channels) + " channels");
 }
 
 bool SameFormat(const SoundDetails& a, const SoundDetails& b) {
@@ -191,9 +183,9 @@ PackMember Replacement(const ArchiveDecoder& archive, std::int32_t number,
     const SoundDetails is = DescribeSound(*replacement);
     if (!match) {
         if (!SameFormat(was, is)) {
-            report.notes.push_back("'" + file.string() + "' (" + Describe(is) +
+            report.notes.push_back("'" + file.string() + "' (" + DescribeFormat(is) +
                                    ") replaces sound " + std::to_string(number) + " '" +
-                                   entry.name + "' (" + Describe(was) +
+                                   entry.name + "' (" + DescribeFormat(was) +
                                    "), which the game may not expect.");
         }
         return member;

@@ -213,9 +213,7 @@ void WriteSfxArchive(const std::filesystem::path& output, const std::vector<Pack
             throw ArchiveError("'" + member.name +
                                "' is not a RIFF file: it does not begin with \"RIFF\".");
         }
-        const std::uint64_t declared =
-            LoadLittleEndian(std::span(head).subspan(sfx::kLengthField, sfx::kFieldBytes)) +
-            sfx::kChunkHeaderBytes;
+        const std::uint64_t declared = riff::DeclaredFileBytes(head);
         if (declared != size) {
             throw ArchiveError(
                 "'" + member.name + "' is not a complete RIFF file: its header says " +

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "little_endian.h"
+
 // The RIFF/WAVE layout, said once: a sound file begins "RIFF", the length of
 // what follows, "WAVE", then chunks of a tag, a length and that many bytes
 // (padded to an even count).
@@ -34,6 +36,14 @@ inline constexpr std::size_t kFormatFieldsBytes = 16;
 inline bool HasTag(std::span<const std::uint8_t> bytes, std::size_t at, const Tag& tag) {
     return bytes.size() >= at + kTagBytes &&
            std::equal(tag.begin(), tag.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+// The bytes a RIFF file declares it holds, its length field + 8, from at
+// least its first 8 bytes: a complete file's size.
+inline std::uint64_t DeclaredFileBytes(std::span<const std::uint8_t> head) {
+    return LoadLittleEndian(head.subspan(static_cast<std::size_t>(kLengthField),
+                                         static_cast<std::size_t>(kFieldBytes))) +
+           static_cast<std::uint64_t>(kChunkHeaderBytes);
 }
 
 }  // namespace echodelve::riff

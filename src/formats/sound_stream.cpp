@@ -287,6 +287,12 @@ std::string WaveFormatName(std::uint32_t tag) {
            (known != kNames.end() ? std::string(", ") + known->second : std::string());
 }
 
+std::string DescribeFormat(const SoundDetails& details) {
+    return details.encoding + ", " + std::to_string(details.sampleRate) + " Hz, " +
+           (details.channels == 1 ? std::string("mono")
+                                  : std::to_string(details.channels) + " channels");
+}
+
 std::optional<HeaderDetails> DetailsFromHeader(const WaveLayout& layout) {
     if (!layout.format) {
         return std::nullopt;

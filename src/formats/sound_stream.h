@@ -166,6 +166,8 @@ struct SoundDetails {
 
 // The details of an open stream.
 SoundDetails DescribeSound(const SoundStream& stream);
+// Its format in words: "PCM 16-bit, 22050 Hz, mono" ("2 channels" for more).
+std::string DescribeFormat(const SoundDetails& details);
 
 // The details of `size` bytes of `source` from `offset`, or why they cannot
 // be told (the sentence SoundStream would throw). Reads only what
