@@ -129,7 +129,9 @@ bool Procedures::ExtractSound(const QString& target, qint64 index) {
     return Listed().Extract(platform::ToFsPath(target), index);
 }
 
-void Procedures::ListArchive(ArchiveKind kind, const QString& path) {
+void Procedures::ListArchive(ArchiveKind named, const QString& path) {
+    // "&WAD Open" of a Doom WAD lists its sounds, not its bytes as records.
+    const ArchiveKind kind = ClaimedByContent(named, platform::ToFsPath(path));
     ArchiveDecoder& decoder = DecoderOf(kind);
     const bool cutAtLimit = decoder.Decode(platform::ToFsPath(path)).cutAtLimit;
     if (cutAtLimit) {

@@ -68,7 +68,8 @@ class Procedures {
     ArchiveDecoder& DecoderOf(ArchiveKind kind);
     // The decoder whose catalogue the list shows: fileissfx decides.
     ArchiveDecoder& Listed();
-    void ListArchive(ArchiveKind kind, const QString& path);
+    // `named` by the command; a Doom WAD's content claims a WAD listing.
+    void ListArchive(ArchiveKind named, const QString& path);
     void SaveOne(const QString& path, qint32 index);
     void SaveAll(const QString& folder);
     void Advance(const std::string& stepText);

@@ -14,7 +14,8 @@ namespace {
 
 constexpr std::string_view kToolHelp =
     "Usage: echodelve-cli COMMAND [OPTIONS]\n"
-    "Lists, extracts, packs, edits and compares the sounds of SFX and WAD game sound\narchives.\n"
+    "Lists, extracts, packs, edits and compares the sounds of SFX and WAD game sound\narchives and "
+    "of Doom-engine WADs.\n"
     "\n"
     "Commands:\n"
     "  list      list the sounds of an archive\n"

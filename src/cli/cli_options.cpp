@@ -113,7 +113,9 @@ std::string HelpEntry(std::string_view option, std::size_t column, std::string_v
 std::string KindHelp(std::size_t column, std::string_view kindOf) {
     return HelpEntry(
         "--kind=" + KindNames("|"), column,
-        std::string(kindOf) + " (by default taken from its extension, or else its content)");
+        std::string(kindOf) +
+            " (by default a Doom WAD by its \"IWAD\"/\"PWAD\" start, else taken from its "
+            "extension, or else its content)");
 }
 
 std::string NoLimitsHelp(std::size_t column, std::string_view verb) {
@@ -130,7 +132,9 @@ void RefuseMissingArchive(const std::filesystem::path& archive) {
 
 void CheckKindOption(const std::optional<std::string>& given) {
     if (given && !KindNamed(*given)) {
-        throw UsageError("--kind must be " + KindNames(" or ") + ", not '" + *given + "'");
+        std::string names = KindNames(", ");
+        names.replace(names.rfind(", "), 2, " or ");
+        throw UsageError("--kind must be " + names + ", not '" + *given + "'");
     }
 }
 
@@ -140,14 +144,15 @@ ArchiveKind ResolveKind(const std::optional<std::string>& given,
     if (given) {
         return *KindNamed(*given);
     }
-    if (const std::optional<ArchiveKind> named = KindFromName(archive)) {
-        return *named;
+    std::error_code ec;
+    const bool there = mustExist && std::filesystem::exists(archive, ec);
+    // A magic number claims a file before its name does (a Doom WAD's *.wad).
+    if (const std::optional<ArchiveKind> kind =
+            there ? KindOfFile(archive) : KindFromName(archive)) {
+        return *kind;
     }
     if (mustExist) {
         RefuseMissingArchive(archive);
-        if (const std::optional<ArchiveKind> shown = DetectKind(FileSource(archive))) {
-            return *shown;
-        }
     }
     throw UsageError("cannot tell the kind of '" + archive.string() + "' from its name" +
                      (mustExist ? " or its content" : "") + "; give --kind " +

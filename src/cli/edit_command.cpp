@@ -33,14 +33,14 @@ const std::string kEditHelp =
     "  --match                convert each replacement to the encoding, rate and\n"
     "                         channels of the sound it replaces, keeping that\n"
     "                         sound's loop at the same place in the new length\n" +
-    NoLimitsHelp(25, "read") +
-    HelpEntry("--kind=" + KindNames("|"), 25,
-              "the archive's kind (by default taken from its extension, or else its "
-              "content)") +
+    NoLimitsHelp(25, "read") + KindHelp(25, "the archive's kind") +
     "\n"
     "A new sound must be a complete RIFF/WAVE file that decodes; names must not\n"
     "repeat (ignoring case) where the archive keeps names. A replacement in\n"
     "another format than the sound it replaces is noted (without --match).\n"
+    "In a Doom WAD every other lump is kept byte for byte; a new sound is stored\n"
+    "as a DMX lump (8-bit mono, padded as the game expects) named after its\n"
+    "file without the extension: at most 8 characters, made upper case.\n"
     "\n"
     "Exit status: 0 when every operation was applied; 1 when any was refused\n"
     "(nothing is written then); 2 for a mistake in the command line.\n";
@@ -122,7 +122,9 @@ int RunEdit(std::span<const std::string> args, Console& console) {
     }
     const ArchiveKind kind = ResolveKind(parsed.Value("--kind"), archivePath);
     // An archive of one kind under a name that says another would be read as that.
-    if (const std::optional<ArchiveKind> named = KindFromName(*output); named && *named != kind) {
+    // (A Doom WAD, known by its magic number, shares *.wad with WAD archives.)
+    if (const std::optional<ArchiveKind> named = KindFromName(*output);
+        named && Describe(*named).extension != Describe(kind).extension) {
         throw UsageError("'" + *output + "' names another kind of archive (" +
                          std::string(Describe(*named).name) + ") than the one edited (" +
                          std::string(Describe(kind).name) + ")");

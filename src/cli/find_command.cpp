@@ -139,12 +139,6 @@ struct Searched {
     std::vector<Found> sounds;
 };
 
-// The kind its extension names, or else the one its content shows.
-std::optional<ArchiveKind> KindOf(const std::filesystem::path& path) {
-    const std::optional<ArchiveKind> named = KindFromName(path);
-    return named ? named : DetectKind(FileSource(path));
-}
-
 bool Passes(const Filters& filters, const ArchiveDecoder& archive, std::int32_t n,
             const Found& sound) {
     const auto matches = [](const std::optional<std::string>& glob, const std::string& text) {
@@ -175,7 +169,7 @@ Searched Search(const std::filesystem::path& path, const Filters& filters, bool 
     NoQuestions hooks;
     std::optional<ArchiveKind> kind;
     try {
-        kind = KindOf(path);
+        kind = KindOfFile(path);
         if (!kind) {
             return searched;  // not an archive
         }
@@ -256,7 +250,7 @@ bool SameBytes(const std::string& archiveA, std::int32_t a, const std::string& a
                std::int32_t b) {
     NoQuestions hooks;
     const auto bytes = [&hooks](const std::string& path, std::int32_t n) {
-        const std::optional<ArchiveKind> kind = KindOf(path);
+        const std::optional<ArchiveKind> kind = KindOfFile(path);
         if (!kind) {
             throw ArchiveError("'" + path + "' is no longer an archive.");  // changed meanwhile
         }

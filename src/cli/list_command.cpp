@@ -142,7 +142,8 @@ int RunList(std::span<const std::string> args, Console& console) {
                 const SoundEntry& entry = archive.Entry(i);
                 listing << (i > 1 ? ",\n  " : "\n  ") << "{\"number\": " << i
                         << ", \"name\": " << JsonString(entry.name) << ", \"size\": " << entry.size
-                        << ", \"offset\": " << entry.offset << DetailFields(archive.Details(i));
+                        << ", \"offset\": " << entry.StoredOffset()
+                        << DetailFields(archive.Details(i));
                 if (salvage) {
                     listing << ", \"salvaged\": " << (opened.Salvaged(i) ? "true" : "false");
                 }
@@ -153,7 +154,7 @@ int RunList(std::span<const std::string> args, Console& console) {
             for (std::int32_t i = 1; i <= archive.Count(); ++i) {
                 const SoundEntry& entry = archive.Entry(i);
                 listing << i << '\t' << EscapeControls(entry.name) << '\t' << entry.size << '\t'
-                        << entry.offset;
+                        << entry.StoredOffset();
                 if (parsed.Has("--details")) {
                     listing << '\t' << DetailColumns(archive.Details(i));
                 }

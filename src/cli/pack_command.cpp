@@ -64,7 +64,7 @@ int RunPack(std::span<const std::string> args, Console& console) {
         return kExitFailure;
     }
     try {
-        Describe(kind).write(*output, members, {});
+        Describe(kind).write(*output, members, {}, nullptr);
     } catch (const ArchiveError& error) {
         Say(console, "pack", error.what());
         return kExitFailure;

@@ -13,7 +13,7 @@
 
 namespace echodelve {
 
-enum class ArchiveKind { Sfx, Wad };
+enum class ArchiveKind { Sfx, Wad, Doom };
 
 // How a decode that did not fail ended.
 struct DecodeOutcome {
@@ -73,13 +73,24 @@ std::unique_ptr<ArchiveDecoder> MakeDecoder(ArchiveKind kind, UiHooks& ui);
 std::optional<ArchiveKind> KindFromName(const std::filesystem::path& archive);
 
 // The kind an archive's content shows, for a file named without .sfx or
-// .wad: "RIFF" at its start is an SFX archive; a first record that names a
-// sound (a "." before its zero byte) whose bytes begin after the record and
-// end within the archive is a WAD archive; anything else, nullopt. Throws
-// ArchiveError when the file cannot be read.
+// .wad: "IWAD" or "PWAD" at its start is a Doom WAD; "RIFF" an SFX archive;
+// a first record that names a sound (a "." before its zero byte) whose bytes
+// begin after the record and end within the archive is a WAD archive;
+// anything else, nullopt. Throws ArchiveError when the file cannot be read.
 std::optional<ArchiveKind> DetectKind(const ByteSource& source);
 
-// "sfx" or "wad".
+// The kind of an archive file: one its content shows by a magic number
+// (a Doom WAD's), whatever its name; else the one its extension names; else
+// what DetectKind makes of it. Nullopt when none; throws ArchiveError when
+// the file cannot be read.
+std::optional<ArchiveKind> KindOfFile(const std::filesystem::path& archive);
+
+// A kind listed as `named` whose content shows a kind known by its magic
+// number and sharing its extension ("&WAD Open" of a Doom WAD): that kind;
+// else `named`. A file that cannot be read stays `named`, whose reading says why.
+ArchiveKind ClaimedByContent(ArchiveKind named, const std::filesystem::path& archive);
+
+// "sfx", "wad" or "doom".
 const char* KindName(ArchiveKind kind);
 
 }  // namespace echodelve

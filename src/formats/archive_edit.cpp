@@ -278,7 +278,7 @@ class Edit {
     Edit(const ArchiveDecoder& archive, const EditOptions& options)
         : archive_(archive), kind_(echodelve::Describe(archive.Kind())), options_(options) {
         std::vector<std::vector<std::uint8_t>> fields;
-        if (kind_.hasDirectory) {
+        if (archive.Kind() == ArchiveKind::Wad) {
             fields = NameFields(archive);
         }
         for (std::int32_t n = 1; n <= archive.Count(); ++n) {
@@ -447,7 +447,8 @@ EditReport WriteEditedArchive(const ArchiveDecoder& archive,
     const ArchiveKindInfo& kind = Describe(archive.Kind());
     std::error_code ec;
     const bool replacing = options.inPlace && std::filesystem::exists(output, ec);
-    kind.write(output, members, replacing ? InPlaceSteps(output, options.backup) : BeforeCommit{});
+    kind.write(output, members, replacing ? InPlaceSteps(output, options.backup) : BeforeCommit{},
+               &archive.Catalogue());
     if (replacing) {
         SyncFolderOf(output);
     }

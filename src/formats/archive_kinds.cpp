@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "doom_wad.h"
 #include "hex_mod.h"
 #include "output_names.h"
 #include "riff.h"
@@ -49,18 +50,32 @@ std::int64_t WadDirectoryEnd(const ArchiveDecoder& archive, bool cutAtLimit,
                : std::clamp<std::int64_t>(archive.Entry(1).offset, 0, archiveSize);
 }
 
+bool LooksLikeDoom(std::span<const std::uint8_t> start, std::int64_t size) {
+    return size >= doom::kHeaderBytes && doom::HasMagic(start);
+}
+
 template <typename Decoder>
 std::unique_ptr<ArchiveDecoder> Make(UiHooks& ui) {
     return std::make_unique<Decoder>(ui);
 }
 
-const std::array<ArchiveKindInfo, 2>& Kinds() {
-    static const std::array<ArchiveKindInfo, 2> kinds = {{
+// Writes a new archive of a kind whose archives are made from their sounds alone.
+template <void (*Write)(const std::filesystem::path&, const std::vector<PackMember>&,
+                        const BeforeCommit&)>
+void FromSounds(const std::filesystem::path& output, const std::vector<PackMember>& members,
+                const BeforeCommit& beforeCommit, const SoundCatalogue* /*from*/) {
+    Write(output, members, beforeCommit);
+}
+
+const std::array<ArchiveKindInfo, 3>& Kinds() {
+    static const std::array<ArchiveKindInfo, 3> kinds = {{
         {ArchiveKind::Sfx, "sfx", ".sfx", std::to_string(sfx::kMaxSounds) + " SFX sounds", false,
-         Make<SfxDecoder>, LooksLikeSfx, NoDirectory, WriteSfxArchive},
+         Make<SfxDecoder>, LooksLikeSfx, NoDirectory, FromSounds<WriteSfxArchive>},
         {ArchiveKind::Wad, "wad", ".wad",
          "an " + std::to_string(wad::kDirectoryLimit) + "-byte WAD directory", true,
-         Make<wadDecoder>, LooksLikeWad, WadDirectoryEnd, WriteWadArchive},
+         Make<wadDecoder>, LooksLikeWad, WadDirectoryEnd, FromSounds<WriteWadArchive>},
+        {ArchiveKind::Doom, "doom", ".wad", "", true, Make<DoomWadDecoder>, LooksLikeDoom,
+         NoDirectory, WriteDoomArchive, true},
     }};
     return kinds;
 }
@@ -68,9 +83,21 @@ const std::array<ArchiveKindInfo, 2>& Kinds() {
 std::string Joined(std::string (*part)(const ArchiveKindInfo&), std::string_view separator) {
     std::string joined;
     for (const ArchiveKindInfo& kind : Kinds()) {
-        joined += (joined.empty() ? "" : std::string(separator)) + part(kind);
+        if (const std::string text = part(kind); !text.empty()) {
+            joined += (joined.empty() ? "" : std::string(separator)) + text;
+        }
     }
     return joined;
+}
+
+// The kind known by its magic number that `source`'s first bytes show.
+std::optional<ArchiveKind> MagicKind(std::span<const std::uint8_t> start, std::int64_t size) {
+    for (const ArchiveKindInfo& info : Kinds()) {
+        if (info.byMagic && info.looksLike(start, size)) {
+            return info.kind;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -114,7 +141,7 @@ std::unique_ptr<ArchiveDecoder> MakeDecoder(ArchiveKind kind, UiHooks& ui) {
 std::optional<ArchiveKind> KindFromName(const std::filesystem::path& archive) {
     const std::string extension = FoldCase(archive.extension().string());
     for (const ArchiveKindInfo& info : Kinds()) {
-        if (extension == info.extension) {
+        if (!info.byMagic && extension == info.extension) {
             return info.kind;
         }
     }
@@ -126,12 +153,39 @@ std::optional<ArchiveKind> DetectKind(const ByteSource& source) {
     const std::int64_t size = reader->Size().value_or(0);
     std::array<std::uint8_t, wad::kRecordBytes> start{};
     reader->ReadAt(0, start);
+    if (const std::optional<ArchiveKind> magic = MagicKind(start, size)) {
+        return magic;
+    }
     for (const ArchiveKindInfo& info : Kinds()) {
         if (info.looksLike(start, size)) {
             return info.kind;
         }
     }
     return std::nullopt;
+}
+
+std::optional<ArchiveKind> KindOfFile(const std::filesystem::path& archive) {
+    const FileSource source(archive);
+    const std::unique_ptr<ByteReader> reader = source.Open();
+    std::array<std::uint8_t, doom::kHeaderBytes> start{};
+    reader->ReadAt(0, start);
+    if (const auto magic = MagicKind(start, reader->Size().value_or(0))) {
+        return magic;
+    }
+    const std::optional<ArchiveKind> named = KindFromName(archive);
+    return named ? named : DetectKind(source);
+}
+
+ArchiveKind ClaimedByContent(ArchiveKind named, const std::filesystem::path& archive) {
+    try {
+        const std::optional<ArchiveKind> magic = KindOfFile(archive);
+        return magic && Describe(*magic).byMagic &&
+                       Describe(*magic).extension == Describe(named).extension
+                   ? *magic
+                   : named;
+    } catch (const ArchiveError&) {
+        return named;  // read again by the listing, which says what is wrong
+    }
 }
 
 const char* KindName(ArchiveKind kind) {

@@ -35,9 +35,14 @@ struct ArchiveKindInfo {
     // Where the archive's directory ends (0 for none): its bytes are no sound's.
     std::int64_t (*directoryEnd)(const ArchiveDecoder& archive, bool cutAtLimit,
                                  std::int64_t archiveSize);
-    // Writes an archive of this kind; see WriteSfxArchive and WriteWadArchive.
+    // Writes an archive of this kind; see WriteSfxArchive, WriteWadArchive
+    // and WriteDoomArchive. `from` is the catalogue of the archive edited,
+    // null for a new one.
     void (*write)(const std::filesystem::path& output, const std::vector<PackMember>& members,
-                  const BeforeCommit& beforeCommit);
+                  const BeforeCommit& beforeCommit, const SoundCatalogue* from);
+    // Known by a magic number at its start, which claims a file before its
+    // extension does (a Doom WAD named *.wad, like a WAD archive).
+    bool byMagic = false;
 };
 
 // Every kind, in the order they are tried on content and listed in help.
@@ -48,7 +53,8 @@ const ArchiveKindInfo& Describe(ArchiveKind kind);
 std::optional<ArchiveKind> KindNamed(std::string_view name);
 // The kinds' names joined: "sfx or wad", "sfx|wad".
 std::string KindNames(std::string_view separator);
-// Every kind's limit: "1000 SFX sounds, an 80000-byte WAD directory".
+// Every kind's limit: "1000 SFX sounds, an 80000-byte WAD directory"
+// (a kind without one, left out).
 std::string KindLimits();
 
 }  // namespace echodelve

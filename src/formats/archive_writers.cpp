@@ -296,6 +296,16 @@ void WriteWadArchive(const std::filesystem::path& output, const std::vector<Pack
     Finish(out, beforeCommit);
 }
 
+void WriteParts(const std::filesystem::path& output, const std::vector<PackMember>& parts,
+                const BeforeCommit& beforeCommit) {
+    std::vector<std::uint64_t> sizes(parts.size());
+    std::ranges::transform(parts, sizes.begin(), MemberSize);
+    RangeReaders readers;
+    AtomicFile out(output);
+    CopyMembers(parts, sizes, readers, out);
+    Finish(out, beforeCommit);
+}
+
 void WriteRangeAsFile(const SourceRange& range, const std::filesystem::path& output) {
     RangeReaders readers;
     AtomicFile out(output);

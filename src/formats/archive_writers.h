@@ -56,6 +56,12 @@ void WriteSfxArchive(const std::filesystem::path& output, const std::vector<Pack
 void WriteWadArchive(const std::filesystem::path& output, const std::vector<PackMember>& members,
                      const BeforeCommit& beforeCommit = {});
 
+// Writes the parts end to end as `output`, whole or not at all: a layout a
+// kind has worked out itself. Ranges that lie end to end in one source go as
+// one copy inside the kernel.
+void WriteParts(const std::filesystem::path& output, const std::vector<PackMember>& parts,
+                const BeforeCommit& beforeCommit = {});
+
 // Writes a range of a source as the file `output`, whole or not at all.
 void WriteRangeAsFile(const SourceRange& range, const std::filesystem::path& output);
 

@@ -1,5 +1,7 @@
 #include "salvage.h"
 
+#include "doom_wad.h"
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -90,8 +92,8 @@ class Found {
         SoundCatalogue& catalogue = result_.catalogue;
         ++catalogue.count;
         catalogue.ExtendTo(catalogue.count);
-        catalogue.Slot(catalogue.count) = {std::move(name), static_cast<std::int32_t>(offset),
-                                           size};
+        catalogue.Slot(catalogue.count) = {std::move(name), static_cast<std::int32_t>(offset), size,
+                                           std::nullopt};
         result_.salvaged.push_back(salvaged);
     }
     std::int32_t Count() const { return result_.catalogue.count; }
@@ -172,6 +174,14 @@ std::int32_t SalvagedCatalogue::Recovered() const {
 
 SalvagedCatalogue Salvage(ArchiveKind kind, const std::shared_ptr<const ByteSource>& source,
                           const SoundCatalogue* read, std::int32_t maxSounds) {
+    if (kind == ArchiveKind::Doom) {
+        SalvagedCatalogue salvaged{SalvageDoomWad(source, maxSounds), {}};
+        // What the plain reading did not list is what salvage recovered.
+        for (std::int32_t n = 1; n <= salvaged.catalogue.count; ++n) {
+            salvaged.salvaged.push_back(read == nullptr || n > read->count);
+        }
+        return salvaged;
+    }
     Scanner scan(*source);
     Found found(source, scan.Size(), maxSounds);
     if (kind == ArchiveKind::Sfx) {

@@ -30,6 +30,8 @@ struct SalvagedCatalogue {
 // WAD: the sounds the directory lists (`read`, the plain decode's catalogue,
 // or null when that failed), then the sounds lying in the gaps no record
 // claims past the directory, named "salvaged-OFFSET.wav".
+// Doom WAD: the sound lumps whose bytes lie within the file, from the
+// directory entries that do (see SalvageDoomWad).
 // At most `maxSounds` in all. Throws ArchiveError when the archive cannot be read.
 SalvagedCatalogue Salvage(ArchiveKind kind, const std::shared_ptr<const ByteSource>& source,
                           const SoundCatalogue* read, std::int32_t maxSounds);

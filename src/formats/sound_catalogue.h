@@ -17,6 +17,13 @@ struct SoundEntry {
     std::string name;         // display name, UTF-8
     std::int32_t offset = 0;  // 0-based offset of the sound's first byte in the archive
     std::int64_t size = 0;    // bytes; an SFX size is a length field + 8, so it may pass 2^31
+    // Where the sound is stored in the archive's file, where `offset` points
+    // into the sound as it is presented instead (a Doom WAD's lump, made a
+    // WAV file); nullopt where the two are the same.
+    std::optional<std::int64_t> stored;
+
+    // The offset to show a person: where the sound's bytes stand in the file.
+    std::int64_t StoredOffset() const { return stored.value_or(offset); }
 };
 
 // The decoded sounds of one archive. Slots are numbered 1 to 1000 (more when

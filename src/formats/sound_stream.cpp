@@ -241,6 +241,17 @@ std::unique_ptr<SoundStream> SoundStream::OpenRange(std::shared_ptr<const ByteSo
     }
 }
 
+std::unique_ptr<SoundStream> SoundStream::OpenAnyRange(std::shared_ptr<const ByteSource> source,
+                                                       std::int64_t offset, std::int64_t size) {
+    const std::string name = source->Describe();
+    auto input = std::make_unique<Input>();
+    input->reader = source->Open();
+    input->source = std::move(source);
+    input->offset = offset;
+    input->size = std::max<std::int64_t>(size, 0);
+    return std::unique_ptr<SoundStream>(new SoundStream(std::move(input), name));
+}
+
 std::size_t SoundStream::ReadFrames(std::span<float> out) {
     const auto frames = static_cast<sf_count_t>(out.size() / static_cast<std::size_t>(channels_));
     if (frames == 0) {

@@ -62,6 +62,10 @@ class SoundStream {
     static std::unique_ptr<SoundStream> OpenWaveFile(const std::filesystem::path& path);
     static std::unique_ptr<SoundStream> OpenRange(std::shared_ptr<const ByteSource> source,
                                                   std::int64_t offset, std::int64_t size);
+    // A range in any format libsndfile reads (Ogg, FLAC, WAV ...), for a
+    // sound stored without a RIFF header.
+    static std::unique_ptr<SoundStream> OpenAnyRange(std::shared_ptr<const ByteSource> source,
+                                                     std::int64_t offset, std::int64_t size);
     ~SoundStream();
     SoundStream(const SoundStream&) = delete;
     SoundStream& operator=(const SoundStream&) = delete;

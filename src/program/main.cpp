@@ -38,7 +38,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("echodelve"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(echodelve::kVersionText));
     parser.setApplicationDescription(
-        QStringLiteral("Lists, plays and saves the sounds of SFX and WAD game sound archives."));
+        QStringLiteral("Lists, plays and saves the sounds of SFX and WAD game sound archives and "
+                       "Doom-engine WADs."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption verbose(

@@ -539,8 +539,8 @@ const Row kEdgeRows[] = {
     {"list --kind Wad @game.sfx", 0, "1\ta.wav\t100\t", ""},  // over the name
     {"check --kind=wad @game.sfx", 0, ": clean, 1 sound and no problems", ""},
     {"extract --kind=sfx -p @sounds.bin", 0, "RIFF", ""},
-    {"list --kind=zip @game.dat", 2, "", "--kind must be sfx or wad, not 'zip'"},
-    {"list --kind= @game.dat", 2, "", "--kind must be sfx or wad, not ''"},
+    {"list --kind=zip @game.dat", 2, "", "--kind must be sfx, wad or doom, not 'zip'"},
+    {"list --kind= @game.dat", 2, "", "--kind must be sfx, wad or doom, not ''"},
     {"extract --kind=sf -p @game.dat", 2, "", "not 'sf'"},  // no prefix
     {"pack --kind=sfx -o @p.wad @a.wav @a.wav", 0, "", "Packed 2 files"},
     {"pack -o @p.bin @a.wav", 2, "", "from its name; give --kind sfx"},
@@ -791,7 +791,7 @@ const Row kExitRows[] = {
     {"list --help", 1, "", "Could not write to standard output.", {.outBroken = true}},
     // A missing archive is missing, whatever its name.
     {"list @none", 1, "", "echodelve-cli list: The archive '@none' does not exist.\n"},
-    {"check --kind=zip @ten.wad", 2, "", "--kind must be sfx or wad"},
+    {"check --kind=zip @ten.wad", 2, "", "--kind must be sfx, wad or doom"},
     {"check --bogus @ten.wad", 2, "", "Unknown option '--bogus'"},
     {"check @ten.wad --kind", 2, "", "Option '--kind' needs a value"},
 };

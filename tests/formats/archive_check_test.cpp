@@ -166,7 +166,8 @@ TEST(PlaceProblemTest, ASoundReachingTheEndIsWholeAndOneBytePastIsNot) {
         {-999, "-999"}, {-1234, "-1,234"}};
     // clang-format on
     for (const auto& [offset, size, problem] : cases) {
-        EXPECT_EQ(PlaceProblem({"", offset, size}, 150), problem) << offset << "+" << size;
+        EXPECT_EQ(PlaceProblem({"", offset, size, std::nullopt}, 150), problem)
+            << offset << "+" << size;
     }
     for (const auto& [number, text] : grouped) {
         EXPECT_EQ(Grouped(number), text);

@@ -27,7 +27,7 @@ std::unique_ptr<ArchiveDecoder> Archive(ArchiveKind kind, const std::string& let
     }
     const auto path = std::filesystem::temp_directory_path() /
                       ("echodelve-diff-" + std::to_string(std::random_device{}()));
-    Describe(kind).write(path, members, {});
+    Describe(kind).write(path, members, {}, nullptr);
     auto decoder = MakeDecoder(kind, hooks);
     decoder->Decode(std::make_shared<MemorySource>(test::ReadBytes(path)));
     std::filesystem::remove(path);

@@ -41,7 +41,7 @@ class ArchiveEditTest : public ::testing::Test {
                 "s" + std::to_string(n) + ".wav",
                 MakeWav(60 + static_cast<std::size_t>(n), static_cast<std::uint8_t>(n))));
         }
-        Describe(kind).write(dir / name, members, {});
+        Describe(kind).write(dir / name, members, {}, nullptr);
         return dir / name;
     }
 
@@ -86,7 +86,7 @@ TEST_F(ArchiveEditTest, RoundTripsGiveEveryArchiveBackByteForByte) {
                     MakeWav(44 + random() % 3000, static_cast<std::uint8_t>(random()))));
             }
             const std::filesystem::path archive = dir / "round";
-            Describe(kind).write(archive, members, {});
+            Describe(kind).write(archive, members, {}, nullptr);
             const auto decoder = Open(archive, kind);
 
             WriteEditedArchive(*decoder, {}, dir / "edited");
@@ -99,7 +99,7 @@ TEST_F(ArchiveEditTest, RoundTripsGiveEveryArchiveBackByteForByte) {
                 ASSERT_TRUE(ExtractCataloguedSound(decoder->Catalogue(), n, file, hooks));
                 extracted.push_back(PackMember::FromFile(file));
             }
-            Describe(kind).write(dir / "packed", extracted, {});
+            Describe(kind).write(dir / "packed", extracted, {}, nullptr);
             EXPECT_EQ(ReadBytes(dir / "packed"), ReadBytes(archive));
             EXPECT_TRUE(CheckArchive(*Open(dir / "edited", kind), false).empty());
             std::filesystem::remove_all(dir / "x");
@@ -220,7 +220,7 @@ TEST_F(ArchiveEditTest, OperationsComposeInOrder) {
                {PackMember::FromBytes("d.wav", MakeWav(50)),
                 PackMember::FromBytes("D.WAV", MakeWav(51)),
                 PackMember::FromBytes("e.wav", MakeWav(52))},
-               {});
+               {}, nullptr);
     const auto twice = Open(dir / "twice.wad");
     const EditOperation replace{Kind::Replace, {3}, file, {}, 0};
     EXPECT_NO_THROW(WriteEditedArchive(*twice, std::span(&replace, 1), dir / "kept.wad"));
@@ -243,7 +243,7 @@ TEST_F(ArchiveEditTest, AReplacementIsMatchedToTheSoundItReplacesOrNoted) {
         .write(
             dir / "a.wad",
             {PackMember::FromBytes("loop.wav", adpcm), PackMember::FromBytes("plain.wav", plain)},
-            {});
+            {}, nullptr);
     const auto decoder = Open(dir / "a.wad");
 
     const EditOperation replace{Kind::Replace, {1}, dir / "new.wav", {}, 0};
@@ -294,7 +294,8 @@ TEST_F(ArchiveEditTest, AReplacementIsMatchedToTheSoundItReplacesOrNoted) {
     // An extensible WAV (more than two channels) keeps its loop when matched.
     const Bytes six =
         test::ToneWav(SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 11025, 6, 0.5, 300, 0.5, 500, 2500);
-    Describe(ArchiveKind::Wad).write(dir / "six.wad", {PackMember::FromBytes("six.wav", six)}, {});
+    Describe(ArchiveKind::Wad)
+        .write(dir / "six.wad", {PackMember::FromBytes("six.wav", six)}, {}, nullptr);
     const EditOperation toSix{Kind::Replace, {1}, dir / "plain.wav", {}, 0};
     WriteEditedArchive(*Open(dir / "six.wad"), std::span(&toSix, 1), dir / "six2.wad",
                        {.match = true});

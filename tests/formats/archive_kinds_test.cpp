@@ -25,7 +25,8 @@ TEST(ArchiveKindsTest, NamesAndExtensionsInAnyCaseAndNothingLikeThem) {
     for (const auto& [file, kind] : files) {
         EXPECT_EQ(KindFromName(file), kind) << file;
     }
-    EXPECT_EQ(KindNames("|"), "sfx|wad");
+    EXPECT_EQ(KindNames("|"), "sfx|wad|doom");
+    EXPECT_EQ(KindLimits(), "1000 SFX sounds, an 80000-byte WAD directory");
     EXPECT_EQ(std::string(KindName(ArchiveKind::Wad)), "wad");
 }
 
@@ -46,6 +47,17 @@ TEST(ArchiveKindsTest, ContentShowsTheKindOnlyWhenTheFirstRecordFitsExactly) {
     } cases[] = {
         {"RIFF, 4 bytes", {'R', 'I', 'F', 'F'}, ArchiveKind::Sfx},
         {"RIF", {'R', 'I', 'F'}, std::nullopt},
+        // A Doom WAD's magic wins over a first record that would fit.
+        {"IWAD, 12 bytes", {'I', 'W', 'A', 'D', 0, 0, 0, 0, 12, 0, 0, 0}, ArchiveKind::Doom},
+        {"PWAD before a record",
+         [] {
+             Bytes bytes = WadStart("a.wav", 10, 268, 278);
+             std::copy_n("PWAD", 4, bytes.begin());
+             return bytes;
+         }(),
+         ArchiveKind::Doom},
+        {"IWAD, 11 bytes", {'I', 'W', 'A', 'D', 0, 0, 0, 0, 12, 0, 0}, std::nullopt},
+        {"iwad", {'i', 'w', 'a', 'd', 0, 0, 0, 0, 12, 0, 0, 0}, std::nullopt},
         {"riff", {'r', 'i', 'f', 'f', 0}, std::nullopt},
         {"sound right after the record", WadStart("a.wav", 10, 268, 278), ArchiveKind::Wad},
         {"sound inside the record", WadStart("a.wav", 10, 267, 278), std::nullopt},

@@ -22,7 +22,7 @@ _echodelve_cli() {
         cur=
     fi
     case $prev in
-        --kind) mapfile -t COMPREPLY < <(compgen -W 'sfx wad' -- "$cur"); return ;;
+        --kind) mapfile -t COMPREPLY < <(compgen -W 'sfx wad doom' -- "$cur"); return ;;
         --to) mapfile -t COMPREPLY < <(compgen -W 'pcm16 flac ogg' -- "$cur"); return ;;
         -j | --jobs)
             mapfile -t COMPREPLY < <(compgen -W "$(seq 1 "$(nproc 2>/dev/null || echo 4)")" -- "$cur")
