@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "formats/archive_writers.h"
+#include "formats/doom_wad.h"
 #include "formats/little_endian.h"
 #include "formats/sfx_decoder.h"
 #include "formats/sound_stream.h"
@@ -225,6 +226,54 @@ void MakeFixtures(const fs::path& work) {
 
 }  // namespace
 
+// A Doom-engine WAD (Debian's freedoom2.wad): its listing, and the
+// extraction of its sounds against the same sounds in an SFX archive, the
+// floor the other kinds meet.
+void DoomFigures(const fs::path& work, const std::string& cli, QuietHooks& hooks) {
+    const fs::path doom = "/usr/share/games/doom/freedoom2.wad";
+    if (!fs::exists(doom)) {
+        std::printf("doom: %s is missing (scripts/setup installs freedoom)\n", doom.c_str());
+        return;
+    }
+    echodelve::DoomWadDecoder decoder(hooks);
+    const double listMs = DecodeMilliseconds([&] { decoder.Decode(doom); });
+    std::printf("doom: decode of freedoom2.wad (%.1f MB, %d sounds): %.3f ms (target < 20 ms)\n",
+                static_cast<double>(fs::file_size(doom)) / 1e6, decoder.Count(), listMs);
+    std::vector<double> listTimes;
+    for (int round = 0; round < 5; ++round) {
+        listTimes.push_back(Spawn({cli, "list", doom.string()}).seconds * 1000);
+    }
+    std::printf("doom: echodelve-cli list freedoom2.wad, whole process: %.3f ms\n",
+                Median(listTimes));
+
+    Fresh(work / "doom");
+    Spawn({cli, "extract", "-q", "-o", (work / "doom").string(), doom.string()});
+    std::vector<echodelve::PackMember> members;
+    for (std::int32_t n = 1; n <= decoder.Count(); ++n) {
+        members.push_back(echodelve::PackMember::FromFile(work / "doom" / decoder.Entry(n).name));
+    }
+    echodelve::WriteSfxArchive(work / "doom.sfx", members);
+    std::vector<double> ratios;
+    for (int round = 0; round < 5; ++round) {
+        const auto timed = [&](const fs::path& archive) {
+            Fresh(work / "extract");
+            Spawn({"sync"});
+            return Spawn({cli, "extract", "-q", "-j", "1", "-o", (work / "extract").string(),
+                          archive.string()})
+                .seconds;
+        };
+        const double sfx = timed(work / "doom.sfx");
+        const double wad = timed(doom);
+        ratios.push_back(wad / sfx);
+        std::printf("doom: round %d: the sounds as SFX %.3f s; from freedoom2.wad %.3f s (%.2fx)\n",
+                    round + 1, sfx, wad, wad / sfx);
+    }
+    std::printf(
+        "doom: extracting freedoom2.wad's sounds: median ratio to the same sounds as SFX %.2fx "
+        "(target <= 1.5x)\n",
+        Median(ratios));
+}
+
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--make-fixtures") {
         MakeFixtures(argv[2]);
@@ -368,6 +417,7 @@ int main(int argc, char** argv) {
         std::printf("extract: %s: %.3f s, peak memory %.1f MiB (target < 32 MiB)\n", name,
                     run.seconds, static_cast<double>(run.peakKiB) / 1024.0);
     }
+    DoomFigures(work, cli, hooks);
     fs::remove_all(work);
     return 0;
 }

@@ -160,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const fs::path archive = root / "archive";
     const fs::path output = root / "edited";
-    info.write(archive, members, {});
+    info.write(archive, members, {}, nullptr);
     const std::unique_ptr<ArchiveDecoder> decoder = MakeDecoder(kind, hooks);
     decoder->Decode(archive);
     fuzz::Require(decoder->Count() == count, __LINE__);

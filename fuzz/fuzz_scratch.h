@@ -45,8 +45,9 @@ class FuzzHooks : public UiHooks {
     unsigned asked_ = 0;
 };
 
-// The input as an archive: its first byte (not empty) picks the kind (odd:
-// SFX), the rest is the archive, decoded; `decoded` is false when the decode threw.
+// The input as an archive: its first byte (not empty) picks the kind (its
+// remainder by 3: 0 WAD, 1 SFX, 2 Doom WAD), the rest is the archive,
+// decoded; `decoded` is false when the decode threw.
 struct FuzzArchive {
     ArchiveKind kind;
     std::shared_ptr<const ByteSource> source;
@@ -54,8 +55,8 @@ struct FuzzArchive {
     bool decoded = false;
 };
 inline FuzzArchive DecodeInput(const std::uint8_t* data, std::size_t size, UiHooks& hooks) {
-    FuzzArchive archive{(data[0] & 1) != 0 ? ArchiveKind::Sfx : ArchiveKind::Wad,
-                        InMemory(data + 1, size - 1), nullptr, false};
+    constexpr ArchiveKind kKinds[] = {ArchiveKind::Wad, ArchiveKind::Sfx, ArchiveKind::Doom};
+    FuzzArchive archive{kKinds[data[0] % 3], InMemory(data + 1, size - 1), nullptr, false};
     archive.decoder = MakeDecoder(archive.kind, hooks);
     try {
         archive.decoder->Decode(archive.source);

@@ -1,6 +1,8 @@
 // Writes seed corpora for the fuzzers with the archive writers:
-//   make_seeds FOLDER  ->  FOLDER/decode_sfx, FOLDER/decode_wad, FOLDER/extract
-// The extract fuzzer's inputs start with a byte that picks the kind (odd: SFX).
+//   make_seeds FOLDER  ->  FOLDER/decode_sfx, FOLDER/decode_wad, FOLDER/decode_doom,
+//   FOLDER/extract ...
+// The extract fuzzer's inputs start with a byte that picks the kind (by 3:
+// 0 WAD, 1 SFX, 2 Doom WAD).
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +33,42 @@ Bytes Wav(std::size_t size, unsigned seed) {
     return wav;
 }
 
+// A Doom WAD of (name, bytes) lumps, the directory last; `count` and
+// `directory` as given, where they are.
+Bytes DoomWad(const std::vector<std::pair<std::string, Bytes>>& lumps, std::int64_t count = -1,
+              std::int64_t directory = -1) {
+    Bytes data;
+    Bytes entries;
+    for (const auto& [name, bytes] : lumps) {
+        echodelve::AppendLittleEndian(entries, 12 + data.size(), 4);
+        echodelve::AppendLittleEndian(entries, bytes.size(), 4);
+        std::string field = name;
+        field.resize(8, '\0');
+        entries.insert(entries.end(), field.begin(), field.end());
+        data.insert(data.end(), bytes.begin(), bytes.end());
+    }
+    Bytes wad = {'P', 'W', 'A', 'D'};
+    echodelve::AppendLittleEndian(
+        wad, count < 0 ? lumps.size() : static_cast<std::uint64_t>(count) & 0xFFFFFFFFU, 4);
+    echodelve::AppendLittleEndian(
+        wad, directory < 0 ? 12 + data.size() : static_cast<std::uint64_t>(directory), 4);
+    wad.insert(wad.end(), data.begin(), data.end());
+    wad.insert(wad.end(), entries.begin(), entries.end());
+    return wad;
+}
+
+// A DMX sound lump of `samples` samples at `rate`.
+Bytes Dmx(std::uint16_t rate, std::size_t samples) {
+    Bytes lump;
+    echodelve::AppendLittleEndian(lump, 3, 2);
+    echodelve::AppendLittleEndian(lump, rate, 2);
+    echodelve::AppendLittleEndian(lump, samples, 4);
+    for (std::size_t i = 0; i < samples; ++i) {
+        lump.push_back(static_cast<std::uint8_t>(128 + (i % 16) * 4));
+    }
+    return lump;
+}
+
 Bytes ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -53,7 +91,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* name : {"decode_sfx", "decode_wad", "extract", "sound_read", "edit"}) {
+    for (const char* name :
+         {"decode_sfx", "decode_wad", "decode_doom", "extract", "sound_read", "edit"}) {
         fs::create_directories(root / name);
     }
     // Edits: a kind byte, a sound count, sizes, then (code, picks, file[, name or place]).
@@ -91,6 +130,30 @@ int main(int argc, char** argv) {
         Save(root / "extract" / ("sfx" + id), 1, sfx, true);
         Save(root / "extract" / ("wad" + id), 0, wad, true);
     }
+    // Doom WADs: sound lumps among others, and each kind of damage.
+    const std::vector<std::pair<std::string, Bytes>> lumps = {{"MAP01", {}},
+                                                              {"THINGS", Bytes(13, 7)},
+                                                              {"DSPISTOL", Dmx(11025, 80)},
+                                                              {"BANG", Dmx(8000, 40)},
+                                                              {"DSWAV", Wav(100, 9)},
+                                                              {"DSJUNK", Bytes(30, 1)},
+                                                              {"DSSHORT", Dmx(11025, 48)},
+                                                              {"F_END", {}}};
+    Bytes pastEnd = DoomWad(lumps);
+    pastEnd[pastEnd.size() - 16 * 6 + 4] = 0xFF;  // DSPISTOL's size
+    const std::vector<std::pair<const char*, Bytes>> dooms = {
+        {"sounds", DoomWad(lumps)},
+        {"none", DoomWad({{"MAP01", {}}, {"THINGS", Bytes(10, 1)}})},
+        {"directory-past-end", DoomWad(lumps, -1, 100000)},
+        {"negative-count", DoomWad(lumps, 0xFFFFFFFF)},
+        {"lump-past-end", pastEnd},
+        {"not-dmx", DoomWad({{"DSBAD", Bytes(64, 3)}})},
+    };
+    for (const auto& [name, wad] : dooms) {
+        Save(root / "decode_doom" / name, 0, wad, false);
+        Save(root / "extract" / (std::string("doom-") + name), 2, wad, true);
+    }
+
     // A short tone in each encoding libsndfile writes into WAV files.
     for (const int format : {SF_FORMAT_PCM_U8, SF_FORMAT_PCM_16, SF_FORMAT_PCM_24, SF_FORMAT_PCM_32,
                              SF_FORMAT_FLOAT, SF_FORMAT_DOUBLE, SF_FORMAT_ULAW, SF_FORMAT_ALAW,
