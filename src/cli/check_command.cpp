@@ -91,6 +91,9 @@ Checked CheckOne(const std::string& path, const ParsedArgs& parsed, Console& con
         checked.kind = KindName(kind);
         checked.sounds = opened.decoder->Count();
         checked.findings = CheckArchive(*opened.decoder, opened.cutAtLimit);
+        if (!opened.broken.empty()) {  // salvage read past it; it is still the archive's fault
+            checked.findings.push_back({0, "as it stands: " + Sentence(opened.broken)});
+        }
         if (const std::string more =
                 salvage ? std::string()
                         : Recoverable(kind, path, &opened.decoder->Catalogue(), limits);

@@ -163,6 +163,8 @@ const std::string kSalvageHelp =
     "  --salvage       read a damaged archive past where it breaks: after a sound\n"
     "                  that is not a whole RIFF/WAVE file (SFX), or in the bytes\n"
     "                  no record claims (WAD), find the sounds by their headers;\n"
-    "                  the sounds found so are marked \"salvaged\"\n";
+    "                  in a Doom WAD, the sound lumps that lie whole, of the\n"
+    "                  directory entries that do; the sounds found so are\n"
+    "                  marked \"salvaged\"\n";
 
 }  // namespace echodelve::cli

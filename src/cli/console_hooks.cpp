@@ -37,7 +37,7 @@ OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, std::string_view c
                             ArchiveKind kind, const std::filesystem::path& archive, bool limits,
                             bool salvage) {
     RefuseMissingArchive(archive);
-    OpenedArchive opened{MakeDecoder(kind, hooks), false, 0, {}};
+    OpenedArchive opened{MakeDecoder(kind, hooks), false, 0, {}, {}};
     opened.decoder->SetLimits(limits);
     bool decoded = false;
     try {
@@ -45,18 +45,25 @@ OpenedArchive DecodeArchive(UiHooks& hooks, Console& console, std::string_view c
         decoded = true;
     } catch (const SoundLimitReached& reached) {
         throw SoundLimitReached(std::string(reached.what()) + " --no-limits reads them all.");
-    } catch (const ArchiveError&) {
+    } catch (const ArchiveError& error) {
         if (!salvage) {
             throw;
         }
+        opened.broken = error.what();
     }
     if (salvage) {
         SalvagedCatalogue found =
             Salvage(kind, std::make_shared<FileSource>(archive),
                     decoded ? &opened.decoder->Catalogue() : nullptr,
                     limits ? kCatalogueSlots : std::numeric_limits<std::int32_t>::max());
+        if (!decoded && found.catalogue.count == 0) {
+            throw ArchiveError(opened.broken + " Salvage found no sound either.");
+        }
         opened.decoder->Adopt(std::move(found.catalogue));
         opened.salvaged = std::move(found.salvaged);
+        if (!decoded) {
+            Say(console, command, opened.broken + " The sounds salvage found are listed.");
+        }
     }
     if (opened.cutAtLimit) {
         Say(console, command,

@@ -39,6 +39,8 @@ struct OpenedArchive {
     std::int64_t size = 0;    // the archive's bytes
     // With salvage, per sound from 1: whether only the salvage found it.
     std::vector<bool> salvaged;
+    // With salvage, why the archive cannot be read as it stands (empty when it can).
+    std::string broken;
     bool Salvaged(std::int32_t number) const {
         return static_cast<std::size_t>(number) <= salvaged.size() &&
                salvaged[static_cast<std::size_t>(number - 1)];

@@ -12,6 +12,7 @@
 #include "archive_kinds.h"
 #include "archive_writers.h"
 #include "atomic_file.h"
+#include "doom_wad.h"
 #include "errors.h"
 #include "file_io.h"
 #include "little_endian.h"
@@ -182,11 +183,17 @@ PackMember Replacement(const ArchiveDecoder& archive, std::int32_t number,
     const SoundDetails was = DescribeSound(*replaced);
     const SoundDetails is = DescribeSound(*replacement);
     if (!match) {
-        if (!SameFormat(was, is)) {
-            report.notes.push_back("'" + file.string() + "' (" + DescribeFormat(is) +
-                                   ") replaces sound " + std::to_string(number) + " '" +
-                                   entry.name + "' (" + DescribeFormat(was) +
-                                   "), which the game may not expect.");
+        // A Doom WAD stores every new sound as 8-bit mono at its own rate:
+        // only the rate can differ from what the game had.
+        const bool isDoom = archive.Kind() == ArchiveKind::Doom;
+        const int stored = doom::StoredRate(is.sampleRate);
+        if (isDoom ? was.sampleRate != stored : !SameFormat(was, is)) {
+            report.notes.push_back(
+                "'" + file.string() + "' (" + DescribeFormat(is) + ") replaces sound " +
+                std::to_string(number) + " '" + entry.name + "' (" + DescribeFormat(was) + ")" +
+                (isDoom ? "; it is stored as 8-bit mono at " + std::to_string(stored) +
+                              " Hz, a rate the game may not expect."
+                        : ", which the game may not expect."));
         }
         return member;
     }
@@ -280,6 +287,8 @@ class Edit {
         std::vector<std::vector<std::uint8_t>> fields;
         if (archive.Kind() == ArchiveKind::Wad) {
             fields = NameFields(archive);
+        } else if (archive.Kind() == ArchiveKind::Doom) {
+            fields = DoomNameFields(archive.Catalogue());
         }
         for (std::int32_t n = 1; n <= archive.Count(); ++n) {
             order_.push_back({n, Kept(archive, n)});

@@ -26,6 +26,13 @@ bool HasMagic(std::span<const std::uint8_t> start) {
     return riff::HasTag(start, 0, kIwad) || riff::HasTag(start, 0, kPwad);
 }
 
+int StoredRate(int rate) {
+    while (rate > kMaxDmxRate) {
+        rate = (rate + 1) / 2;
+    }
+    return rate;
+}
+
 std::string LumpText(const LumpName& name) {
     const auto* const end = std::ranges::find(name, 0);
     return Cp1252ToUtf8(std::string(name.begin(), end));
@@ -37,6 +44,8 @@ namespace {
 
 constexpr std::int64_t kWaveHeaderBytes = 44;
 constexpr std::uint8_t kUnsignedZero = 128;  // silence in unsigned 8-bit samples
+// The most samples a WAV header made here declares: its RIFF length stays in 32 bits.
+constexpr std::int64_t kMaxDeclared = 0xFFFFFFFFLL - kWaveHeaderBytes;
 constexpr std::int64_t kMaxOffset = std::numeric_limits<std::int32_t>::max();
 
 std::int64_t SignedField(std::span<const std::uint8_t> bytes, std::size_t at) {
@@ -60,6 +69,8 @@ class DoomSounds final : public ByteSource {
         std::int64_t at = 0;
         std::int64_t size = 0;
         std::string name;
+        // Read as a sound only under a name beginning "DS" (not DMX, not WAV).
+        bool byName = false;
     };
 
     explicit DoomSounds(std::shared_ptr<const ByteSource> wad) : wad_(std::move(wad)) {}
@@ -148,9 +159,11 @@ std::unique_ptr<ByteReader> DoomSounds::Open() const {
     return std::make_unique<Reader>(*this);
 }
 
-// The 44-byte header of a WAV file of 8-bit mono PCM.
-std::vector<std::uint8_t> WaveHeader(std::int64_t rate, std::int64_t samples) {
-    const std::int64_t padded = samples + (samples % 2);
+// The 44-byte header of a WAV file of `samples` 8-bit mono samples, of
+// which the file holds `held` (fewer for a damaged lump): its RIFF length is
+// the file's, its data chunk declares them all.
+std::vector<std::uint8_t> WaveHeader(std::int64_t rate, std::int64_t samples, std::int64_t held) {
+    const std::int64_t padded = held + (held == samples ? held % 2 : 0);
     std::vector<std::uint8_t> header(riff::kRiff.begin(), riff::kRiff.end());
     AppendLittleEndian(header, static_cast<std::uint64_t>(kWaveHeaderBytes - 8 + padded), 4);
     header.insert(header.end(), riff::kWave.begin(), riff::kWave.end());
@@ -167,9 +180,9 @@ std::vector<std::uint8_t> WaveHeader(std::int64_t rate, std::int64_t samples) {
     return header;
 }
 
-// A DMX sound's header, where `head` holds one: format 3, a rate, and a
-// sample count the lump holds. A lump not named like a sound must hold
-// exactly that many, as a picture that begins with a width of 3 does not.
+// A DMX sound's header, where `head` holds one: format 3, a rate and a
+// sample count. A lump not named like a sound must declare a rate and hold
+// exactly that many samples, as a picture that begins with a width of 3 does not.
 struct DmxHeader {
     std::int64_t rate = 0;
     std::int64_t samples = 0;
@@ -181,8 +194,11 @@ std::optional<DmxHeader> ReadDmx(std::span<const std::uint8_t> head, std::int64_
     }
     const DmxHeader dmx{static_cast<std::int64_t>(LoadLittleEndian(head.subspan(2, 2))),
                         static_cast<std::int64_t>(LoadLittleEndian(head.subspan(4, 4)))};
-    const std::int64_t room = size - doom::kDmxHeaderBytes;
-    if (dmx.rate == 0 || dmx.samples > room || (!namedAsSound && dmx.samples != room)) {
+    // Named as a sound, it is one even when damaged.
+    if (namedAsSound) {
+        return dmx;
+    }
+    if (dmx.rate == 0 || dmx.samples != size - doom::kDmxHeaderBytes) {
         return std::nullopt;
     }
     return dmx;
@@ -224,9 +240,13 @@ std::shared_ptr<DoomSounds> ReadWad(const std::shared_ptr<const ByteSource>& sou
     sounds->wadSize = size;
     std::array<std::uint8_t, doom::kHeaderBytes> header{};
     wad->ReadAt(0, header);
-    if (size < doom::kHeaderBytes || !doom::HasMagic(header)) {
+    if (!doom::HasMagic(header)) {
         throw ArchiveError(name +
                            R"( is not a Doom WAD: it does not begin with "IWAD" or "PWAD".)");
+    }
+    if (size < doom::kHeaderBytes) {
+        throw ArchiveError(name + " is cut short: it holds " + std::to_string(size) +
+                           " bytes, less than a Doom WAD's 12-byte header.");
     }
     std::copy_n(header.begin(), riff::kTagBytes, sounds->magic.begin());
     std::int64_t count = SignedField(header, 4);
@@ -239,9 +259,9 @@ std::shared_ptr<DoomSounds> ReadWad(const std::shared_ptr<const ByteSource>& sou
         }
         if (directory < 0 || directory + count * doom::kEntryBytes > size) {
             throw ArchiveError("The directory of " + name + " (" + std::to_string(count) +
-                               " entries at offset " + std::to_string(directory) +
-                               ") reaches past its end; the file holds " + std::to_string(size) +
-                               " bytes.");
+                               (count == 1 ? " entry" : " entries") + " at offset " +
+                               std::to_string(directory) + ") lies outside it; the file holds " +
+                               std::to_string(size) + " bytes.");
         }
     } else {
         const std::int64_t fit =
@@ -249,7 +269,9 @@ std::shared_ptr<DoomSounds> ReadWad(const std::shared_ptr<const ByteSource>& sou
         count = std::clamp<std::int64_t>(count, 0, fit);
     }
     std::vector<std::uint8_t> entries(static_cast<std::size_t>(count * doom::kEntryBytes));
-    wad->ReadAt(directory, entries);
+    if (count > 0) {
+        wad->ReadAt(directory, entries);
+    }
     for (std::int64_t i = 0; i < count; ++i) {
         const auto entry = std::span(entries).subspan(
             static_cast<std::size_t>(i * doom::kEntryBytes), doom::kEntryBytes);
@@ -261,15 +283,16 @@ std::shared_ptr<DoomSounds> ReadWad(const std::shared_ptr<const ByteSource>& sou
     std::array<std::uint8_t, riff::kHeaderBytes> head{};
     for (std::size_t i = 0; i < sounds->lumps.size(); ++i) {
         const doom::Lump& lump = sounds->lumps[i];
-        if (lump.offset < 0 || lump.size < 0 || lump.offset + lump.size > size) {
+        // A lump of no bytes (a marker) reads nothing, wherever it points.
+        if (lump.size != 0 &&
+            (lump.offset < 0 || lump.size < 0 || lump.offset + lump.size > size)) {
             if (reading.lenient) {
                 continue;
             }
-            throw ArchiveError(
-                "Lump " + std::to_string(i + 1) + " '" + doom::LumpText(lump.name) + "' of " +
-                name + " reaches past its end (" + std::to_string(lump.size) + " bytes at offset " +
-                std::to_string(lump.offset) + "; the file holds " + std::to_string(size) +
-                "). --salvage lists the sounds that are whole.");
+            throw ArchiveError("Lump " + std::to_string(i + 1) + " '" + doom::LumpText(lump.name) +
+                               "' of " + name + " lies outside it (" + std::to_string(lump.size) +
+                               " bytes at offset " + std::to_string(lump.offset) +
+                               "; the file holds " + std::to_string(size) + ").");
         }
         if (lump.size < doom::kDmxHeaderBytes ||
             static_cast<std::int32_t>(sounds->sounds.size()) >= reading.maxSounds) {
@@ -280,20 +303,29 @@ std::shared_ptr<DoomSounds> ReadWad(const std::shared_ptr<const ByteSource>& sou
                                      std::min<std::int64_t>(lump.size, riff::kHeaderBytes))));
         const bool namedAsSound = NamedAsSound(lump.name);
         const std::int64_t at = sounds->End();
+        bool byName = false;
         if (riff::HasTag(head, 0, riff::kRiff) &&
             riff::HasTag(head, riff::kFormField, riff::kWave)) {
             sounds->AddRange(lump.offset, lump.size);
         } else if (const auto dmx = ReadDmx(head, lump.size, namedAsSound)) {
-            // What the game plays: the padding at each end skipped.
+            // What the game plays: the padding at each end skipped. A sound
+            // lump that declares more samples than it holds, or a rate of 0,
+            // is presented so, for a check to find.
             const bool padded = dmx->samples >= doom::kShortestPlayed;
             const std::int64_t skip = padded ? doom::kDmxPadding : 0;
-            const std::int64_t samples = dmx->samples - 2 * skip;
-            sounds->AddHeld(WaveHeader(dmx->rate, samples));
-            sounds->AddRange(lump.offset + doom::kDmxHeaderBytes + skip, samples);
-            if (samples % 2 != 0) {
+            const std::int64_t samples = std::min(dmx->samples - 2 * skip, kMaxDeclared);
+            // Short of its declared count, it lacks as many of the samples played.
+            const std::int64_t room = lump.size - doom::kDmxHeaderBytes;
+            const std::int64_t held = dmx->samples > room
+                                          ? std::clamp<std::int64_t>(room - 2 * skip, 0, samples)
+                                          : samples;
+            sounds->AddHeld(WaveHeader(dmx->rate, samples, held));
+            sounds->AddRange(lump.offset + doom::kDmxHeaderBytes + skip, held);
+            if (held == samples && samples % 2 != 0) {
                 sounds->AddHeld({0});  // a RIFF chunk's pad byte
             }
         } else if (namedAsSound) {
+            byName = true;
             std::optional<std::vector<std::uint8_t>> converted = Converted(source, lump);
             if (!converted) {
                 continue;
@@ -305,7 +337,8 @@ std::shared_ptr<DoomSounds> ReadWad(const std::shared_ptr<const ByteSource>& sou
         if (sounds->End() > kMaxOffset) {
             throw ArchiveError(name + " holds more sound than the program can list (2 GiB).");
         }
-        sounds->sounds.push_back({i, at, sounds->End() - at, doom::LumpText(lump.name) + ".wav"});
+        sounds->sounds.push_back(
+            {i, at, sounds->End() - at, doom::LumpText(lump.name) + ".wav", byName});
     }
     return sounds;
 }
@@ -360,10 +393,7 @@ std::vector<std::uint8_t> DmxLump(const PackMember& member) {
         stream = SoundStream::OpenRange(std::make_shared<MemorySource>(bytes), 0,
                                         static_cast<std::int64_t>(bytes.size()));
     }
-    int rate = stream->SampleRate();
-    while (rate > doom::kMaxDmxRate) {
-        rate = (rate + 1) / 2;
-    }
+    const int rate = doom::StoredRate(stream->SampleRate());
     PcmConverter mono(std::make_unique<PcmFeeder>(std::move(stream), false), rate, 1);
     std::vector<std::uint8_t> samples;
     std::vector<float> block(4096);
@@ -380,6 +410,11 @@ std::vector<std::uint8_t> DmxLump(const PackMember& member) {
             const long value = std::lround(block[i] * kUnsignedZero) + kUnsignedZero;
             samples.push_back(static_cast<std::uint8_t>(std::clamp(value, 0L, long{UINT8_MAX})));
         }
+    }
+    if (samples.size() + 2 * doom::kDmxPadding < doom::kShortestPlayed) {
+        throw ArchiveError("it holds " + std::to_string(samples.size()) +
+                           " samples; the game plays no sound of fewer than " +
+                           std::to_string(doom::kShortestPlayed - 2 * doom::kDmxPadding) + ".");
     }
     const std::uint8_t first = samples.empty() ? kUnsignedZero : samples.front();
     const std::uint8_t last = samples.empty() ? kUnsignedZero : samples.back();
@@ -400,7 +435,31 @@ struct OutLump {
     doom::LumpName name{};
     std::optional<std::size_t> kept;
     std::vector<std::uint8_t> bytes;
+    bool newName = false;  // given by the edit, so it must be no other lump's
 };
+
+bool SameLumpName(const doom::LumpName& a, const doom::LumpName& b) {
+    const auto upper = [](std::uint8_t c) {
+        return static_cast<std::uint8_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    };
+    return std::ranges::equal(a, b, {}, upper, upper);
+}
+
+// A name the edit gives may be no other lump's: the game finds a lump by its
+// name, and a sound would hide a palette or a map.
+void RefuseRepeatedLumpNames(const std::vector<OutLump>& order) {
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (!order[i].newName) {
+            continue;
+        }
+        for (std::size_t j = 0; j < order.size(); ++j) {
+            if (j != i && SameLumpName(order[i].name, order[j].name)) {
+                throw ArchiveError("Two lumps would be called '" + doom::LumpText(order[i].name) +
+                                   "' (ignoring case).");
+            }
+        }
+    }
+}
 
 // Where the edited WAD's lump data lie: each lump's bytes and the padding
 // after them up to the next one's start. Kept in the file's order, the
@@ -487,6 +546,58 @@ DecodeOutcome DoomWadDecoder::Decode(std::shared_ptr<const ByteSource> source) {
     return {};
 }
 
+std::vector<std::vector<std::uint8_t>> DoomNameFields(const SoundCatalogue& catalogue) {
+    std::vector<std::vector<std::uint8_t>> fields;
+    if (const auto* wad = dynamic_cast<const DoomSounds*>(catalogue.source.get())) {
+        for (const DoomSounds::Sound& sound : wad->sounds) {
+            const doom::LumpName& name = wad->lumps[sound.lump].name;
+            fields.emplace_back(name.begin(), name.end());
+        }
+    }
+    return fields;
+}
+
+std::vector<std::pair<std::int32_t, std::string>> DoomLumpProblems(
+    const SoundCatalogue& catalogue) {
+    std::vector<std::pair<std::int32_t, std::string>> problems;
+    const auto* wad = dynamic_cast<const DoomSounds*>(catalogue.source.get());
+    if (wad == nullptr) {
+        return problems;
+    }
+    struct Place {
+        std::int64_t begin;
+        std::int64_t end;
+        std::int32_t sound;
+    };
+    std::vector<Place> places;
+    std::int32_t number = 0;
+    for (const DoomSounds::Sound& sound : wad->sounds) {
+        const doom::Lump& lump = wad->lumps[sound.lump];
+        places.push_back({lump.offset, lump.offset + lump.size, ++number});
+    }
+    const std::int64_t directoryEnd =
+        wad->directoryOffset + static_cast<std::int64_t>(wad->lumps.size()) * doom::kEntryBytes;
+    std::ranges::sort(places, {}, &Place::begin);
+    const Place* furthest = nullptr;
+    for (const Place& place : places) {
+        if (place.begin < doom::kHeaderBytes) {
+            problems.emplace_back(place.sound, "its lump begins inside the WAD's header");
+        } else if (place.begin < directoryEnd && wad->directoryOffset < place.end) {
+            problems.emplace_back(place.sound, "its lump overlaps the WAD's directory");
+        }
+        if (furthest != nullptr && place.begin < furthest->end) {
+            problems.emplace_back(
+                place.sound,
+                "its lump overlaps sound " + std::to_string(furthest->sound) + "'s by " +
+                    std::to_string(std::min(place.end, furthest->end) - place.begin) + " bytes");
+        }
+        if (furthest == nullptr || place.end > furthest->end) {
+            furthest = &place;
+        }
+    }
+    return problems;
+}
+
 SoundCatalogue SalvageDoomWad(const std::shared_ptr<const ByteSource>& source,
                               std::int32_t maxSounds) {
     return CatalogueOf(ReadWad(source, {.lenient = true, .maxSounds = maxSounds}));
@@ -508,12 +619,24 @@ void WriteDoomArchive(const std::filesystem::path& output, const std::vector<Pac
                 std::ranges::find(wad->sounds, range->offset, &DoomSounds::Sound::at);
             kept = found != wad->sounds.end() ? &*found : nullptr;
         }
-        if (kept != nullptr) {
-            lump.kept = kept->lump;
-            lump.name =
-                member.name == kept->name ? wad->lumps[kept->lump].name : LumpNameFor(member.name);
+        // The name as the WAD holds it where the sound keeps its name, else a new one.
+        if (member.nameField.size() == doom::kNameBytes) {
+            std::ranges::copy(member.nameField, lump.name.begin());
+        } else if (kept != nullptr && member.name == kept->name) {
+            lump.name = wad->lumps[kept->lump].name;
         } else {
             lump.name = LumpNameFor(member.name);
+            lump.newName = true;
+        }
+        if (kept != nullptr) {
+            lump.kept = kept->lump;
+            if (kept->byName && lump.newName && !NamedAsSound(lump.name)) {
+                throw ArchiveError("'" + member.name +
+                                   "' would no longer be read as a sound: one "
+                                   "in another format than DMX or WAV needs a name beginning "
+                                   "\"DS\".");
+            }
+        } else {
             try {
                 lump.bytes = DmxLump(member);
             } catch (const ArchiveError& error) {
@@ -551,6 +674,7 @@ void WriteDoomArchive(const std::filesystem::path& output, const std::vector<Pac
     while (placed < sounds.size()) {  // a WAD that had no sounds, or a new one
         order.push_back(std::move(sounds[placed++]));
     }
+    RefuseRepeatedLumpNames(order);
 
     // The data: the kept lumps' stretches in the file's order, then the new lumps.
     std::vector<PackMember> parts(1);  // the header, filled in last

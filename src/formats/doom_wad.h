@@ -41,6 +41,10 @@ struct Lump {
 // Whether `start` (at least 4 bytes of a file) begins "IWAD" or "PWAD".
 bool HasMagic(std::span<const std::uint8_t> start);
 
+// The rate a new sound of `rate` is stored at: its own where the 16-bit
+// field holds it, else halved until it does.
+int StoredRate(int rate);
+
 // A lump's name as text: its bytes up to the first zero, Windows-1252.
 std::string LumpText(const LumpName& name);
 }  // namespace doom
@@ -63,6 +67,14 @@ class DoomWadDecoder : public ArchiveDecoder {
     using ArchiveDecoder::Decode;
 };
 
+// Each listed sound's lump name as the WAD holds it (8 bytes), for an edit
+// that keeps it; none for a catalogue of another kind.
+std::vector<std::vector<std::uint8_t>> DoomNameFields(const SoundCatalogue& catalogue);
+
+// What is wrong with where the listed sounds' lumps lie in the file: inside
+// its header or directory, or over another sound's lump; per sound number.
+std::vector<std::pair<std::int32_t, std::string>> DoomLumpProblems(const SoundCatalogue& catalogue);
+
 // The sounds of a damaged Doom WAD that can still be read: the directory
 // entries that lie within the file, and of them the sound lumps that do.
 // Throws ArchiveError only when the file cannot be read.
@@ -75,9 +87,11 @@ SoundCatalogue SalvageDoomWad(const std::shared_ptr<const ByteSource>& source,
 // members take the places of its sound lumps in order, the rest following
 // the last. A member kept from `from` is written as its lump stands; any
 // other is converted to DMX (8-bit mono, at its own rate where the 16-bit
-// field holds it, else halved until it does) and named after its file name
+// field holds it, else halved until it does). A member with an 8-byte
+// `nameField` keeps that name; any other is named after its file name
 // without extension. Refuses a name that does not fit a lump (1 to 8
-// characters, printable ASCII, no "." or "/"), and a WAD past 2 GiB.
+// characters, printable ASCII, no "." or "/") or that another lump has, a
+// sound too short for the game to play, and a WAD past 2 GiB.
 void WriteDoomArchive(const std::filesystem::path& output, const std::vector<PackMember>& members,
                       const BeforeCommit& beforeCommit, const SoundCatalogue* from);
 

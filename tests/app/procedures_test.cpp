@@ -229,6 +229,28 @@ TEST_F(ProceduresTest, AWadDirectoryCutShortIsAWarningAndTheListingGoesOn) {
     EXPECT_TRUE(shown);
 }
 
+// A Doom WAD opened as a WAD lists its sound lumps, without the warning its
+// bytes read as records would give; opened as an SFX, it is read as one.
+TEST_F(ProceduresTest, AWadListingOfADoomWadListsItsSounds) {
+    Bytes doom = {'I', 'W', 'A', 'D', 1, 0, 0, 0, 80, 0, 0, 0, 3, 0, 0x11, 0x2B, 60, 0, 0, 0};
+    doom.resize(80, 0x80);
+    const Bytes entry = {12, 0, 0, 0, 68, 0, 0, 0, 'D', 'S', 'P', 'I', 'S', 'T', 'O', 'L'};
+    doom.insert(doom.end(), entry.begin(), entry.end());
+    test::WriteBytes(dir / "doom.wad", doom);
+    test::WriteBytes(dir / "doom.sfx", doom);
+    MessageBoxAnswerer answerer;
+    Run("wadfile", Path("doom.wad"));
+    EXPECT_TRUE(answerer.seen.empty());
+    EXPECT_EQ(Names(), QStringList{u"DSPISTOL.wav"_s});
+    EXPECT_FALSE(state.fileissfx());
+    Run("saveallfile", Folder("out"));
+    EXPECT_EQ(test::FileNames(dir / "out"), std::vector<std::string>{"DSPISTOL.wav"});
+    Run("sfxfile", Path("doom.sfx"));
+    ASSERT_FALSE(Names().isEmpty());
+    EXPECT_EQ(Names().front(), u"edsnd001.wav"_s);  // its length fields walked, as any SFX's
+    EXPECT_TRUE(state.fileissfx());
+}
+
 TEST_F(ProceduresTest, AnUnknownProcedureDoesNothing) {
     Run("sfxfile", Sfx("one.sfx", {100}));
     const QString two = Sfx("two.sfx", {100, 100});

@@ -181,6 +181,13 @@ class CliTest : public ::testing::Test {
             Append(junk, piece);
         }
         Write("junk.sfx", junk);
+        // A Doom PWAD of one DMX sound lump (60 samples at 11025 Hz), then its directory.
+        Bytes doom = {'P', 'W', 'A', 'D', 1, 0, 0, 0, 80, 0, 0, 0, 3, 0, 0x11, 0x2B, 60, 0, 0, 0};
+        doom.resize(80, 0x80);
+        Append(doom, {12, 0, 0, 0, 68, 0, 0, 0, 'D', 'S', 'P', 'I', 'S', 'T', 'O', 'L'});
+        Write("doom.wad", doom);
+        doom[4] = 2;  // two directory entries: the second would lie past the end
+        Write("doomcut.wad", doom);
         if (uses("d.wad")) {
             Bytes speech = MakeWav(80, 8);
             speech[20] = 0x22;  // TrueSpeech, which nothing here decodes
@@ -539,6 +546,17 @@ const Row kEdgeRows[] = {
     {"list --kind Wad @game.sfx", 0, "1\ta.wav\t100\t", ""},  // over the name
     {"check --kind=wad @game.sfx", 0, ": clean, 1 sound and no problems", ""},
     {"extract --kind=sfx -p @sounds.bin", 0, "RIFF", ""},
+    // A Doom WAD by its magic, whatever its name; another kind only when given.
+    {"list @doom.wad", 0, "1\tDSPISTOL.wav\t72\t12\n", ""},
+    {"check @doom.wad", 0, ": clean, 1 sound and no problems", ""},
+    {"list --kind=doom @ten.wad", 1, "", "is not a Doom WAD: it does not begin with"},
+    {"list --kind=wad @doom.wad", 1, "", "runs past the program's limit"},
+    {"edit -o @e.wad --remove=1 @doom.wad", 0, "", "Wrote '@e.wad'.\n"},
+    {"edit -o @e.sfx @doom.wad", 2, "", "(sfx) than the one edited (doom)"},
+    {"list @doomcut.wad", 1, "", "(2 entries at offset 80) lies outside it"},
+    {"list --salvage @doomcut.wad", 0, "1\tDSPISTOL.wav\t72\t12\tsalvaged\n",
+     "The sounds salvage found are listed."},
+    {"check --salvage @doomcut.wad", 1, "  the archive: as it stands: The directory of", ""},
     {"list --kind=zip @game.dat", 2, "", "--kind must be sfx, wad or doom, not 'zip'"},
     {"list --kind= @game.dat", 2, "", "--kind must be sfx, wad or doom, not ''"},
     {"extract --kind=sf -p @game.dat", 2, "", "not 'sf'"},  // no prefix

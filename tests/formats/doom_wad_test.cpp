@@ -167,8 +167,8 @@ TEST_F(DoomWadTest, SoundLumpsAreListedAsWhatTheyAreAndNothingElse) {
     const struct {
         const char* what;
         Lump lump;
-        std::int64_t frames;  // -1: not listed
-        const char* encoding;
+        std::int64_t frames;   // -1: not listed; 0: listed, damaged
+        const char* encoding;  // or, damaged, what the check finds
     } cases[] = {
         {"49 samples: the padding dropped", {"DSA", Dmx(11025, Ramp(49))}, 17, "PCM 8-bit"},
         {"48 samples: the game plays none; kept whole",
@@ -179,8 +179,13 @@ TEST_F(DoomWadTest, SoundLumpsAreListedAsWhatTheyAreAndNothingElse) {
          {"DSA", test::Join({Dmx(8000, Ramp(60)), {1}})},
          28,
          "PCM 8-bit"},
-        {"a sample count past the lump", {"DSA", Dmx(11025, Ramp(60), 61)}, -1, ""},
-        {"a rate of 0", {"DSA", Dmx(0, Ramp(60))}, -1, ""},
+        // A damaged sound lump is listed as it is, for the check to find.
+        {"a sample count past the lump",
+         {"DSA", Dmx(11025, Ramp(60), 61)},
+         0,
+         "its data chunk runs past the end of the sound (1 of its 29 bytes are missing)"},
+        {"a rate of 0", {"DSA", Dmx(0, Ramp(60))}, 0, "declares a sample rate of 0 Hz"},
+        {"a rate of 0 under another name", {"BANG", Dmx(0, Ramp(60))}, -1, ""},
         {"DMX under another name, filling its lump",
          {"BANG", Dmx(11025, Ramp(60))},
          28,
@@ -206,6 +211,13 @@ TEST_F(DoomWadTest, SoundLumpsAreListedAsWhatTheyAreAndNothingElse) {
         EXPECT_EQ(decoder->Entry(1).name, c.lump.name + ".wav");
         EXPECT_EQ(decoder->Entry(1).StoredOffset(), 12);
         const DetailsOrProblem details = decoder->Details(1);
+        if (c.frames == 0) {
+            EXPECT_FALSE(details.details);
+            const std::vector<Finding> found = CheckArchive(*decoder, false);
+            ASSERT_FALSE(found.empty());
+            EXPECT_NE(found[0].problem.find(c.encoding), std::string::npos) << found[0].problem;
+            continue;
+        }
         ASSERT_TRUE(details.details) << details.problem;
         EXPECT_EQ(details.details->frames, c.frames);
         EXPECT_EQ(details.details->encoding, c.encoding);
@@ -224,6 +236,8 @@ TEST_F(DoomWadTest, DamagedWadsAreRefusedSayingWhyAndSalvagedWhereWhole) {
                                    {"DSTWO", Dmx(11025, Ramp(70))}};
     Bytes pastEnd = DoomWad(two);
     StoreLittleEndian(std::span(pastEnd).subspan(pastEnd.size() - 12, 4), 1000);  // DSTWO's size
+    Bytes marker = DoomWad({{"DSONE", Dmx(11025, Ramp(60))}, {"MARK", {}}});
+    StoreLittleEndian(std::span(marker).subspan(marker.size() - 16, 4), 0x7FFFFFF0);
     const struct {
         const char* what;
         Bytes bytes;
@@ -232,12 +246,16 @@ TEST_F(DoomWadTest, DamagedWadsAreRefusedSayingWhyAndSalvagedWhereWhole) {
     } cases[] = {
         {"a PWAD with no sounds", DoomWad({{"MAP01", {}}, {"THINGS", Bytes(10, 1)}}), "", 0},
         {"no lumps at all", DoomWad({}), "", 0},
-        {"a directory past the end", DoomWad(two, 2, 1000), "reaches past its end", 0},
-        {"a directory one entry too long", DoomWad(two, 3), "reaches past its end", 2},
+        {"a directory past the end", DoomWad(two, 2, 1000), "lies outside it", 0},
+        {"a directory one entry too long", DoomWad(two, 3), "lies outside it", 2},
         {"a negative count", DoomWad(two, 0xFFFFFFFF), "negative number of lumps (-1)", 0},
         {"a lump past the end", pastEnd, "Lump 2 'DSTWO'", 1},
         {"no magic", test::Join({{'X'}, DoomWad(two)}), "is not a Doom WAD", -1},
-        {"11 bytes", {'P', 'W', 'A', 'D', 0, 0, 0, 0, 12, 0, 0}, "is not a Doom WAD", -1},
+        {"11 bytes",
+         {'P', 'W', 'A', 'D', 0, 0, 0, 0, 12, 0, 0},
+         "less than a Doom WAD's 12-byte",
+         -1},
+        {"a marker pointing past the end (no byte read)", marker, "", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -245,7 +263,7 @@ TEST_F(DoomWadTest, DamagedWadsAreRefusedSayingWhyAndSalvagedWhereWhole) {
         auto decoder = MakeDecoder(ArchiveKind::Doom, hooks);
         if (std::string(c.problem).empty()) {
             decoder->Decode(dir / "d.wad");
-            EXPECT_EQ(decoder->Count(), 0);
+            EXPECT_EQ(decoder->Count(), c.salvaged);
         } else {
             try {
                 decoder->Decode(dir / "d.wad");
@@ -293,7 +311,10 @@ TEST_F(DoomWadTest, AnEditKeepsEveryOtherLumpAndStoresNewSoundsAsDmx) {
     const EditOperation operations[] = {{Kind::Replace, {2}, dir / "dsnew.wav", {}, 0},
                                         {Kind::Rename, {1}, {}, "dsfirst.wav", 0},
                                         {Kind::Add, {}, dir / "dsnew.wav", {}, 0}};
-    WriteEditedArchive(*decoder, operations, dir / "edited.wad");
+    const EditReport report = WriteEditedArchive(*decoder, operations, dir / "edited.wad");
+    ASSERT_EQ(report.notes.size(), 1U);
+    EXPECT_NE(report.notes[0].find("stored as 8-bit mono at 48000 Hz"), std::string::npos)
+        << report.notes[0];
     const Bytes edited = ReadBytes(dir / "edited.wad");
 
     // The directory: every lump in its order, the new sound after the last one.
@@ -346,20 +367,37 @@ TEST_F(DoomWadTest, AnEditKeepsEveryOtherLumpAndStoresNewSoundsAsDmx) {
         DoomWad({{"MAP01", {}}, {"THINGS", things}, {"PICTURE", Bytes(30, 9)}, {"F_END", {}}}));
 }
 
-// The names a lump can take, at the edges of its 8 bytes.
-TEST_F(DoomWadTest, NewNamesMustFitALump) {
-    const auto decoder = Open(DoomWad({{"DSONE", Dmx(11025, Ramp(60))}}));
+// The names a lump can take, at the edges of its 8 bytes; a name the edit
+// gives is no other lump's, while one a sound keeps stays as it stands.
+TEST_F(DoomWadTest, NewNamesMustFitALumpAndBeNoOtherLumps) {
+    const Bytes ogg = test::ToneWav(SF_FORMAT_OGG | SF_FORMAT_VORBIS, 22050, 1, 0.2, 440, 0.5);
+    const auto decoder = Open(DoomWad({{"ds\xE9\x01", Dmx(11025, Ramp(60))},
+                                       {"PLAYPAL", Bytes(30, 1)},
+                                       {"DSTWO", Dmx(11025, Ramp(60))},
+                                       {"DSOGG", ogg}}));
+    ASSERT_EQ(decoder->Count(), 3);
     const struct {
+        std::int32_t sound;
         const char* name;
-        const char* lump;  // nullptr: refused
+        const char* lump;  // the sound's listed name after, or nullptr: refused
     } cases[] = {
-        {"DSFOO.wav", "DSFOO.wav"}, {"dsfoo", "DSFOO.wav"},      {"ABCDEFGH.wav", "ABCDEFGH.wav"},
-        {"ABCDEFGHI.wav", nullptr}, {"A.B.wav", nullptr},        {".wav", nullptr},
-        {"DS FOO.wav", nullptr},    {"DS\xC3\x89.wav", nullptr}, {"[-_^].lmp", "[-_^].wav"},
+        {1, "DSFOO.wav", "DSFOO.wav"},
+        {1, "dsfoo", "DSFOO.wav"},
+        {1, "ABCDEFGH.wav", "ABCDEFGH.wav"},
+        {1, "ABCDEFGHI.wav", nullptr},
+        {1, "A.B.wav", nullptr},
+        {1, ".wav", nullptr},
+        {1, "DS FOO.wav", nullptr},
+        {1, "DS\xC3\x89.wav", nullptr},
+        {1, "[-_^].lmp", "[-_^].wav"},
+        {1, "dstwo.wav", nullptr},  // another sound's
+        {1, "PlayPal", nullptr},    // a lump that is no sound
+        {3, "DSVORBIS", "DSVORBIS.wav"},
+        {3, "VORBIS", nullptr},  // would no longer be read as a sound
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const EditOperation rename{Kind::Rename, {1}, {}, c.name, 0};
+        const EditOperation rename{Kind::Rename, {c.sound}, {}, c.name, 0};
         std::filesystem::remove(dir / "r.wad");
         if (c.lump == nullptr) {
             EXPECT_THROW(WriteEditedArchive(*decoder, std::span(&rename, 1), dir / "r.wad"),
@@ -368,9 +406,21 @@ TEST_F(DoomWadTest, NewNamesMustFitALump) {
             continue;
         }
         WriteEditedArchive(*decoder, std::span(&rename, 1), dir / "r.wad");
-        EXPECT_EQ(Names(*Open(ReadBytes(dir / "r.wad"), "reread.wad")),
-                  std::vector<std::string>{c.lump});
+        EXPECT_EQ(Names(*Open(ReadBytes(dir / "r.wad"),
+                              "reread.wad"))[static_cast<std::size_t>(c.sound - 1)],
+                  c.lump);
     }
+    // Replaced, a sound keeps its name byte for byte, one no new name could be.
+    test::WriteBytes(dir / "new.wav",
+                     test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 11025, 1, 0.01, 300, 0.5));
+    const EditOperation replace{Kind::Replace, {1}, dir / "new.wav", {}, 0};
+    WriteEditedArchive(*decoder, std::span(&replace, 1), dir / "replaced.wad");
+    EXPECT_EQ(Names(*Open(ReadBytes(dir / "replaced.wad"), "reread.wad")), Names(*decoder));
+    // A sound too short for the game to play is refused.
+    test::WriteBytes(dir / "DSTINY.wav", test::ToneWav(SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 11025, 1,
+                                                       16.0 / 11025, 300, 0.5));
+    const EditOperation tiny{Kind::Add, {}, dir / "DSTINY.wav", {}, 0};
+    EXPECT_THROW(WriteEditedArchive(*decoder, std::span(&tiny, 1), dir / "tiny.wad"), ArchiveError);
 }
 
 // A new PWAD of WAV files, and the kinds a file's content claims.
