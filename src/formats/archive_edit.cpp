@@ -15,14 +15,11 @@
 #include "doom_wad.h"
 #include "errors.h"
 #include "file_io.h"
-#include "little_endian.h"
 #include "output_names.h"
 #include "pcm_converter.h"
 #include "riff.h"
 #include "sound_encoder.h"
 #include "sound_stream.h"
-#include "text_encoding.h"
-#include "wad_decoder.h"
 
 #include <fcntl.h>
 #include <sndfile.h>
@@ -43,40 +40,6 @@ PackMember Kept(const ArchiveDecoder& archive, std::int32_t number) {
     const SoundEntry& entry = archive.Entry(number);
     return PackMember{
         entry.name, SourceRange{archive.Catalogue().source, entry.offset, entry.size}, {}};
-}
-
-// The name fields of a WAD's listed sounds as they stand, or empty ones where
-// a record cannot be told: the reading skips some records, so each sound's is
-// the next one with its name, size and offset.
-std::vector<std::vector<std::uint8_t>> NameFields(const ArchiveDecoder& archive) {
-    std::vector<std::vector<std::uint8_t>> fields(static_cast<std::size_t>(archive.Count()));
-    const std::unique_ptr<ByteReader> reader = archive.Catalogue().source->Open();
-    const std::int64_t size = reader->Size().value_or(0);
-    std::vector<std::uint8_t> record(static_cast<std::size_t>(wad::kRecordBytes));
-    std::int64_t at = 0;
-    for (std::int32_t n = 1; n <= archive.Count(); ++n) {
-        const SoundEntry& entry = archive.Entry(n);
-        for (; at + wad::kRecordBytes <= size && at < entry.offset; at += wad::kRecordBytes) {
-            reader->ReadAt(at, record);
-            const std::span<const std::uint8_t> name(record.data(),
-                                                     static_cast<std::size_t>(wad::kNameBytes));
-            const auto end = std::ranges::find(name, 0);
-            const std::string_view text(reinterpret_cast<const char*>(name.data()),  // NOLINT
-                                        static_cast<std::size_t>(end - name.begin()));
-            const auto numbers =
-                std::span(record).subspan(static_cast<std::size_t>(wad::kNameBytes));
-            if (Cp1252ToUtf8(text) == entry.name &&
-                LoadLittleEndian(numbers.subspan(0, wad::kFieldBytes)) ==
-                    static_cast<std::uint32_t>(entry.size) &&
-                LoadLittleEndian(numbers.subspan(wad::kFieldBytes, wad::kFieldBytes)) ==
-                    static_cast<std::uint32_t>(entry.offset)) {
-                fields[static_cast<std::size_t>(n - 1)].assign(name.begin(), name.end());
-                at += wad::kRecordBytes;
-                break;
-            }
-        }
-    }
-    return fields;
 }
 
 // Refuses to keep a sound the archive does not hold whole: zeros standing
@@ -284,12 +247,7 @@ class Edit {
   public:
     Edit(const ArchiveDecoder& archive, const EditOptions& options)
         : archive_(archive), kind_(echodelve::Describe(archive.Kind())), options_(options) {
-        std::vector<std::vector<std::uint8_t>> fields;
-        if (archive.Kind() == ArchiveKind::Wad) {
-            fields = NameFields(archive);
-        } else if (archive.Kind() == ArchiveKind::Doom) {
-            fields = DoomNameFields(archive.Catalogue());
-        }
+        std::vector<std::vector<std::uint8_t>> fields = kind_.nameFields(archive);
         for (std::int32_t n = 1; n <= archive.Count(); ++n) {
             order_.push_back({n, Kept(archive, n)});
             if (!fields.empty()) {

@@ -54,6 +54,10 @@ bool LooksLikeDoom(std::span<const std::uint8_t> start, std::int64_t size) {
     return size >= doom::kHeaderBytes && doom::HasMagic(start);
 }
 
+std::vector<std::vector<std::uint8_t>> NoNameFields(const ArchiveDecoder& /*archive*/) {
+    return {};
+}
+
 template <typename Decoder>
 std::unique_ptr<ArchiveDecoder> Make(UiHooks& ui) {
     return std::make_unique<Decoder>(ui);
@@ -70,12 +74,14 @@ void FromSounds(const std::filesystem::path& output, const std::vector<PackMembe
 const std::array<ArchiveKindInfo, 3>& Kinds() {
     static const std::array<ArchiveKindInfo, 3> kinds = {{
         {ArchiveKind::Sfx, "sfx", ".sfx", std::to_string(sfx::kMaxSounds) + " SFX sounds", false,
-         Make<SfxDecoder>, LooksLikeSfx, NoDirectory, FromSounds<WriteSfxArchive>},
+         Make<SfxDecoder>, LooksLikeSfx, NoDirectory, FromSounds<WriteSfxArchive>,
+         SalvageSfxArchive, NoNameFields},
         {ArchiveKind::Wad, "wad", ".wad",
          "an " + std::to_string(wad::kDirectoryLimit) + "-byte WAD directory", true,
-         Make<wadDecoder>, LooksLikeWad, WadDirectoryEnd, FromSounds<WriteWadArchive>},
+         Make<wadDecoder>, LooksLikeWad, WadDirectoryEnd, FromSounds<WriteWadArchive>,
+         SalvageWadArchive, WadNameFields},
         {ArchiveKind::Doom, "doom", ".wad", "", true, Make<DoomWadDecoder>, LooksLikeDoom,
-         NoDirectory, WriteDoomArchive, true},
+         NoDirectory, WriteDoomArchive, SalvageDoomWad, DoomNameFields, true},
     }};
     return kinds;
 }

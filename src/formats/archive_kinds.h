@@ -12,6 +12,7 @@
 #include "archive_decoder.h"
 #include "archive_writers.h"
 #include "byte_source.h"
+#include "salvage.h"
 #include "ui_hooks.h"
 
 namespace echodelve {
@@ -40,6 +41,12 @@ struct ArchiveKindInfo {
     // null for a new one.
     void (*write)(const std::filesystem::path& output, const std::vector<PackMember>& members,
                   const BeforeCommit& beforeCommit, const SoundCatalogue* from);
+    // Reads a damaged archive past where it breaks; see Salvage.
+    SalvagedCatalogue (*salvage)(const std::shared_ptr<const ByteSource>& source,
+                                 const SoundCatalogue* read, std::int32_t maxSounds);
+    // Each listed sound's name as the archive holds it, for an edit that
+    // keeps it (see PackMember::nameField); none where names are not stored.
+    std::vector<std::vector<std::uint8_t>> (*nameFields)(const ArchiveDecoder& archive);
     // Known by a magic number at its start, which claims a file before its
     // extension does (a Doom WAD named *.wad, like a WAD archive).
     bool byMagic = false;

@@ -516,9 +516,6 @@ class Layout {
 // (or the data's end) went, as a marker lump of no bytes points at what follows.
 std::int64_t MovedOffset(const Layout& layout, const std::map<std::int64_t, std::int64_t>& movedTo,
                          std::int64_t offset, std::int64_t dataEnd) {
-    if (offset < doom::kHeaderBytes || (layout.Ordered() && offset < layout.FirstStart())) {
-        return offset;  // the header, or bytes before the first lump, written as they stand
-    }
     const auto& segments = layout.Segments();
     if (auto within = segments.upper_bound(offset); within != segments.begin()) {
         --within;
@@ -526,6 +523,9 @@ std::int64_t MovedOffset(const Layout& layout, const std::map<std::int64_t, std:
         if (kept != movedTo.end() && offset < std::max(within->second, within->first + 1)) {
             return kept->second + (offset - within->first);
         }
+    }
+    if (offset < doom::kHeaderBytes || (layout.Ordered() && offset < layout.FirstStart())) {
+        return offset;  // the header, or bytes before the first lump, written as they stand
     }
     const auto next = movedTo.lower_bound(offset);
     return next != movedTo.end() ? next->second : dataEnd;
@@ -546,9 +546,9 @@ DecodeOutcome DoomWadDecoder::Decode(std::shared_ptr<const ByteSource> source) {
     return {};
 }
 
-std::vector<std::vector<std::uint8_t>> DoomNameFields(const SoundCatalogue& catalogue) {
+std::vector<std::vector<std::uint8_t>> DoomNameFields(const ArchiveDecoder& archive) {
     std::vector<std::vector<std::uint8_t>> fields;
-    if (const auto* wad = dynamic_cast<const DoomSounds*>(catalogue.source.get())) {
+    if (const auto* wad = dynamic_cast<const DoomSounds*>(archive.Catalogue().source.get())) {
         for (const DoomSounds::Sound& sound : wad->sounds) {
             const doom::LumpName& name = wad->lumps[sound.lump].name;
             fields.emplace_back(name.begin(), name.end());
@@ -598,9 +598,14 @@ std::vector<std::pair<std::int32_t, std::string>> DoomLumpProblems(
     return problems;
 }
 
-SoundCatalogue SalvageDoomWad(const std::shared_ptr<const ByteSource>& source,
-                              std::int32_t maxSounds) {
-    return CatalogueOf(ReadWad(source, {.lenient = true, .maxSounds = maxSounds}));
+SalvagedCatalogue SalvageDoomWad(const std::shared_ptr<const ByteSource>& source,
+                                 const SoundCatalogue* read, std::int32_t maxSounds) {
+    SalvagedCatalogue salvaged{
+        CatalogueOf(ReadWad(source, {.lenient = true, .maxSounds = maxSounds})), {}};
+    for (std::int32_t n = 1; n <= salvaged.catalogue.count; ++n) {
+        salvaged.salvaged.push_back(read == nullptr || n > read->count);
+    }
+    return salvaged;
 }
 
 void WriteDoomArchive(const std::filesystem::path& output, const std::vector<PackMember>& members,

@@ -10,6 +10,7 @@
 
 #include "archive_decoder.h"
 #include "archive_writers.h"
+#include "salvage.h"
 
 namespace echodelve {
 
@@ -69,7 +70,7 @@ class DoomWadDecoder : public ArchiveDecoder {
 
 // Each listed sound's lump name as the WAD holds it (8 bytes), for an edit
 // that keeps it; none for a catalogue of another kind.
-std::vector<std::vector<std::uint8_t>> DoomNameFields(const SoundCatalogue& catalogue);
+std::vector<std::vector<std::uint8_t>> DoomNameFields(const ArchiveDecoder& archive);
 
 // What is wrong with where the listed sounds' lumps lie in the file: inside
 // its header or directory, or over another sound's lump; per sound number.
@@ -78,8 +79,10 @@ std::vector<std::pair<std::int32_t, std::string>> DoomLumpProblems(const SoundCa
 // The sounds of a damaged Doom WAD that can still be read: the directory
 // entries that lie within the file, and of them the sound lumps that do.
 // Throws ArchiveError only when the file cannot be read.
-SoundCatalogue SalvageDoomWad(const std::shared_ptr<const ByteSource>& source,
-                              std::int32_t maxSounds);
+// Those the plain reading (`read`, null when it failed) did not list are
+// marked salvaged.
+SalvagedCatalogue SalvageDoomWad(const std::shared_ptr<const ByteSource>& source,
+                                 const SoundCatalogue* read, std::int32_t maxSounds);
 
 // Writes a Doom WAD. `from` is the catalogue of the WAD being edited, or
 // null for a new PWAD of the members alone. Every lump of `from` that is not

@@ -1,12 +1,11 @@
 #include "salvage.h"
 
-#include "doom_wad.h"
-
 #include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
 
+#include "archive_kinds.h"
 #include "errors.h"
 #include "little_endian.h"
 #include "riff.h"
@@ -172,24 +171,25 @@ std::int32_t SalvagedCatalogue::Recovered() const {
     return static_cast<std::int32_t>(std::ranges::count(salvaged, true));
 }
 
-SalvagedCatalogue Salvage(ArchiveKind kind, const std::shared_ptr<const ByteSource>& source,
-                          const SoundCatalogue* read, std::int32_t maxSounds) {
-    if (kind == ArchiveKind::Doom) {
-        SalvagedCatalogue salvaged{SalvageDoomWad(source, maxSounds), {}};
-        // What the plain reading did not list is what salvage recovered.
-        for (std::int32_t n = 1; n <= salvaged.catalogue.count; ++n) {
-            salvaged.salvaged.push_back(read == nullptr || n > read->count);
-        }
-        return salvaged;
-    }
+SalvagedCatalogue SalvageSfxArchive(const std::shared_ptr<const ByteSource>& source,
+                                    const SoundCatalogue* /*read*/, std::int32_t maxSounds) {
     Scanner scan(*source);
     Found found(source, scan.Size(), maxSounds);
-    if (kind == ArchiveKind::Sfx) {
-        SalvageSfx(scan, found);
-    } else {
-        SalvageWad(scan, found, read);
-    }
+    SalvageSfx(scan, found);
     return std::move(found).Take();
+}
+
+SalvagedCatalogue SalvageWadArchive(const std::shared_ptr<const ByteSource>& source,
+                                    const SoundCatalogue* read, std::int32_t maxSounds) {
+    Scanner scan(*source);
+    Found found(source, scan.Size(), maxSounds);
+    SalvageWad(scan, found, read);
+    return std::move(found).Take();
+}
+
+SalvagedCatalogue Salvage(ArchiveKind kind, const std::shared_ptr<const ByteSource>& source,
+                          const SoundCatalogue* read, std::int32_t maxSounds) {
+    return Describe(kind).salvage(source, read, maxSounds);
 }
 
 }  // namespace echodelve

@@ -35,5 +35,10 @@ struct SalvagedCatalogue {
 // At most `maxSounds` in all. Throws ArchiveError when the archive cannot be read.
 SalvagedCatalogue Salvage(ArchiveKind kind, const std::shared_ptr<const ByteSource>& source,
                           const SoundCatalogue* read, std::int32_t maxSounds);
+// The same for one kind, as its description calls it.
+SalvagedCatalogue SalvageSfxArchive(const std::shared_ptr<const ByteSource>& source,
+                                    const SoundCatalogue* read, std::int32_t maxSounds);
+SalvagedCatalogue SalvageWadArchive(const std::shared_ptr<const ByteSource>& source,
+                                    const SoundCatalogue* read, std::int32_t maxSounds);
 
 }  // namespace echodelve

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "hex_mod.h"
+#include "little_endian.h"
 #include "text_encoding.h"
 
 namespace echodelve {
@@ -64,6 +65,39 @@ DecodeOutcome wadDecoder::Decode(std::shared_ptr<const ByteSource> source) {
         }
         Ui().PumpEvents();
     }
+}
+
+// The reading skips some records, so each sound's is the next one with its
+// name, size and offset.
+std::vector<std::vector<std::uint8_t>> WadNameFields(const ArchiveDecoder& archive) {
+    std::vector<std::vector<std::uint8_t>> fields(static_cast<std::size_t>(archive.Count()));
+    const std::unique_ptr<ByteReader> reader = archive.Catalogue().source->Open();
+    const std::int64_t size = reader->Size().value_or(0);
+    std::vector<std::uint8_t> record(static_cast<std::size_t>(wad::kRecordBytes));
+    std::int64_t at = 0;
+    for (std::int32_t n = 1; n <= archive.Count(); ++n) {
+        const SoundEntry& entry = archive.Entry(n);
+        for (; at + wad::kRecordBytes <= size && at < entry.offset; at += wad::kRecordBytes) {
+            reader->ReadAt(at, record);
+            const std::span<const std::uint8_t> name(record.data(),
+                                                     static_cast<std::size_t>(wad::kNameBytes));
+            const auto end = std::ranges::find(name, 0);
+            const std::string_view text(reinterpret_cast<const char*>(name.data()),  // NOLINT
+                                        static_cast<std::size_t>(end - name.begin()));
+            const auto numbers =
+                std::span(record).subspan(static_cast<std::size_t>(wad::kNameBytes));
+            if (Cp1252ToUtf8(text) == entry.name &&
+                LoadLittleEndian(numbers.subspan(0, wad::kFieldBytes)) ==
+                    static_cast<std::uint32_t>(entry.size) &&
+                LoadLittleEndian(numbers.subspan(wad::kFieldBytes, wad::kFieldBytes)) ==
+                    static_cast<std::uint32_t>(entry.offset)) {
+                fields[static_cast<std::size_t>(n - 1)].assign(name.begin(), name.end());
+                at += wad::kRecordBytes;
+                break;
+            }
+        }
+    }
+    return fields;
 }
 
 }  // namespace echodelve

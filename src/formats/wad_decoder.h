@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "archive_decoder.h"
 
@@ -45,5 +46,9 @@ class wadDecoder : public ArchiveDecoder {
         return Extract(output, number);
     }
 };
+
+// The name fields of a WAD's listed sounds as they stand (260 bytes each),
+// or empty ones where a record cannot be told, for an edit that keeps them.
+std::vector<std::vector<std::uint8_t>> WadNameFields(const ArchiveDecoder& archive);
 
 }  // namespace echodelve

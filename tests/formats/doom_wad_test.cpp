@@ -359,6 +359,19 @@ TEST_F(DoomWadTest, AnEditKeepsEveryOtherLumpAndStoresNewSoundsAsDmx) {
     EXPECT_EQ(Decoded(dir / "two.wav"), AsFloats(Bytes(dmx.begin() + 24, dmx.end() - 16)));
     EXPECT_TRUE(CheckArchive(*reread, false).empty());
 
+    // A lump that begins inside the header keeps its bytes, the header made anew.
+    Bytes early = wad;
+    const std::size_t entries = LoadLittleEndian(std::span(early).subspan(8, 4));
+    StoreLittleEndian(std::span(early).subspan(entries + 16, 4), 9);  // THINGS
+    WriteEditedArchive(*Open(early, "early.wad"), {}, dir / "early-same.wad");
+    const Bytes same = ReadBytes(dir / "early-same.wad");
+    const std::size_t at = LoadLittleEndian(
+        std::span(same).subspan(LoadLittleEndian(std::span(same).subspan(8, 4)) + 16, 4));
+    EXPECT_EQ(
+        Bytes(same.begin() + static_cast<std::ptrdiff_t>(at),
+              same.begin() + static_cast<std::ptrdiff_t>(at + things.size())),
+        Bytes(early.begin() + 9, early.begin() + 9 + static_cast<std::ptrdiff_t>(things.size())));
+
     // Removing every sound keeps every other lump.
     const EditOperation removeAll{Kind::Remove, {1, 2}, {}, {}, 0};
     WriteEditedArchive(*decoder, std::span(&removeAll, 1), dir / "none.wad");
