@@ -5,6 +5,7 @@
 
 #include "doom_wad.h"
 #include "hex_mod.h"
+#include "little_endian.h"
 #include "output_names.h"
 #include "riff.h"
 #include "sfx_decoder.h"
@@ -50,8 +51,26 @@ std::int64_t WadDirectoryEnd(const ArchiveDecoder& archive, bool cutAtLimit,
                : std::clamp<std::int64_t>(archive.Entry(1).offset, 0, archiveSize);
 }
 
+// "IWAD" or "PWAD" at the start, unless the header is impossible while the
+// start reads as a WAD archive's first record (a sound named "PWAD....wav").
+// A Doom WAD cut short or with a damaged header stays one, to say so.
 bool LooksLikeDoom(std::span<const std::uint8_t> start, std::int64_t size) {
-    return size >= doom::kHeaderBytes && doom::HasMagic(start);
+    if (!doom::HasMagic(start)) {
+        return false;
+    }
+    if (size >= doom::kHeaderBytes &&
+        start.size() >= static_cast<std::size_t>(doom::kHeaderBytes)) {
+        const auto field = [&start](std::size_t at) {
+            return static_cast<std::int32_t>(
+                static_cast<std::uint32_t>(LoadLittleEndian(start.subspan(at, 4))));
+        };
+        const std::int64_t count = field(4);
+        const std::int64_t directory = field(8);
+        if (count >= 0 && directory >= 0 && directory + count * doom::kEntryBytes <= size) {
+            return true;
+        }
+    }
+    return !LooksLikeWad(start, size);
 }
 
 std::vector<std::vector<std::uint8_t>> NoNameFields(const ArchiveDecoder& /*archive*/) {
@@ -173,7 +192,7 @@ std::optional<ArchiveKind> DetectKind(const ByteSource& source) {
 std::optional<ArchiveKind> KindOfFile(const std::filesystem::path& archive) {
     const FileSource source(archive);
     const std::unique_ptr<ByteReader> reader = source.Open();
-    std::array<std::uint8_t, doom::kHeaderBytes> start{};
+    std::array<std::uint8_t, wad::kRecordBytes> start{};
     reader->ReadAt(0, start);
     if (const auto magic = MagicKind(start, reader->Size().value_or(0))) {
         return magic;

@@ -219,10 +219,28 @@ std::optional<std::vector<std::uint8_t>> Converted(const std::shared_ptr<const B
         return std::nullopt;  // no sound: the lump stays unlisted
     }
     const int channels = stream->Channels();
-    return EncodeFrames(
+    std::int64_t decoded = 0;
+    std::vector<std::uint8_t> wav = EncodeFrames(
         SF_FORMAT_WAV | SF_FORMAT_PCM_16, stream->SampleRate(), channels, stream->Loop(),
-        [&stream](std::span<float> out) { return stream->ReadFrames(out); },
+        [&stream, &decoded](std::span<float> out) {
+            const std::size_t frames = stream->ReadFrames(out);
+            decoded += static_cast<std::int64_t>(frames);
+            return frames;
+        },
         wad->Describe() + " lump " + doom::LumpText(lump.name));
+    // A lump cut short decodes to fewer frames than it declares: its data
+    // chunk then declares them all, so a check finds it damaged.
+    if (decoded < stream->Frames()) {
+        const auto data =
+            std::search(wav.begin(), wav.end(), riff::kData.begin(), riff::kData.end());
+        if (data != wav.end() && wav.end() - data >= riff::kChunkHeaderBytes) {
+            const std::int64_t declared =
+                std::min<std::int64_t>(stream->Frames() * channels * 2, kMaxDeclared);
+            StoreLittleEndian(std::span(&*data + riff::kTagBytes, riff::kFieldBytes),
+                              static_cast<std::uint64_t>(declared));
+        }
+    }
+    return wav;
 }
 
 // How strictly a WAD is read: a listing refuses damage, a salvage steps round it.
@@ -582,10 +600,14 @@ std::vector<std::pair<std::int32_t, std::string>> DoomLumpProblems(
     for (const Place& place : places) {
         if (place.begin < doom::kHeaderBytes) {
             problems.emplace_back(place.sound, "its lump begins inside the WAD's header");
-        } else if (place.begin < directoryEnd && wad->directoryOffset < place.end) {
+        }
+        if (place.begin < directoryEnd && wad->directoryOffset < place.end) {
             problems.emplace_back(place.sound, "its lump overlaps the WAD's directory");
         }
-        if (furthest != nullptr && place.begin < furthest->end) {
+        // Two entries of the very same bytes are one sound stored once, on purpose.
+        const bool same =
+            furthest != nullptr && place.begin == furthest->begin && place.end == furthest->end;
+        if (furthest != nullptr && place.begin < furthest->end && !same) {
             problems.emplace_back(
                 place.sound,
                 "its lump overlaps sound " + std::to_string(furthest->sound) + "'s by " +

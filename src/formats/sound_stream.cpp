@@ -222,6 +222,14 @@ std::unique_ptr<SoundStream> SoundStream::OpenRange(std::shared_ptr<const ByteSo
         throw UndecodableSound("'" + name + "'", "it is not a RIFF/WAVE file");
     }
     const std::string format = layout.format ? WaveFormatName(layout.formatTag) : std::string();
+    // libsndfile's own words for these are no help to a person.
+    if (layout.format && (layout.sampleRate == 0 || layout.channels == 0)) {
+        throw UndecodableSound("'" + name + "'",
+                               layout.sampleRate == 0
+                                   ? "its fmt chunk declares a sample rate of 0 Hz"
+                                   : "its fmt chunk declares no channels",
+                               format);
+    }
     // libsndfile plays what there is of a data chunk cut short; a sound cut
     // short is damaged, and plays nothing rather than a fragment.
     if (layout.data && layout.data->offset + layout.data->length > size) {

@@ -56,7 +56,11 @@ TEST(ArchiveKindsTest, ContentShowsTheKindOnlyWhenTheFirstRecordFitsExactly) {
              return bytes;
          }(),
          ArchiveKind::Doom},
-        {"IWAD, 11 bytes", {'I', 'W', 'A', 'D', 0, 0, 0, 0, 12, 0, 0}, std::nullopt},
+        {"IWAD, 11 bytes: a Doom WAD cut short",
+         {'I', 'W', 'A', 'D', 0, 0, 0, 0, 12, 0, 0},
+         ArchiveKind::Doom},
+        {"a WAD archive whose first sound is PWAD_intro.wav",
+         WadStart("PWAD_intro.wav", 10, 268, 278), ArchiveKind::Wad},
         {"iwad", {'i', 'w', 'a', 'd', 0, 0, 0, 0, 12, 0, 0, 0}, std::nullopt},
         {"riff", {'r', 'i', 'f', 'f', 0}, std::nullopt},
         {"sound right after the record", WadStart("a.wav", 10, 268, 278), ArchiveKind::Wad},

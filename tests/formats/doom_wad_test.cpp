@@ -164,6 +164,7 @@ TEST_F(DoomWadTest, FreedoomSoundsListExtractCheckAndRoundTrip) {
 TEST_F(DoomWadTest, SoundLumpsAreListedAsWhatTheyAreAndNothingElse) {
     const Bytes wav = test::MakeWav(100, 3);
     const Bytes ogg = test::ToneWav(SF_FORMAT_OGG | SF_FORMAT_VORBIS, 22050, 1, 0.2, 440, 0.5);
+    const Bytes flac = test::ToneWav(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1, 1.0, 440, 0.5);
     const struct {
         const char* what;
         Lump lump;
@@ -183,8 +184,15 @@ TEST_F(DoomWadTest, SoundLumpsAreListedAsWhatTheyAreAndNothingElse) {
         {"a sample count past the lump",
          {"DSA", Dmx(11025, Ramp(60), 61)},
          0,
-         "its data chunk runs past the end of the sound (1 of its 29 bytes are missing)"},
-        {"a rate of 0", {"DSA", Dmx(0, Ramp(60))}, 0, "declares a sample rate of 0 Hz"},
+         "its data chunk runs past the end of the sound"},
+        {"a rate of 0",
+         {"DSA", Dmx(0, Ramp(60))},
+         0,
+         "its fmt chunk declares a sample rate of 0 Hz"},
+        {"FLAC cut short in a DS lump",
+         {"DSF", Bytes(flac.begin(), flac.begin() + static_cast<std::ptrdiff_t>(flac.size() / 2))},
+         0,
+         "its data chunk runs past the end of the sound"},
         {"a rate of 0 under another name", {"BANG", Dmx(0, Ramp(60))}, -1, ""},
         {"DMX under another name, filling its lump",
          {"BANG", Dmx(11025, Ramp(60))},
@@ -212,7 +220,8 @@ TEST_F(DoomWadTest, SoundLumpsAreListedAsWhatTheyAreAndNothingElse) {
         EXPECT_EQ(decoder->Entry(1).StoredOffset(), 12);
         const DetailsOrProblem details = decoder->Details(1);
         if (c.frames == 0) {
-            EXPECT_FALSE(details.details);
+            ASSERT_FALSE(details.details);
+            EXPECT_EQ(details.problem, c.encoding);
             const std::vector<Finding> found = CheckArchive(*decoder, false);
             ASSERT_FALSE(found.empty());
             EXPECT_NE(found[0].problem.find(c.encoding), std::string::npos) << found[0].problem;
@@ -282,6 +291,38 @@ TEST_F(DoomWadTest, DamagedWadsAreRefusedSayingWhyAndSalvagedWhereWhole) {
             EXPECT_EQ(found.Recovered(), c.salvaged);
         }
     }
+}
+
+// Where sound lumps lie: over the header, the directory or each other; the
+// same bytes under two entries are one sound stored once.
+TEST_F(DoomWadTest, TheCheckFindsSoundLumpsLyingOverOthers) {
+    // Three lumps: the header's count, 3, then reads as DMX format 3.
+    const Bytes wad = DoomWad(
+        {{"DSONE", Dmx(11025, Ramp(60))}, {"DSTWO", Dmx(11025, Ramp(70))}, {"X", Bytes(4, 1)}});
+    const std::size_t directory = LoadLittleEndian(std::span(wad).subspan(8, 4));
+    const auto moved = [&wad, directory](std::uint32_t offset, std::uint32_t size) {
+        Bytes bytes = wad;  // DSTWO's entry
+        StoreLittleEndian(std::span(bytes).subspan(directory + 16, 4), offset);
+        StoreLittleEndian(std::span(bytes).subspan(directory + 20, 4), size);
+        return bytes;
+    };
+    const auto problems = [this](const Bytes& bytes) {
+        std::vector<std::string> found;
+        for (const Finding& finding : CheckArchive(*Open(bytes), false)) {
+            if (finding.problem.find("lump") != std::string::npos) {
+                found.push_back(std::to_string(finding.sound) + ": " + finding.problem);
+            }
+        }
+        return found;
+    };
+    EXPECT_EQ(problems(moved(12, 68)), std::vector<std::string>{});
+    EXPECT_EQ(problems(moved(12, 40)),
+              std::vector<std::string>{"2: its lump overlaps sound 1's by 40 bytes"});
+    const auto whole = static_cast<std::uint32_t>(directory - 4 + 8);
+    EXPECT_EQ(problems(moved(4, whole)),
+              (std::vector<std::string>{"1: its lump overlaps sound 2's by 68 bytes",
+                                        "2: its lump begins inside the WAD's header",
+                                        "2: its lump overlaps the WAD's directory"}));
 }
 
 // A WAD cut shorter after it was read: its sounds there fail, not read as zeros.
