@@ -1,6 +1,6 @@
-// Decodes arbitrary bytes as an SFX or WAD archive (by the first byte) and
+// Decodes arbitrary bytes as an SFX, WAD or Doom WAD archive (by the first byte) and
 // extracts every catalogued sound into a scratch folder under its save-all
-// name. Each written file must hold exactly the archive's bytes (zeros past
+// name. Each written file must hold exactly the bytes its entry points at (zeros past
 // its end); nothing may appear outside the scratch folder, and the sentinel
 // file beside it must never change.
 #include <cstdlib>
@@ -25,12 +25,6 @@ const Bytes kSentinel = {'k', 'e', 'e', 'p', ' ', 'm', 'e'};
 Bytes ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
 }
 
 }  // namespace
@@ -65,32 +59,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         const std::string name = names.Claim(entry.name, i);
-        Require(name.find('/') == std::string::npos && name != "." && name != "..");
+        fuzz::Require(name.find('/') == std::string::npos && name != "." && name != "..", __LINE__);
         const fs::path target = scratch / name;
         bool written = false;
         try {
             written = decoder->Extract(target, i);
         } catch (const ArchiveError&) {
             std::error_code ec;  // a name the file system refuses makes exists() fail too
-            Require(entry.size < 0 || entry.offset < 0 || !fs::exists(target, ec));
+            fuzz::Require(entry.size < 0 || entry.offset < 0 || !fs::exists(target, ec), __LINE__);
             continue;
         }
         std::error_code ec;
-        Require(written == fs::is_regular_file(target, ec));
+        fuzz::Require(written == fs::is_regular_file(target, ec), __LINE__);
         if (written) {
             Bytes expected(static_cast<std::size_t>(entry.size));
             catalogue.source->ReadAt(entry.offset, expected);  // a Doom WAD's: its sounds as WAVs
-            Require(ReadAll(target) == expected);
+            fuzz::Require(ReadAll(target) == expected, __LINE__);
         }
     }
     // Only regular files, directly in the scratch folder; nothing beside it.
     for (const auto& file : fs::directory_iterator(scratch)) {
-        Require(file.is_regular_file() && !file.is_symlink());
+        fuzz::Require(file.is_regular_file() && !file.is_symlink(), __LINE__);
     }
     for (const auto& file : fs::directory_iterator(root)) {
         const auto leaf = file.path().filename();
-        Require(leaf == "out" || leaf == "sentinel");
+        fuzz::Require(leaf == "out" || leaf == "sentinel", __LINE__);
     }
-    Require(ReadAll(sentinel) == kSentinel);
+    fuzz::Require(ReadAll(sentinel) == kSentinel, __LINE__);
     return 0;
 }

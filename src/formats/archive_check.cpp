@@ -4,7 +4,6 @@
 #include <map>
 
 #include "archive_kinds.h"
-#include "doom_wad.h"
 #include "output_names.h"
 #include "riff.h"
 #include "sound_stream.h"
@@ -141,7 +140,7 @@ std::vector<Finding> CheckArchive(const ArchiveDecoder& archive, bool cutAtLimit
     if (claimed < archiveSize) {
         findings.push_back({0, ByteRange(claimed, archiveSize) + " at the end belong to no sound"});
     }
-    for (auto& [sound, problem] : DoomLumpProblems(catalogue)) {
+    for (auto& [sound, problem] : kind.storageProblems(archive)) {
         findings.push_back({sound, std::move(problem)});
     }
     if (cutAtLimit) {

@@ -5,7 +5,6 @@
 
 #include "doom_wad.h"
 #include "hex_mod.h"
-#include "little_endian.h"
 #include "output_names.h"
 #include "riff.h"
 #include "sfx_decoder.h"
@@ -60,12 +59,8 @@ bool LooksLikeDoom(std::span<const std::uint8_t> start, std::int64_t size) {
     }
     if (size >= doom::kHeaderBytes &&
         start.size() >= static_cast<std::size_t>(doom::kHeaderBytes)) {
-        const auto field = [&start](std::size_t at) {
-            return static_cast<std::int32_t>(
-                static_cast<std::uint32_t>(LoadLittleEndian(start.subspan(at, 4))));
-        };
-        const std::int64_t count = field(4);
-        const std::int64_t directory = field(8);
+        const std::int64_t count = HexMod::ReadArchiveNumber(start.subspan<4, 4>());
+        const std::int64_t directory = HexMod::ReadArchiveNumber(start.subspan<8, 4>());
         if (count >= 0 && directory >= 0 && directory + count * doom::kEntryBytes <= size) {
             return true;
         }
@@ -74,6 +69,13 @@ bool LooksLikeDoom(std::span<const std::uint8_t> start, std::int64_t size) {
 }
 
 std::vector<std::vector<std::uint8_t>> NoNameFields(const ArchiveDecoder& /*archive*/) {
+    return {};
+}
+
+// Sounds stored end to end, or where records say: the check's own reading
+// of their places finds all there is.
+std::vector<std::pair<std::int32_t, std::string>> NoStorageProblems(
+    const ArchiveDecoder& /*archive*/) {
     return {};
 }
 
@@ -94,13 +96,13 @@ const std::array<ArchiveKindInfo, 3>& Kinds() {
     static const std::array<ArchiveKindInfo, 3> kinds = {{
         {ArchiveKind::Sfx, "sfx", ".sfx", std::to_string(sfx::kMaxSounds) + " SFX sounds", false,
          Make<SfxDecoder>, LooksLikeSfx, NoDirectory, FromSounds<WriteSfxArchive>,
-         SalvageSfxArchive, NoNameFields},
+         SalvageSfxArchive, NoNameFields, NoStorageProblems},
         {ArchiveKind::Wad, "wad", ".wad",
          "an " + std::to_string(wad::kDirectoryLimit) + "-byte WAD directory", true,
          Make<wadDecoder>, LooksLikeWad, WadDirectoryEnd, FromSounds<WriteWadArchive>,
-         SalvageWadArchive, WadNameFields},
+         SalvageWadArchive, WadNameFields, NoStorageProblems},
         {ArchiveKind::Doom, "doom", ".wad", "", true, Make<DoomWadDecoder>, LooksLikeDoom,
-         NoDirectory, WriteDoomArchive, SalvageDoomWad, DoomNameFields, true},
+         NoDirectory, WriteDoomArchive, SalvageDoomWad, DoomNameFields, DoomLumpProblems, true},
     }};
     return kinds;
 }
@@ -115,10 +117,33 @@ std::string Joined(std::string (*part)(const ArchiveKindInfo&), std::string_view
     return joined;
 }
 
-// The kind known by its magic number that `source`'s first bytes show.
-std::optional<ArchiveKind> MagicKind(std::span<const std::uint8_t> start, std::int64_t size) {
+// An archive's first bytes (zeros past its end) and its size, what the
+// content tests look at.
+struct Start {
+    std::array<std::uint8_t, wad::kRecordBytes> bytes{};
+    std::int64_t size = 0;
+};
+Start ReadStart(const ByteSource& source) {
+    const std::unique_ptr<ByteReader> reader = source.Open();
+    Start start;
+    start.size = reader->Size().value_or(0);
+    reader->ReadAt(0, start.bytes);
+    return start;
+}
+
+// The kind an archive's start shows: one known by its magic number first,
+// then the one `named` by its extension, then any whose content test passes.
+std::optional<ArchiveKind> KindOfStart(const Start& start, std::optional<ArchiveKind> named) {
     for (const ArchiveKindInfo& info : Kinds()) {
-        if (info.byMagic && info.looksLike(start, size)) {
+        if (info.byMagic && info.looksLike(start.bytes, start.size)) {
+            return info.kind;
+        }
+    }
+    if (named) {
+        return named;
+    }
+    for (const ArchiveKindInfo& info : Kinds()) {
+        if (info.looksLike(start.bytes, start.size)) {
             return info.kind;
         }
     }
@@ -174,31 +199,11 @@ std::optional<ArchiveKind> KindFromName(const std::filesystem::path& archive) {
 }
 
 std::optional<ArchiveKind> DetectKind(const ByteSource& source) {
-    const std::unique_ptr<ByteReader> reader = source.Open();
-    const std::int64_t size = reader->Size().value_or(0);
-    std::array<std::uint8_t, wad::kRecordBytes> start{};
-    reader->ReadAt(0, start);
-    if (const std::optional<ArchiveKind> magic = MagicKind(start, size)) {
-        return magic;
-    }
-    for (const ArchiveKindInfo& info : Kinds()) {
-        if (info.looksLike(start, size)) {
-            return info.kind;
-        }
-    }
-    return std::nullopt;
+    return KindOfStart(ReadStart(source), std::nullopt);
 }
 
 std::optional<ArchiveKind> KindOfFile(const std::filesystem::path& archive) {
-    const FileSource source(archive);
-    const std::unique_ptr<ByteReader> reader = source.Open();
-    std::array<std::uint8_t, wad::kRecordBytes> start{};
-    reader->ReadAt(0, start);
-    if (const auto magic = MagicKind(start, reader->Size().value_or(0))) {
-        return magic;
-    }
-    const std::optional<ArchiveKind> named = KindFromName(archive);
-    return named ? named : DetectKind(source);
+    return KindOfStart(ReadStart(FileSource(archive)), KindFromName(archive));
 }
 
 ArchiveKind ClaimedByContent(ArchiveKind named, const std::filesystem::path& archive) {

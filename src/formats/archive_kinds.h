@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "archive_decoder.h"
@@ -47,6 +48,11 @@ struct ArchiveKindInfo {
     // Each listed sound's name as the archive holds it, for an edit that
     // keeps it (see PackMember::nameField); none where names are not stored.
     std::vector<std::vector<std::uint8_t>> (*nameFields)(const ArchiveDecoder& archive);
+    // What is wrong with where the listed sounds are stored, beyond what the
+    // check reads in their bytes (a Doom WAD's lumps over its directory), per
+    // sound number.
+    std::vector<std::pair<std::int32_t, std::string>> (*storageProblems)(
+        const ArchiveDecoder& archive);
     // Known by a magic number at its start, which claims a file before its
     // extension does (a Doom WAD named *.wad, like a WAD archive).
     bool byMagic = false;

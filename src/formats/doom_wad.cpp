@@ -5,8 +5,10 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "errors.h"
+#include "hex_mod.h"
 #include "little_endian.h"
 #include "pcm_converter.h"
 #include "riff.h"
@@ -48,9 +50,9 @@ constexpr std::uint8_t kUnsignedZero = 128;  // silence in unsigned 8-bit sample
 constexpr std::int64_t kMaxDeclared = 0xFFFFFFFFLL - kWaveHeaderBytes;
 constexpr std::int64_t kMaxOffset = std::numeric_limits<std::int32_t>::max();
 
+// A directory's numbers are the archive numbers the other kinds read.
 std::int64_t SignedField(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(LoadLittleEndian(bytes.subspan(at, 4))));
+    return HexMod::ReadArchiveNumber(bytes.subspan(at).first<4>());
 }
 
 // The sounds of a Doom WAD, each a WAV file, laid end to end: what the
@@ -78,8 +80,11 @@ class DoomSounds final : public ByteSource {
     std::unique_ptr<ByteReader> Open() const override;
     const std::filesystem::path& Path() const override { return wad_->Path(); }
 
-    const ByteSource& Wad() const { return *wad_; }
     const std::shared_ptr<const ByteSource>& WadSource() const { return wad_; }
+    // Where the directory's last entry ends.
+    std::int64_t DirectoryEnd() const {
+        return directoryOffset + static_cast<std::int64_t>(lumps.size()) * doom::kEntryBytes;
+    }
 
     void AddRange(std::int64_t wadOffset, std::int64_t size) {
         pieces_.push_back({size_, size, wadOffset, 0});
@@ -575,10 +580,9 @@ std::vector<std::vector<std::uint8_t>> DoomNameFields(const ArchiveDecoder& arch
     return fields;
 }
 
-std::vector<std::pair<std::int32_t, std::string>> DoomLumpProblems(
-    const SoundCatalogue& catalogue) {
+std::vector<std::pair<std::int32_t, std::string>> DoomLumpProblems(const ArchiveDecoder& archive) {
     std::vector<std::pair<std::int32_t, std::string>> problems;
-    const auto* wad = dynamic_cast<const DoomSounds*>(catalogue.source.get());
+    const auto* wad = dynamic_cast<const DoomSounds*>(archive.Catalogue().source.get());
     if (wad == nullptr) {
         return problems;
     }
@@ -593,8 +597,7 @@ std::vector<std::pair<std::int32_t, std::string>> DoomLumpProblems(
         const doom::Lump& lump = wad->lumps[sound.lump];
         places.push_back({lump.offset, lump.offset + lump.size, ++number});
     }
-    const std::int64_t directoryEnd =
-        wad->directoryOffset + static_cast<std::int64_t>(wad->lumps.size()) * doom::kEntryBytes;
+    const std::int64_t directoryEnd = wad->DirectoryEnd();
     std::ranges::sort(places, {}, &Place::begin);
     const Place* furthest = nullptr;
     for (const Place& place : places) {
@@ -715,10 +718,10 @@ void WriteDoomArchive(const std::filesystem::path& output, const std::vector<Pac
     std::optional<Layout> layout;
     if (wad != nullptr) {
         layout.emplace(*wad);
-        std::map<std::int64_t, bool> used;
+        std::set<std::int64_t> used;  // the starts of kept lumps' stretches
         for (const OutLump& lump : order) {
             if (lump.kept && wad->lumps[*lump.kept].size > 0) {
-                used[wad->lumps[*lump.kept].offset] = true;
+                used.insert(wad->lumps[*lump.kept].offset);
             }
         }
         if (layout->Ordered() && layout->FirstStart() > doom::kHeaderBytes) {
@@ -764,8 +767,7 @@ void WriteDoomArchive(const std::filesystem::path& output, const std::vector<Pac
     }
     parts.push_back({"", std::move(directory), {}});
     if (wad != nullptr) {
-        const std::int64_t directoryEnd =
-            wad->directoryOffset + static_cast<std::int64_t>(wad->lumps.size()) * doom::kEntryBytes;
+        const std::int64_t directoryEnd = wad->DirectoryEnd();
         if (directoryEnd < wad->wadSize && layout->Ordered()) {
             parts.push_back(
                 {"", SourceRange{wad->WadSource(), directoryEnd, wad->wadSize - directoryEnd}, {}});

@@ -74,7 +74,7 @@ std::vector<std::vector<std::uint8_t>> DoomNameFields(const ArchiveDecoder& arch
 
 // What is wrong with where the listed sounds' lumps lie in the file: inside
 // its header or directory, or over another sound's lump; per sound number.
-std::vector<std::pair<std::int32_t, std::string>> DoomLumpProblems(const SoundCatalogue& catalogue);
+std::vector<std::pair<std::int32_t, std::string>> DoomLumpProblems(const ArchiveDecoder& archive);
 
 // The sounds of a damaged Doom WAD that can still be read: the directory
 // entries that lie within the file, and of them the sound lumps that do.
